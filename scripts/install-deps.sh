@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs the Debian packages spinview needs to build, run and test, skipping what is present.
+set -euo pipefail
+
+packages=(
+  cmake make g++ python3
+  libgl1-mesa-dev freeglut3-dev libglew-dev
+  libgtest-dev googletest libbenchmark-dev
+  xvfb xdotool imagemagick x11-utils
+  clang libclang-rt-14-dev libfuzzer-14-dev valgrind
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$package")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+  sudo="sudo"
+fi
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,8 @@
+#include "diag/log.h"
+
+#include <GL/glew.h>
+
+void checkGlError()
+{
+    logGlError(glGetError());
+}

@@ -1,0 +1,4 @@
+#pragma once
+
+// The GLUT display callback: draws one frame and swaps buffers.
+void renderFrame();

@@ -1,0 +1,237 @@
+"""End-to-end harness: runs the real spinview inside a private Xvfb.
+
+Each Session starts its own X server on a free display number and stops it by its own
+process id. A Viewer runs spinview in a temporary working directory holding the data
+files, finds its window, sends keys, resizes it, takes screenshots and collects standard
+output and the exit status.
+
+Also usable as a command: `harness.py xvfb-run CMD ARGS...` runs CMD with DISPLAY set to
+a private Xvfb (for test binaries that need a window).
+"""
+
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+DATA_DIR = os.path.join(REPO, "data")
+DATA_FILES = ("torus.obj", "VertexProgram.glsl", "FragmentProgram.glsl")
+CLEAR_RGB = (51, 51, 51)
+# /usr/local/bin/convert may be a stand-in; ImageMagick's own is in /usr/bin
+CONVERT = "/usr/bin/convert" if os.path.exists("/usr/bin/convert") else "convert"
+
+
+def find_binary(name="spinview"):
+    path = os.environ.get("SPINVIEW_BIN")
+    if path and name == "spinview":
+        return path
+    return os.path.join(os.environ.get("SPINVIEW_BUILD", os.path.join(REPO, "build")), name)
+
+
+class Xvfb:
+    """A private X server; stopped by its own pid."""
+
+    def __init__(self, width=1280, height=1024):
+        self.proc = None
+        for number in range(90, 400):
+            if os.path.exists("/tmp/.X%d-lock" % number) or os.path.exists("/tmp/.X11-unix/X%d" % number):
+                continue
+            proc = subprocess.Popen(
+                ["Xvfb", ":%d" % number, "-screen", "0", "%dx%dx24" % (width, height), "-nolisten", "tcp"],
+                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            if self._wait_ready(number, proc):
+                self.proc = proc
+                self.display = ":%d" % number
+                return
+            self._end(proc)
+        raise RuntimeError("no free X display number for Xvfb")
+
+    @staticmethod
+    def _wait_ready(number, proc):
+        deadline = time.time() + 10
+        while time.time() < deadline:
+            if proc.poll() is not None:
+                return False  # lost the race for this number
+            if os.path.exists("/tmp/.X11-unix/X%d" % number):
+                env = dict(os.environ, DISPLAY=":%d" % number)
+                probe = subprocess.run(["xdotool", "getdisplaygeometry"], env=env,
+                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                if probe.returncode == 0:
+                    return True
+            time.sleep(0.05)
+        return False
+
+    @staticmethod
+    def _end(proc):
+        if proc.poll() is None:
+            proc.terminate()
+            try:
+                proc.wait(5)
+            except subprocess.TimeoutExpired:
+                proc.kill()
+                proc.wait()
+
+    def stop(self):
+        if self.proc:
+            self._end(self.proc)
+            self.proc = None
+
+    def env(self):
+        return dict(os.environ, DISPLAY=self.display)
+
+
+class Image:
+    """An RGB picture read from a binary PPM."""
+
+    def __init__(self, ppm):
+        fields, pos = [], 0
+        while len(fields) < 4:
+            while ppm[pos:pos + 1].isspace():
+                pos += 1
+            if ppm[pos:pos + 1] == b"#":
+                pos = ppm.index(b"\n", pos)
+                continue
+            end = pos
+            while not ppm[end:end + 1].isspace():
+                end += 1
+            fields.append(ppm[pos:end])
+            pos = end
+        if fields[0] != b"P6" or int(fields[3]) != 255:
+            raise ValueError("not an 8-bit P6 picture")
+        self.width, self.height = int(fields[1]), int(fields[2])
+        self.pixels = ppm[pos + 1:pos + 1 + self.width * self.height * 3]
+
+    def pixel(self, x, y):
+        i = (y * self.width + x) * 3
+        return tuple(self.pixels[i:i + 3])
+
+    def is_clear(self, x, y, margin=6):
+        return all(abs(c - k) <= margin for c, k in zip(self.pixel(x, y), CLEAR_RGB))
+
+    def count_not_clear(self, x0, y0, x1, y1, step=1):
+        """Pixels in [x0, x1) x [y0, y1) that are not the clear colour."""
+        return sum(1 for y in range(y0, y1, step) for x in range(x0, x1, step) if not self.is_clear(x, y))
+
+    def columns_not_clear(self):
+        """Indices of the columns that hold at least one pixel other than the clear colour."""
+        return [x for x in range(self.width)
+                if any(not self.is_clear(x, y) for y in range(0, self.height, 2))]
+
+    def differs(self, other):
+        return sum(1 for a, b in zip(self.pixels, other.pixels) if abs(a - b) > 8)
+
+
+class Viewer:
+    """spinview running in a temporary working directory on a private display."""
+
+    def __init__(self, xvfb, files=None, omit=(), binary=None):
+        """files: name -> bytes to write instead of the shipped file; omit: names to leave out."""
+        self.xvfb = xvfb
+        self.dir = tempfile.mkdtemp(prefix="spinview-e2e-")
+        files = files or {}
+        for name in DATA_FILES:
+            if name in omit:
+                continue
+            if name in files:
+                if files[name] is not None:
+                    with open(os.path.join(self.dir, name), "wb") as f:
+                        f.write(files[name])
+            else:
+                shutil.copy(os.path.join(DATA_DIR, name), self.dir)
+        self.out_path = os.path.join(self.dir, "stdout.txt")
+        self.out_file = open(self.out_path, "wb")
+        self.proc = subprocess.Popen([binary or find_binary()], cwd=self.dir, env=xvfb.env(),
+                                     stdout=self.out_file, stderr=subprocess.PIPE)
+        self.window = None
+
+    def path(self, name):
+        return os.path.join(self.dir, name)
+
+    def xdotool(self, *args, timeout=10):
+        return subprocess.run(["xdotool"] + [str(a) for a in args], env=self.xvfb.env(), timeout=timeout,
+                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, check=True).stdout.decode()
+
+    def find_window(self, timeout=15):
+        """Waits for the viewer's window, moves it to (0, 0) and returns its id."""
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            if self.proc.poll() is not None:
+                raise RuntimeError("spinview ended before its window appeared: status %d" % self.proc.returncode)
+            # freeglut sets no _NET_WM_PID, so look for the title; each viewer has its own display
+            found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Just a test$"],
+                                   env=self.xvfb.env(), stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+            ids = found.stdout.split()
+            if ids:
+                self.window = ids[0].decode()
+                self.xdotool("windowmove", "--sync", self.window, 0, 0)
+                time.sleep(0.3)
+                return self.window
+            time.sleep(0.1)
+        raise RuntimeError("no spinview window within %d s" % timeout)
+
+    def title(self):
+        return self.xdotool("getwindowname", self.window).strip()
+
+    def geometry(self):
+        """(width, height) of the client area."""
+        size = {}
+        for line in self.xdotool("getwindowgeometry", "--shell", self.window).split():
+            key, _, value = line.partition("=")
+            size[key] = value
+        return int(size["WIDTH"]), int(size["HEIGHT"])
+
+    def key(self, name):
+        self.xdotool("windowfocus", "--sync", self.window)
+        self.xdotool("key", name)
+
+    def resize(self, width, height):
+        self.xdotool("windowsize", "--sync", self.window, width, height)
+        time.sleep(0.5)
+
+    def screenshot(self, save_as=None):
+        ppm = subprocess.run(["import", "-window", self.window, "-depth", "8", "ppm:-"], env=self.xvfb.env(),
+                             stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=20, check=True).stdout
+        if save_as:
+            subprocess.run([CONVERT, "ppm:-", save_as], input=ppm, check=True)
+        return Image(ppm)
+
+    def running(self):
+        return self.proc.poll() is None
+
+    def wait(self, timeout=10):
+        """Exit status, or None if the process is still running after timeout seconds."""
+        try:
+            return self.proc.wait(timeout)
+        except subprocess.TimeoutExpired:
+            return None
+
+    def output(self):
+        self.out_file.flush()
+        with open(self.out_path, "rb") as f:
+            return f.read().decode("utf-8", "replace")
+
+    def stop(self):
+        if self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait()
+        if self.proc.stderr:
+            self.proc.stderr.close()
+        self.out_file.close()
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+
+def xvfb_run(argv):
+    xvfb = Xvfb()
+    try:
+        return subprocess.call(argv, env=xvfb.env())
+    finally:
+        xvfb.stop()
+
+
+if __name__ == "__main__":
+    if len(sys.argv) >= 3 and sys.argv[1] == "xvfb-run":
+        sys.exit(xvfb_run(sys.argv[2:]))
+    sys.exit("usage: harness.py xvfb-run CMD [ARGS...]")
