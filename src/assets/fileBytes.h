@@ -1,0 +1,21 @@
+#pragma once
+// Reading a whole data file into memory.
+
+#include <cstddef>
+
+struct FileBytes {
+    char* data;   // malloc'ed, size + 1 bytes, zero-terminated; nullptr when nothing was read
+    size_t size;  // bytes actually read
+};
+
+enum class FileStatus {
+    ok,
+    cannotOpen,   // missing, unreadable, a directory, or its size cannot be read
+    outOfMemory,  // the buffer of size + 1 bytes could not be allocated
+};
+
+// Opens path in binary mode, sizes it with fseek/ftell and reads it whole. A short read keeps
+// only the bytes actually read (zero-terminated after them). On failure `out` is empty.
+FileStatus readFileBytes(const char* path, FileBytes& out);
+
+void freeFileBytes(FileBytes& bytes);

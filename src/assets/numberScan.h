@@ -1,0 +1,21 @@
+#pragma once
+// Number conversion for OBJ records, with the results of sscanf's "%f" and "%i".
+
+#include <cstdint>
+
+// Scans up to `count` (at most 3) floats from the zero-terminated text with the semantics of
+// sscanf and the format "%f %f %f" cut to `count` conversions. Returns how many were converted
+// (0 when none); the others are left untouched. Plain decimals take a fast exact path; anything
+// else (inf, nan, hexadecimal, more than 19 digits, a rounding tie) goes to sscanf itself.
+int scanFloats(const char* text, float* values, int count);
+
+enum class IndexScan {
+    ok,
+    missing,   // no digits where an index was expected
+    tooLarge,  // outside the range of int
+};
+
+// Reads one index as "%i" does: leading white space, an optional sign, then hexadecimal after
+// 0x or 0X, octal after a leading 0, decimal otherwise. Never wraps: a value outside int is
+// tooLarge. Returns the position after the digits (text itself when missing).
+const char* scanIndex(const char* text, IndexScan& status, int& value);

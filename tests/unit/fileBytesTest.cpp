@@ -1,0 +1,65 @@
+#include "assets/fileBytes.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::string writeTemp(const std::string& bytes)
+{
+    char path[] = "/tmp/spinview-bytes-XXXXXX";
+    int fd = mkstemp(path);
+    EXPECT_GE(fd, 0);
+    EXPECT_EQ(write(fd, bytes.data(), bytes.size()), ssize_t(bytes.size()));
+    close(fd);
+    return path;
+}
+
+} // namespace
+
+TEST(FileBytes, ReadsWholeFileZeroTerminated)
+{
+    std::string content("line one\r\nzero\0byte", 19);
+    std::string path = writeTemp(content);
+    FileBytes bytes;
+    ASSERT_EQ(readFileBytes(path.c_str(), bytes), FileStatus::ok);
+    ASSERT_EQ(bytes.size, content.size());
+    EXPECT_EQ(memcmp(bytes.data, content.data(), content.size()), 0);
+    EXPECT_EQ(bytes.data[bytes.size], '\0');
+    freeFileBytes(bytes);
+    EXPECT_EQ(bytes.data, nullptr);
+    unlink(path.c_str());
+}
+
+TEST(FileBytes, EmptyFileGivesEmptyString)
+{
+    std::string path = writeTemp("");
+    FileBytes bytes;
+    ASSERT_EQ(readFileBytes(path.c_str(), bytes), FileStatus::ok);
+    EXPECT_EQ(bytes.size, 0u);
+    ASSERT_NE(bytes.data, nullptr);
+    EXPECT_EQ(bytes.data[0], '\0');
+    freeFileBytes(bytes);
+    unlink(path.c_str());
+}
+
+TEST(FileBytes, MissingDirectoryAndUnreadableCannotOpen)
+{
+    FileBytes bytes;
+    EXPECT_EQ(readFileBytes("/nonexistent/spinview/torus.obj", bytes), FileStatus::cannotOpen);
+    EXPECT_EQ(bytes.data, nullptr);
+    EXPECT_EQ(readFileBytes("/tmp", bytes), FileStatus::cannotOpen);
+    EXPECT_EQ(bytes.data, nullptr);
+
+    std::string path = writeTemp("secret");
+    chmod(path.c_str(), 0);
+    if (access(path.c_str(), R_OK) != 0) {  // root reads it anyway
+        EXPECT_EQ(readFileBytes(path.c_str(), bytes), FileStatus::cannotOpen);
+    }
+    unlink(path.c_str());
+}
