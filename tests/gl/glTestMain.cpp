@@ -4,8 +4,13 @@
 #include <GL/glut.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 int main(int argc, char** argv)
 {
+    // a cached compile comes back without its info log, which the tests read
+    setenv("MESA_SHADER_CACHE_DISABLE", "true", 1);
+    setenv("MESA_GLSL_CACHE_DISABLE", "true", 1);
     testing::InitGoogleTest(&argc, argv);
     glutInit(&argc, argv);
     glutInitWindowSize(64, 64);
