@@ -19,6 +19,8 @@ bool isDigit(char c)
 const double powersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
                               1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
+const float floatPowersOfTen[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+
 // Converts one plain decimal ([+-]digits[.digits][(e|E)[+-]digits], followed by white space or
 // the end) exactly as strtof would. Returns the end of the number, or nullptr when the text is
 // not such a decimal or the fast path cannot prove its result.
@@ -28,34 +30,21 @@ const char* scanPlainDecimal(const char* p, float& value)
     if (*p == '-' || *p == '+')
         ++p;
 
+    // up to 19 digits fit in 64 bits; leading zeros count too, so longer ones go to sscanf
     uint64_t mantissa = 0;
-    int digits = 0;          // significant digits kept in mantissa
-    int decimalExponent = 0;
-    bool sawDigit = false;
-    for (; isDigit(*p); ++p) {
-        sawDigit = true;
-        if (mantissa == 0 && *p == '0')
-            continue;
-        if (digits == 19)
-            return nullptr;
+    const char* digitsStart = p;
+    for (; isDigit(*p); ++p)
         mantissa = mantissa * 10 + uint64_t(*p - '0');
-        ++digits;
-    }
+    int integerDigits = int(p - digitsStart);
+    int decimalExponent = 0;
     if (*p == '.') {
-        for (++p; isDigit(*p); ++p) {
-            sawDigit = true;
-            if (mantissa == 0 && *p == '0') {
-                --decimalExponent;
-                continue;
-            }
-            if (digits == 19)
-                return nullptr;
+        const char* fractionStart = ++p;
+        for (; isDigit(*p); ++p)
             mantissa = mantissa * 10 + uint64_t(*p - '0');
-            ++digits;
-            --decimalExponent;
-        }
+        decimalExponent = -int(p - fractionStart);
     }
-    if (!sawDigit)
+    int digits = integerDigits - decimalExponent;
+    if (digits == 0 || digits > 19)
         return nullptr;
     if (*p == 'e' || *p == 'E') {
         ++p;
@@ -75,6 +64,14 @@ const char* scanPlainDecimal(const char* p, float& value)
 
     if (mantissa == 0) {
         value = negative ? -0.0f : 0.0f;
+        return p;
+    }
+    // m < 2^24 and |e| <= 10: m and 10^|e| are exact floats, so one float operation rounds the
+    // decimal correctly, with no double rounding
+    if (mantissa <= (uint64_t(1) << 24) && decimalExponent >= -10 && decimalExponent <= 10) {
+        float f = decimalExponent < 0 ? float(mantissa) / floatPowersOfTen[-decimalExponent]
+                                      : float(mantissa) * floatPowersOfTen[decimalExponent];
+        value = negative ? -f : f;
         return p;
     }
     // m < 2^53 and |e| <= 22: m and 10^|e| are exact doubles, so one multiply or divide is
@@ -135,7 +132,7 @@ int scanFloats(const char* text, float* values, int count)
     return count;
 }
 
-const char* scanIndex(const char* text, IndexScan& status, int& value)
+const char* scanIndexGeneral(const char* text, IndexScan& status, int& value)
 {
     const char* p = text;
     while (isSpace(*p))

@@ -18,4 +18,23 @@ enum class IndexScan {
 // Reads one index as "%i" does: leading white space, an optional sign, then hexadecimal after
 // 0x or 0X, octal after a leading 0, decimal otherwise. Never wraps: a value outside int is
 // tooLarge. Returns the position after the digits (text itself when missing).
-const char* scanIndex(const char* text, IndexScan& status, int& value);
+const char* scanIndexGeneral(const char* text, IndexScan& status, int& value);
+
+// scanIndex with the common case, a short positive decimal right at `text`, inline.
+inline const char* scanIndex(const char* text, IndexScan& status, int& value)
+{
+    const char* p = text;
+    while (*p == ' ')
+        ++p;
+    if (*p >= '1' && *p <= '9') {
+        int magnitude = *p++ - '0';
+        for (int digits = 1; digits < 9 && *p >= '0' && *p <= '9'; ++digits)
+            magnitude = magnitude * 10 + (*p++ - '0');
+        if (!(*p >= '0' && *p <= '9')) {
+            status = IndexScan::ok;
+            value = magnitude;
+            return p;
+        }
+    }
+    return scanIndexGeneral(text, status, value);
+}

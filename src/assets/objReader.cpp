@@ -4,6 +4,7 @@
 #include "assets/weld.h"
 #include "diag/log.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -103,12 +104,9 @@ Vector3 faceNormal(const Vector3& a, const Vector3& b, const Vector3& c)
     return n;
 }
 
-// Welds the three corners of a face into the mesh, or skips the face whole when it would need
-// a vertex past the limit.
-void weldFace(ObjReader& reader, const Corner (&corners)[3])
+// The full vertex of each corner; a corner without a normal gets the triangle's.
+void buildCornerVertices(const ObjReader& reader, const Corner (&corners)[3], Vertex (&vertex)[3])
 {
-    ObjMesh& mesh = *reader.mesh;
-    Vertex vertex[3];
     bool needsFaceNormal = false;
     for (int k = 0; k < 3; ++k) {
         vertex[k].position = reader.positions[corners[k].position];
@@ -124,19 +122,41 @@ void weldFace(ObjReader& reader, const Corner (&corners)[3])
             if (corners[k].normal == noVertex)
                 vertex[k].normal = n;
     }
+}
+
+// Welds the three corners of a face into the mesh, or skips the face whole when it would need
+// a vertex past the limit.
+void weldFace(ObjReader& reader, const Corner (&corners)[3])
+{
+    ObjMesh& mesh = *reader.mesh;
+
+    // a corner that repeats an earlier one's records welds where that one did; a corner without
+    // a normal is never cached, since its face normal depends on the whole face
+    uint32_t result[3];
+    int cachedCount = 0;
+    for (int k = 0; k < 3; ++k) {
+        const Corner& c = corners[k];
+        result[k] = c.normal != noVertex ? findCachedCorner(reader.cache, c.position, c.texCoord, c.normal) : noVertex;
+        cachedCount += result[k] != noVertex;
+    }
+    if (cachedCount == 3 && !reader.observer) {
+        for (uint32_t r : result)
+            mesh.indices.push_back(uint16_t(r));
+        return;
+    }
+
+    Vertex vertex[3];
+    buildCornerVertices(reader, corners, vertex);
     if (reader.observer)
         reader.observer->onFace(reader.observer->context, vertex);
 
     // the linear scan meets existing vertices before this face's new ones, so an existing
     // match wins, then the first new corner of this face that matches
-    uint32_t result[3];
     bool isNew[3] = {false, false, false};
     uint32_t newCount = 0;
     uint32_t base = uint32_t(mesh.vertices.size());
     for (int k = 0; k < 3; ++k) {
-        const Corner& c = corners[k];
-        bool cacheable = c.normal != noVertex;  // a face normal depends on the whole face
-        uint32_t match = cacheable ? findCachedCorner(reader.cache, c.position, c.texCoord, c.normal) : noVertex;
+        uint32_t match = result[k];
         if (match == noVertex)
             match = findWeldMatch(reader.grid, mesh.vertices, vertex[k]);
         for (int j = 0; j < k && match == noVertex; ++j)
@@ -204,6 +224,10 @@ void readObjPieces(const char* text, size_t size, ObjMesh& out, const ObjFaceObs
     reader.mesh = &out;
     reader.line = 1;
     reader.observer = observer;
+    // a vertex takes at least about 40 bytes of text ("v", "vt" and "vn" records)
+    size_t expectedVertices = std::min(size / 40, maxMeshVertices);
+    reserveWeldGrid(reader.grid, out.vertices, expectedVertices);
+    out.vertices.reserve(expectedVertices);
 
     char piece[maxPieceLength + 1];
     size_t offset = 0;

@@ -1,0 +1,21 @@
+// Writes the viewer's torus.obj: make_torus [OUTPUT]   (default: torus.obj)
+// Rebuild the shipped file with scripts/make-torus.sh.
+
+#include "torusObj.h"
+
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    const char* path = argc > 1 ? argv[1] : "torus.obj";
+    // 38 units across: fills the view from 50 units away (about 41 units are visible there)
+    TorusShape shape = {48, 24, 13.0, 6.0, true};
+    std::string text = torusObj(shape);
+    FILE* file = fopen(path, "wb");
+    if (!file || fwrite(text.data(), 1, text.size(), file) != text.size() || fclose(file) != 0) {
+        fprintf(stderr, "make_torus: cannot write [%s]\n", path);
+        return 1;
+    }
+    printf("Wrote %s: %zu bytes, %d triangles\n", path, text.size(), shape.rings * shape.sides * 2);
+    return 0;
+}

@@ -1,0 +1,73 @@
+#pragma once
+// Writes a parametric torus as OBJ text: centred on the origin, its hole along z, with positions,
+// texture coordinates and unit normals on every corner, in triangles wound counter-clockwise
+// seen from outside.
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+struct TorusShape {
+    int rings;             // steps around the main circle (u)
+    int sides;             // steps around the tube (v)
+    double majorRadius;    // centre of the tube from the origin
+    double minorRadius;    // radius of the tube
+    bool recordPerCorner;  // each triangle writes its own three v, vt and vn records
+};
+
+// Shared layout: one record of each kind per grid point, rings x sides of them; faces wrap around,
+// so the mesh has exactly rings x sides unique vertices.
+// Per-corner layout: every triangle writes its own records, as many exporters do; the seams
+// (u = 1 against u = 0, v = 1 against v = 0) are records of their own with the same position
+// and normal as the start but another texture coordinate. Welding merges the copies of each
+// grid point and keeps the seams apart.
+inline std::string torusObj(const TorusShape& shape)
+{
+    const double twoPi = 6.283185307179586;
+    std::string text;
+    char line[256];
+    snprintf(line, sizeof(line), "# torus: %d rings, %d sides, radii %g and %g\n", shape.rings, shape.sides,
+             shape.majorRadius, shape.minorRadius);
+    text += line;
+
+    auto writeRecords = [&](int i, int j) {
+        double u = twoPi * i / shape.rings, v = twoPi * j / shape.sides;
+        double cu = std::cos(u), su = std::sin(u), cv = std::cos(v), sv = std::sin(v);
+        double ring = shape.majorRadius + shape.minorRadius * cv;
+        snprintf(line, sizeof(line), "v %.6f %.6f %.6f\nvt %.6f %.6f\nvn %.6f %.6f %.6f\n", ring * cu, ring * su,
+                 shape.minorRadius * sv, double(i) / shape.rings, double(j) / shape.sides, cv * cu, cv * su, sv);
+        text += line;
+    };
+
+    if (!shape.recordPerCorner) {
+        for (int i = 0; i < shape.rings; ++i)
+            for (int j = 0; j < shape.sides; ++j)
+                writeRecords(i, j);
+        auto index = [&](int i, int j) { return (i % shape.rings) * shape.sides + (j % shape.sides) + 1; };
+        for (int i = 0; i < shape.rings; ++i)
+            for (int j = 0; j < shape.sides; ++j) {
+                int a = index(i, j), b = index(i + 1, j), c = index(i + 1, j + 1), d = index(i, j + 1);
+                snprintf(line, sizeof(line), "f %d/%d/%d %d/%d/%d %d/%d/%d\nf %d/%d/%d %d/%d/%d %d/%d/%d\n", a, a, a,
+                         b, b, b, c, c, c, a, a, a, c, c, c, d, d, d);
+                text += line;
+            }
+        return text;
+    }
+
+    int written = 0;
+    auto writeTriangle = [&](int i0, int j0, int i1, int j1, int i2, int j2) {
+        writeRecords(i0, j0);
+        writeRecords(i1, j1);
+        writeRecords(i2, j2);
+        int n = written + 1;
+        snprintf(line, sizeof(line), "f %d/%d/%d %d/%d/%d %d/%d/%d\n", n, n, n, n + 1, n + 1, n + 1, n + 2, n + 2, n + 2);
+        text += line;
+        written += 3;
+    };
+    for (int i = 0; i < shape.rings; ++i)
+        for (int j = 0; j < shape.sides; ++j) {
+            writeTriangle(i, j, i + 1, j, i + 1, j + 1);
+            writeTriangle(i, j, i + 1, j + 1, i, j + 1);
+        }
+    return text;
+}
