@@ -1,14 +1,152 @@
 #include "render/frame.h"
 
+#include "assets/meshStore.h"
 #include "diag/log.h"
+#include "platform/platform.h"
+#include "render/frameMath.h"
+#include "render/scene.h"
 
 #include <GL/glew.h>
 #include <GL/glut.h>
+
+#include <cstdlib>
+
+namespace {
+
+const GLvoid* bufferOffset(size_t bytes)
+{
+    return reinterpret_cast<const GLvoid*>(bytes);
+}
+
+void uploadMatrices(const ShaderState& state)
+{
+    Matrix4 viewProjection;
+    cameraViewProjection(viewProjection);
+    glUniform4fvARB(state.vpMatrixLocation, 4, viewProjection.data());
+    checkGlError();
+
+    Matrix4 world;
+    worldRotation(world, tickCountMs());
+    glUniform4fvARB(state.wMatrixLocation, 4, world.data());
+    checkGlError();
+}
+
+void enableClipPlane()
+{
+    // the modelview matrix is the identity, so the plane is stored as given: it keeps z >= 0
+    const GLdouble plane[4] = {0.0, 0.0, 1.0, 0.0};
+    glClipPlane(GL_CLIP_PLANE0, plane);
+    checkGlError();
+    glEnable(GL_CLIP_PLANE0);
+    checkGlError();
+}
+
+// Position, texture coordinate (unit 0) and normal (unit 1) from the interleaved vertex buffer.
+void bindMeshArrays(const MeshStore& mesh)
+{
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, mesh.indexBuffer);
+    checkGlError();
+    glBindBuffer(GL_ARRAY_BUFFER, mesh.vertexBuffer);
+    checkGlError();
+
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, sizeof(Vertex), bufferOffset(offsetof(Vertex, position)));
+    checkGlError();
+    glClientActiveTexture(GL_TEXTURE1);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glTexCoordPointer(3, GL_FLOAT, sizeof(Vertex), bufferOffset(offsetof(Vertex, normal)));
+    checkGlError();
+    glClientActiveTexture(GL_TEXTURE0);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glTexCoordPointer(2, GL_FLOAT, sizeof(Vertex), bufferOffset(offsetof(Vertex, texCoord)));
+    checkGlError();
+}
+
+// Logs the program's info log, if it has more than the terminator, with the given format.
+void logProgramInfoLog(GLhandleARB program, const char* format)
+{
+    GLint length = 0, written = 0;
+    glGetObjectParameterivARB(program, GL_OBJECT_INFO_LOG_LENGTH_ARB, &length);
+    checkGlError();
+    if (length <= 1)
+        return;
+    char* log = static_cast<char*>(malloc(size_t(length) + 1));
+    if (!log) {
+        logMessage("Not enough memory for the validation log");
+        return;
+    }
+    log[0] = '\0';
+    glGetInfoLogARB(program, length, &written, log);
+    checkGlError();
+    log[length] = '\0';
+    logMessage(format, log);
+    free(log);
+}
+
+// Once, on the first frame: a failed validation is not retried.
+void validateProgramOnce(ShaderState& state)
+{
+    if (state.programValidated)
+        return;
+    state.programValidated = true;
+    glValidateProgramARB(state.program);
+    checkGlError();
+    GLint valid = 0;
+    glGetObjectParameterivARB(state.program, GL_OBJECT_VALIDATE_STATUS_ARB, &valid);
+    checkGlError();
+    if (!valid) {
+        logMessage("Error while validating program !");
+        logProgramInfoLog(state.program, "Validation error log: \n%s\n");
+    } else {
+        logMessage("Program validated successfully !");
+        logProgramInfoLog(state.program, "Validation warnings log: \n%s\n");
+    }
+}
+
+void drawMesh(const MeshStore& mesh)
+{
+    // an empty mesh draws nothing: its upper index bound would be -1
+    if (mesh.meshVertices.empty() || mesh.meshIndices.empty())
+        return;
+    glDrawRangeElements(GL_TRIANGLES, 0, GLuint(mesh.meshVertices.size() - 1), GLsizei(mesh.meshIndices.size()),
+                        GL_UNSIGNED_SHORT, bufferOffset(0));
+    checkGlError();
+}
+
+void restoreState()
+{
+    glDisable(GL_CLIP_PLANE0);
+    checkGlError();
+    glDisableClientState(GL_VERTEX_ARRAY);
+    checkGlError();
+    glClientActiveTexture(GL_TEXTURE1);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    checkGlError();
+    glClientActiveTexture(GL_TEXTURE0);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    checkGlError();
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    checkGlError();
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    checkGlError();
+    glUseProgramObjectARB(0);
+    checkGlError();
+}
+
+} // namespace
 
 void renderFrame()
 {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     checkGlError();
+    glUseProgramObjectARB(shaderState.program);
+    checkGlError();
+    uploadMatrices(shaderState);
+    enableClipPlane();
+    bindMeshArrays(meshStore);
+    validateProgramOnce(shaderState);
+    drawMesh(meshStore);
+    restoreState();
     glutSwapBuffers();
     checkGlError();
 }

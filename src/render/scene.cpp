@@ -1,8 +1,70 @@
 #include "render/scene.h"
 
+#include "assets/meshStore.h"
+#include "assets/shaderLoader.h"
 #include "diag/log.h"
+#include "render/entryPoints.h"
+
+#include <cstdlib>
 
 ShaderState shaderState;
+
+namespace {
+
+// Logs the link failure with the driver's log and deletes the program.
+void reportLinkFailure(ShaderState& state)
+{
+    logMessage("There was error during linking !");
+    GLint length = 0, written = 0;
+    glGetObjectParameterivARB(state.program, GL_OBJECT_INFO_LOG_LENGTH_ARB, &length);
+    checkGlError();
+    if (length > 1) {
+        char* log = static_cast<char*>(malloc(size_t(length) + 1));
+        if (log) {
+            log[0] = '\0';
+            glGetInfoLogARB(state.program, length, &written, log);
+            checkGlError();
+            log[length] = '\0';
+            logMessage("Linking error log: \n%s\n", log);
+            free(log);
+        } else {
+            logMessage("Not enough memory for the linking error log");
+        }
+    }
+    glDeleteObjectARB(state.program);
+    checkGlError();
+    state.program = 0;
+}
+
+void buildProgram(ShaderState& state)
+{
+    state.vertexShader = loadShader("VertexProgram.glsl", GL_VERTEX_SHADER_ARB);
+    state.fragmentShader = loadShader("FragmentProgram.glsl", GL_FRAGMENT_SHADER_ARB);
+
+    state.program = glCreateProgramObjectARB();
+    checkGlError();
+    // a shader that failed to compile is attached as handle 0: the check reports the error
+    glAttachObjectARB(state.program, state.vertexShader);
+    checkGlError();
+    glAttachObjectARB(state.program, state.fragmentShader);
+    checkGlError();
+    glLinkProgramARB(state.program);
+    checkGlError();
+
+    GLint linked = 0;
+    glGetObjectParameterivARB(state.program, GL_OBJECT_LINK_STATUS_ARB, &linked);
+    checkGlError();
+    if (!linked)
+        reportLinkFailure(state);
+
+    if (state.program) {
+        state.vpMatrixLocation = glGetUniformLocationARB(state.program, "VPMatrix");
+        state.wMatrixLocation = glGetUniformLocationARB(state.program, "WMatrix");
+    }
+    checkGlError();
+}
+
+} // namespace
 
 void initScene()
 {
@@ -11,6 +73,12 @@ void initScene()
     glDepthMask(GL_TRUE);
     glDepthFunc(GL_LESS);
     glClearColor(0.2f, 0.2f, 0.2f, 1.0f);
-    glewInit();
+
+    glewInit();  // its result is not acted on: the entry points themselves are checked
     checkGlError();
+    requireEntryPoints();
+
+    loadObjMesh("torus.obj");
+    checkGlError();
+    buildProgram(shaderState);
 }

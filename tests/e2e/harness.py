@@ -80,7 +80,8 @@ class Xvfb:
             self.proc = None
 
     def env(self):
-        return dict(os.environ, DISPLAY=self.display)
+        # no shader cache: a cached compile comes back without its info log
+        return dict(os.environ, DISPLAY=self.display, MESA_SHADER_CACHE_DISABLE="true")
 
 
 class Image:

@@ -70,6 +70,100 @@ class ViewerTest(unittest.TestCase):
         viewer.key("q")
         self.assertEqual(viewer.wait(10), 0)
 
+    # the finished viewer with the shipped data
+
+    def assert_validated_once(self, output):
+        head = "Program validated successfully !\n"
+        self.assertTrue(output.startswith(head), output)
+        rest = output[len(head):]
+        if rest:  # only a warnings block, if the driver gives one
+            self.assertTrue(rest.startswith("Validation warnings log: \n"), output)
+            self.assertTrue(rest.endswith("\n\n"), output)
+            self.assertNotIn("Program validated", rest)
+
+    def test_shipped_data_draws_a_cutaway(self):
+        viewer = self.start_with_window()
+        time.sleep(1.0)  # many frames
+        first = viewer.screenshot()
+        time.sleep(0.5)
+        second = viewer.screenshot()
+        for image in (first, second):
+            for x, y in ((0, 0), (511, 0), (0, 511), (511, 511)):
+                self.assertTrue(image.is_clear(x, y), "corner %d,%d is %s" % (x, y, image.pixel(x, y)))
+            # the clip plane keeps the left half only
+            self.assertEqual(image.count_not_clear(258, 0, 512, 512), 0)
+            self.assertGreater(image.count_not_clear(0, 0, 256, 512, 2), 2000)
+        self.assertGreater(first.differs(second), 1000, "the mesh does not spin")
+        viewer.key("q")
+        self.assertEqual(viewer.wait(10), 0)
+        self.assert_validated_once(viewer.output())
+
+    def test_resize_stretches_the_mesh(self):
+        viewer = self.start_with_window()
+        square = viewer.screenshot()
+        viewer.resize(800, 400)
+        wide = viewer.screenshot()
+        self.assertEqual((wide.width, wide.height), (800, 400))
+        square_columns, wide_columns = square.columns_not_clear(), wide.columns_not_clear()
+        # the cut through the camera's axis stays at the centre of the window
+        self.assertLessEqual(abs(square_columns[-1] - 255), 3)
+        self.assertLessEqual(abs(wide_columns[-1] - 399), 3)
+        # the horizontal extent keeps its share of the width (the spin moves it a little)
+        square_share = (square_columns[-1] - square_columns[0]) / 512.0
+        wide_share = (wide_columns[-1] - wide_columns[0]) / 800.0
+        self.assertAlmostEqual(square_share, wide_share, delta=0.08)
+        self.assertGreater(wide_columns[-1] - wide_columns[0], 1.4 * (square_columns[-1] - square_columns[0]) - 40)
+        viewer.key("Escape")
+        self.assertEqual(viewer.wait(10), 0)
+
+    # bad data
+
+    def test_broken_fragment_shader_is_reported_and_window_runs(self):
+        broken = b"#version 120\nvoid main() { gl_FragColor = vec4(1.0) }\n"
+        viewer = self.start_with_window(files={"FragmentProgram.glsl": broken})
+        time.sleep(0.5)
+        self.assertTrue(viewer.running())
+        viewer.key("q")
+        self.assertEqual(viewer.wait(10), 0)
+        output = viewer.output()
+        head = "There was error during compilation !\nCompilation error log: \n"
+        self.assertTrue(output.startswith(head), output)
+        log, _, after = output[len(head):].partition("\n\n")
+        self.assertIn("error", log)
+        lines = after.strip("\n").split("\n")
+        # attaching the null handle raises an error, reported right away
+        self.assertEqual(lines[0], "GL_INVALID_VALUE", output)
+        if "There was error during linking !" in lines:
+            self.assertIn("Linking error log: ", output)
+            self.assertIn("Error while validating program !", output)
+        else:  # a vertex shader alone links on this driver
+            self.assertEqual(lines[1:], ["Program validated successfully !"], output)
+
+    def missing_file_ends_with_status_1(self, name):
+        viewer = self.start(omit=(name,))
+        self.assertEqual(viewer.wait(15), 1)
+        self.assertEqual(viewer.output(), "Cannot open file [%s]\n" % name)
+
+    def test_missing_torus_obj(self):
+        self.missing_file_ends_with_status_1("torus.obj")
+
+    def test_missing_vertex_program(self):
+        self.missing_file_ends_with_status_1("VertexProgram.glsl")
+
+    def test_missing_fragment_program(self):
+        self.missing_file_ends_with_status_1("FragmentProgram.glsl")
+
+    def test_context_older_than_opengl_2_is_refused(self):
+        os.environ["MESA_GL_VERSION_OVERRIDE"] = "1.5"
+        try:
+            viewer = self.start()
+            status = viewer.wait(15)
+        finally:
+            del os.environ["MESA_GL_VERSION_OVERRIDE"]
+        self.assertEqual(status, 1)
+        self.assertRegex(viewer.output(), r"^This viewer needs OpenGL 2\.0 with GL_ARB_shader_objects; "
+                                          r"the context \(OpenGL 1\.5[^)]*\) lacks: glCompileShader\n$")
+
 
 if __name__ == "__main__":
     unittest.main()

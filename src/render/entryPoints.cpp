@@ -1,0 +1,56 @@
+#include "render/entryPoints.h"
+
+#include "diag/log.h"
+
+#include <GL/glew.h>
+
+#include <cstdlib>
+#include <initializer_list>
+
+size_t listMissingEntryPoints(const EntryPoint* points, size_t count, char* out, size_t outSize)
+{
+    size_t missing = 0, used = 0;
+    if (outSize > 0)
+        out[0] = '\0';
+    for (size_t i = 0; i < count; ++i) {
+        if (points[i].address)
+            continue;
+        const char* separator = missing++ ? ", " : "";
+        for (const char* part : {separator, points[i].name})
+            for (const char* c = part; *c && used + 1 < outSize; ++c)
+                out[used++] = *c;
+        if (outSize > 0)
+            out[used] = '\0';
+    }
+    return missing;
+}
+
+void requireEntryPoints()
+{
+    const EntryPoint points[] = {
+        {"glDrawRangeElements", reinterpret_cast<const void*>(glDrawRangeElements)},
+        {"glClientActiveTexture", reinterpret_cast<const void*>(glClientActiveTexture)},
+        {"glGenBuffers", reinterpret_cast<const void*>(glGenBuffers)},
+        {"glBindBuffer", reinterpret_cast<const void*>(glBindBuffer)},
+        {"glBufferData", reinterpret_cast<const void*>(glBufferData)},
+        {"glCompileShader", reinterpret_cast<const void*>(glCompileShader)},
+        {"glCreateShaderObjectARB", reinterpret_cast<const void*>(glCreateShaderObjectARB)},
+        {"glShaderSourceARB", reinterpret_cast<const void*>(glShaderSourceARB)},
+        {"glCreateProgramObjectARB", reinterpret_cast<const void*>(glCreateProgramObjectARB)},
+        {"glAttachObjectARB", reinterpret_cast<const void*>(glAttachObjectARB)},
+        {"glLinkProgramARB", reinterpret_cast<const void*>(glLinkProgramARB)},
+        {"glValidateProgramARB", reinterpret_cast<const void*>(glValidateProgramARB)},
+        {"glUseProgramObjectARB", reinterpret_cast<const void*>(glUseProgramObjectARB)},
+        {"glGetObjectParameterivARB", reinterpret_cast<const void*>(glGetObjectParameterivARB)},
+        {"glGetInfoLogARB", reinterpret_cast<const void*>(glGetInfoLogARB)},
+        {"glGetUniformLocationARB", reinterpret_cast<const void*>(glGetUniformLocationARB)},
+        {"glUniform4fvARB", reinterpret_cast<const void*>(glUniform4fvARB)},
+        {"glDeleteObjectARB", reinterpret_cast<const void*>(glDeleteObjectARB)},
+    };
+    char names[1024];
+    if (listMissingEntryPoints(points, sizeof(points) / sizeof(points[0]), names, sizeof(names)) == 0)
+        return;
+    logMessage("This viewer needs OpenGL 2.0 with GL_ARB_shader_objects; the context (OpenGL %s) lacks: %s",
+               reinterpret_cast<const char*>(glGetString(GL_VERSION)), names);
+    exit(1);
+}
