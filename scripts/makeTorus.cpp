@@ -1,11 +1,12 @@
 // Writes the viewer's torus.obj: make_torus [OUTPUT]   (default: torus.obj)
 // Rebuild the shipped file with scripts/make-torus.sh.
 // make_torus OUTPUT --limit writes the benchmark's torus instead: 256 x 256 shared records,
-// exactly 65,536 unique vertices.
+// exactly 65,536 unique vertices; make_torus OUTPUT --grid RINGS SIDES any such torus.
 
 #include "torusObj.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 int main(int argc, char** argv)
 {
@@ -14,6 +15,12 @@ int main(int argc, char** argv)
     TorusShape shape = {48, 24, 13.0, 6.0, true};
     if (argc > 2 && std::string(argv[2]) == "--limit")
         shape = TorusShape{256, 256, 13.0, 6.0, false};
+    if (argc > 4 && std::string(argv[2]) == "--grid")
+        shape = TorusShape{atoi(argv[3]), atoi(argv[4]), 13.0, 6.0, false};
+    if (shape.rings < 3 || shape.sides < 3) {
+        fprintf(stderr, "make_torus: at least 3 rings and 3 sides\n");
+        return 2;
+    }
     std::string text = torusObj(shape);
     FILE* file = fopen(path, "wb");
     if (!file || fwrite(text.data(), 1, text.size(), file) != text.size() || fclose(file) != 0) {

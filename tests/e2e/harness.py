@@ -10,11 +10,13 @@ a private Xvfb (for test binaries that need a window).
 """
 
 import os
+import random
 import shutil
 import subprocess
 import sys
 import tempfile
 import time
+import unittest
 
 REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 DATA_DIR = os.path.join(REPO, "data")
@@ -24,7 +26,18 @@ CLEAR_RGB = (51, 51, 51)
 CONVERT = "/usr/bin/convert" if os.path.exists("/usr/bin/convert") else "convert"
 
 
+def program_env(env):
+    """The environment for a program under test: with SPINVIEW_TEST_PRELOAD, that library is
+    preloaded into it alone (the sanitizer build keeps the OpenGL driver loaded to the end, so
+    that its leaks are named and suppressed by library)."""
+    preload = os.environ.get("SPINVIEW_TEST_PRELOAD")
+    if preload:
+        env = dict(env, LD_PRELOAD=preload)
+    return env
+
+
 def find_binary(name="spinview"):
+    """A program of the build: SPINVIEW_BIN names the viewer, SPINVIEW_BUILD the build folder."""
     path = os.environ.get("SPINVIEW_BIN")
     if path and name == "spinview":
         return path
@@ -32,52 +45,55 @@ def find_binary(name="spinview"):
 
 
 class Xvfb:
-    """A private X server; stopped by its own pid."""
+    """A private X server on a display number of its own; stopped by its own pid."""
 
     def __init__(self, width=1280, height=1024):
-        self.proc = None
-        for number in range(90, 400):
+        # numbers spread over a wide range, so that parallel tests rarely even try the same one,
+        # and never reuse a number that a server just left
+        numbers = random.Random(os.getpid() ^ int(time.time() * 1000)).sample(range(100, 30000), 40)
+        for number in numbers:
             if os.path.exists("/tmp/.X%d-lock" % number) or os.path.exists("/tmp/.X11-unix/X%d" % number):
                 continue
-            proc = subprocess.Popen(
-                ["Xvfb", ":%d" % number, "-screen", "0", "%dx%dx24" % (width, height), "-nolisten", "tcp"],
+            self.proc = subprocess.Popen(
+                # -noreset: without it the server resets when its last client leaves (the probe
+                # below), and drops a client that connects meanwhile
+                ["Xvfb", ":%d" % number, "-screen", "0", "%dx%dx24" % (width, height), "-nolisten", "tcp",
+                 "-noreset"],
                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            if self._wait_ready(number, proc):
-                self.proc = proc
-                self.display = ":%d" % number
+            self.display = ":%d" % number
+            if self._owns(number):
                 return
-            self._end(proc)
+            self.stop()
         raise RuntimeError("no free X display number for Xvfb")
 
-    @staticmethod
-    def _wait_ready(number, proc):
+    def _owns(self, number):
+        """True once this server answers on the display and its lock file names it."""
         deadline = time.time() + 10
-        while time.time() < deadline:
-            if proc.poll() is not None:
-                return False  # lost the race for this number
-            if os.path.exists("/tmp/.X11-unix/X%d" % number):
-                env = dict(os.environ, DISPLAY=":%d" % number)
-                probe = subprocess.run(["xdotool", "getdisplaygeometry"], env=env,
+        while time.time() < deadline and self.proc.poll() is None:
+            try:
+                with open("/tmp/.X%d-lock" % number) as lock:
+                    owner = int(lock.read().strip() or 0)
+            except (OSError, ValueError):
+                owner = 0
+            if owner == self.proc.pid:
+                probe = subprocess.run(["xdotool", "getdisplaygeometry"], env=self.env(),
                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
                 if probe.returncode == 0:
                     return True
+            elif owner:
+                return False  # another server has it
             time.sleep(0.05)
         return False
 
-    @staticmethod
-    def _end(proc):
-        if proc.poll() is None:
-            proc.terminate()
-            try:
-                proc.wait(5)
-            except subprocess.TimeoutExpired:
-                proc.kill()
-                proc.wait()
-
     def stop(self):
-        if self.proc:
-            self._end(self.proc)
-            self.proc = None
+        if self.proc and self.proc.poll() is None:
+            self.proc.terminate()
+            try:
+                self.proc.wait(5)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
+        self.proc = None
 
     def env(self):
         # no shader cache: a cached compile comes back without its info log
@@ -128,10 +144,13 @@ class Image:
 class Viewer:
     """spinview running in a temporary working directory on a private display."""
 
-    def __init__(self, xvfb, files=None, omit=(), binary=None):
-        """files: name -> bytes to write instead of the shipped file; omit: names to leave out."""
+    def __init__(self, xvfb, files=None, omit=(), binary=None, prefix=(), user=None, prepare=None):
+        """files: name -> bytes to write instead of the shipped file; omit: names to leave out;
+        prefix: a command to run the viewer under (valgrind); user: a uid to run it as;
+        prepare: called with the working directory before the viewer starts."""
         self.xvfb = xvfb
         self.dir = tempfile.mkdtemp(prefix="spinview-e2e-")
+        os.chmod(self.dir, 0o755)
         files = files or {}
         for name in DATA_FILES:
             if name in omit:
@@ -142,10 +161,18 @@ class Viewer:
                         f.write(files[name])
             else:
                 shutil.copy(os.path.join(DATA_DIR, name), self.dir)
-        self.out_path = os.path.join(self.dir, "stdout.txt")
+        if prepare:
+            prepare(self.dir)
+        # the viewer's own output stays apart from the data files
+        self.logs = tempfile.mkdtemp(prefix="spinview-e2e-logs-")
+        self.out_path = os.path.join(self.logs, "stdout.txt")
+        self.err_path = os.path.join(self.logs, "stderr.txt")
         self.out_file = open(self.out_path, "wb")
-        self.proc = subprocess.Popen([binary or find_binary()], cwd=self.dir, env=xvfb.env(),
-                                     stdout=self.out_file, stderr=subprocess.PIPE)
+        self.err_file = open(self.err_path, "wb")
+        extra = {"user": user, "group": user, "extra_groups": []} if user is not None else {}
+        self.proc = subprocess.Popen(list(prefix) + [binary or find_binary()], cwd=self.dir,
+                                     env=program_env(xvfb.env()), stdout=self.out_file, stderr=self.err_file,
+                                     **extra)
         self.window = None
 
     def path(self, name):
@@ -160,7 +187,8 @@ class Viewer:
         deadline = time.time() + timeout
         while time.time() < deadline:
             if self.proc.poll() is not None:
-                raise RuntimeError("spinview ended before its window appeared: status %d" % self.proc.returncode)
+                raise RuntimeError("spinview ended before its window appeared: status %d\n%s%s"
+                                   % (self.proc.returncode, self.output(), self.errors()))
             # freeglut sets no _NET_WM_PID, so look for the title; each viewer has its own display
             found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Just a test$"],
                                    env=self.xvfb.env(), stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
@@ -199,6 +227,17 @@ class Viewer:
             subprocess.run([CONVERT, "ppm:-", save_as], input=ppm, check=True)
         return Image(ppm)
 
+    def wait_for_picture(self, timeout):
+        """Waits until a frame is drawn: the corner holds the clear colour and the left half
+        something else."""
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            image = self.screenshot()
+            if image.is_clear(0, 0) and image.count_not_clear(0, 0, image.width // 2, image.height, 8) > 0:
+                return image
+            time.sleep(0.5)
+        raise RuntimeError("no frame within %d s" % timeout)
+
     def running(self):
         return self.proc.poll() is None
 
@@ -210,24 +249,63 @@ class Viewer:
             return None
 
     def output(self):
-        self.out_file.flush()
         with open(self.out_path, "rb") as f:
             return f.read().decode("utf-8", "replace")
+
+    def errors(self):
+        with open(self.err_path, "rb") as f:
+            return f.read().decode("utf-8", "replace")
+
+    def sanitizer_report(self):
+        """The sanitizers' report on standard error, if any ("" when clean)."""
+        text = self.errors()
+        markers = ("ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "runtime error:", "SUMMARY: AddressSanitizer",
+                   "SUMMARY: UndefinedBehaviorSanitizer")
+        return text if any(marker in text for marker in markers) else ""
 
     def stop(self):
         if self.proc.poll() is None:
             self.proc.kill()
             self.proc.wait()
-        if self.proc.stderr:
-            self.proc.stderr.close()
         self.out_file.close()
+        self.err_file.close()
         shutil.rmtree(self.dir, ignore_errors=True)
+        shutil.rmtree(self.logs, ignore_errors=True)
+
+
+class ViewerCase(unittest.TestCase):
+    """A test with its own Xvfb; every viewer it starts is stopped after it, and must have left
+    no sanitizer report."""
+
+    def setUp(self):
+        self.xvfb = Xvfb()
+        self.viewers = []
+
+    def tearDown(self):
+        try:
+            for viewer in self.viewers:
+                viewer.wait(0)
+                self.assertEqual(viewer.sanitizer_report(), "")
+        finally:
+            for viewer in self.viewers:
+                viewer.stop()
+            self.xvfb.stop()
+
+    def start(self, **kwargs):
+        viewer = Viewer(self.xvfb, **kwargs)
+        self.viewers.append(viewer)
+        return viewer
+
+    def start_with_window(self, **kwargs):
+        viewer = self.start(**kwargs)
+        viewer.find_window()
+        return viewer
 
 
 def xvfb_run(argv):
     xvfb = Xvfb()
     try:
-        return subprocess.call(argv, env=xvfb.env())
+        return subprocess.call(argv, env=program_env(xvfb.env()))
     finally:
         xvfb.stop()
 

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets (clang, with AddressSanitizer and UndefinedBehaviorSanitizer) and
+# runs each for SECONDS (default 300) from the seed corpus in fuzz/corpus. New corpus entries go
+# to build-fuzz/corpus, never into the repo. A finding stops the run with a non-zero status and
+# leaves the input as build-fuzz/crash-*.
+#   scripts/fuzz.sh [SECONDS]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds="${1:-300}"
+
+scripts/install-deps.sh
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -DSPINVIEW_FUZZ=ON -DSPINVIEW_BUILD_TESTS=OFF \
+  -DSPINVIEW_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build-fuzz -j"$(nproc)" --target obj_fuzz shader_source_fuzz
+
+run() {
+  local target=$1 seeds=$2 maxLength=$3 status=0
+  local log="build-fuzz/$target.log"
+  mkdir -p "build-fuzz/corpus/$seeds"
+  echo "Fuzzing $target for $seconds s"
+  "build-fuzz/fuzz/$target" -max_total_time="$seconds" -max_len="$maxLength" -print_final_stats=1 \
+    -artifact_prefix=build-fuzz/ "build-fuzz/corpus/$seeds" "fuzz/corpus/$seeds" >"$log" 2>&1 || status=$?
+  if [ "$status" -ne 0 ]; then
+    tail -n 60 "$log"
+    echo "$target: FINDING (status $status), input saved under build-fuzz/"
+    return "$status"
+  fi
+  grep -E "^stat::(number_of_executed_units|average_exec_per_sec)|^Done" "$log"
+}
+
+run obj_fuzz obj 8192
+run shader_source_fuzz shader 4096

@@ -1,0 +1,192 @@
+"""What the real spinview does with bad data files: one named case each, with its expected
+standard output and exit status. None may crash, hang, or leave the window without a message."""
+
+import os
+import random
+import re
+import subprocess
+import tempfile
+import time
+import unittest
+
+import harness
+
+VALIDATED = "Program validated successfully !\n"
+
+
+def shipped(name):
+    with open(os.path.join(harness.DATA_DIR, name), "rb") as f:
+        return f.read()
+
+
+def torus_faces_as(form):
+    """The shipped torus with every face rewritten to v//vn, v/vt or v."""
+    lines = []
+    for line in shipped("torus.obj").decode().splitlines():
+        if line.startswith("f "):
+            corners = [c.split("/") for c in line[2:].split()]
+            if form == "v//vn":
+                line = "f " + " ".join("%s//%s" % (c[0], c[2]) for c in corners)
+            elif form == "v/vt":
+                line = "f " + " ".join("%s/%s" % (c[0], c[1]) for c in corners)
+            else:
+                line = "f " + " ".join(c[0] for c in corners)
+        lines.append(line)
+    return ("\n".join(lines) + "\n").encode()
+
+
+TORUS = shipped("torus.obj")
+TORUS_LINES = TORUS.count(b"\n")
+
+
+class BadInputTest(harness.ViewerCase):
+    def expect_refused(self, message, **kwargs):
+        """The viewer ends by itself with status 1 and exactly this message."""
+        viewer = self.start(**kwargs)
+        self.assertEqual(viewer.wait(20), 1, viewer.output())
+        self.assertEqual(viewer.output(), message)
+        return viewer
+
+    def expect_runs(self, **kwargs):
+        """The window comes up and keeps running until q, which ends it with status 0.
+        Returns the viewer (its output is complete) and a screenshot."""
+        viewer = self.start_with_window(**kwargs)
+        time.sleep(0.5)
+        self.assertTrue(viewer.running())
+        image = viewer.screenshot()
+        viewer.key("q")
+        self.assertEqual(viewer.wait(20), 0)
+        return viewer, image
+
+    def expect_draws(self, image):
+        self.assertGreater(image.count_not_clear(0, 0, 256, 512, 2), 500)
+        self.assertEqual(image.count_not_clear(258, 0, 512, 512, 2), 0)
+
+    # files that cannot be read: a message naming the file, status 1
+
+    def test_missing_torus_obj(self):
+        self.expect_refused("Cannot open file [torus.obj]\n", omit=("torus.obj",))
+
+    def test_missing_vertex_program(self):
+        self.expect_refused("Cannot open file [VertexProgram.glsl]\n", omit=("VertexProgram.glsl",))
+
+    def test_missing_fragment_program(self):
+        self.expect_refused("Cannot open file [FragmentProgram.glsl]\n", omit=("FragmentProgram.glsl",))
+
+    def test_directory_instead_of_torus_obj(self):
+        self.expect_refused("Cannot open file [torus.obj]\n", omit=("torus.obj",),
+                            prepare=lambda d: os.mkdir(os.path.join(d, "torus.obj")))
+
+    def test_directory_instead_of_shader(self):
+        self.expect_refused("Cannot open file [FragmentProgram.glsl]\n", omit=("FragmentProgram.glsl",),
+                            prepare=lambda d: os.mkdir(os.path.join(d, "FragmentProgram.glsl")))
+
+    def test_unreadable_torus_obj(self):
+        # root reads any file, so as root the viewer runs as nobody
+        user = 65534 if os.getuid() == 0 else None
+        self.expect_refused("Cannot open file [torus.obj]\n", user=user,
+                            prepare=lambda d: os.chmod(os.path.join(d, "torus.obj"), 0))
+
+    # mesh files that load with a summary line, or silently
+
+    def test_empty_torus_obj(self):
+        viewer, image = self.expect_runs(files={"torus.obj": b""})
+        self.assertEqual(viewer.output(), VALIDATED)
+        self.assertEqual(image.count_not_clear(0, 0, 512, 512, 2), 0)
+
+    def test_binary_garbage(self):
+        garbage = bytes(random.Random(6).randrange(256) for _ in range(200000))
+        viewer, _ = self.expect_runs(files={"torus.obj": garbage})
+        for line in viewer.output().splitlines():
+            self.assertTrue(line == VALIDATED.strip() or re.match(r"^(Skipped|Read) .* in \[torus\.obj\], first at line \d+$", line),
+                            line)
+
+    def test_five_megabyte_single_line(self):
+        # one face line of 5 MB: its first 1023 characters are a face, the rest is read in pieces
+        corners = b" ".join(b"%d/%d/1" % (1 + i % 3, 1 + i % 3) for i in range(850000))
+        line = b"f " + corners
+        self.assertGreater(len(line), 5000000)
+        viewer, image = self.expect_runs(files={"torus.obj": TORUS + line})
+        self.assertEqual(viewer.output(), VALIDATED)
+        self.expect_draws(image)
+
+    def invalid_face(self, face):
+        viewer, image = self.expect_runs(files={"torus.obj": TORUS + face})
+        self.assertEqual(viewer.output(), "Skipped 1 face with invalid indices in [torus.obj], first at line %d\n%s"
+                         % (TORUS_LINES + 1, VALIDATED))
+        self.expect_draws(image)
+
+    def test_index_zero(self):
+        self.invalid_face(b"f 0/1/1 2/2/2 3/3/3\n")
+
+    def test_negative_index_out_of_range(self):
+        self.invalid_face(b"f -1/-1/-1 -2/-2/-2 -20000/-3/-3\n")
+
+    def test_index_past_the_end(self):
+        self.invalid_face(b"f 1/1/1 2/2/2 7/20000/3\n")
+
+    def short_faces(self, form):
+        viewer, image = self.expect_runs(files={"torus.obj": torus_faces_as(form)})
+        self.assertEqual(viewer.output(), VALIDATED)
+        self.expect_draws(image)
+
+    def test_faces_with_position_and_normal(self):
+        self.short_faces("v//vn")
+
+    def test_faces_with_position_and_texture(self):
+        self.short_faces("v/vt")
+
+    def test_faces_with_position_only(self):
+        self.short_faces("v")
+
+    def test_nan_and_inf(self):
+        text = TORUS.replace(b"v 19.000000 0.000000 0.000000\n", b"v nan inf 0.000000\n", 1)
+        text = text.replace(b"vn 1.000000 0.000000 0.000000\n", b"vn -inf 0.000000 1e99\n", 1)
+        viewer, image = self.expect_runs(files={"torus.obj": text})
+        self.assertEqual(viewer.output(), "Read 4 non-finite numbers as 0 in [torus.obj], first at line 2\n" + VALIDATED)
+        self.expect_draws(image)
+
+    def test_seventy_thousand_unique_vertices(self):
+        with tempfile.TemporaryDirectory() as folder:
+            path = os.path.join(folder, "big.obj")
+            subprocess.run([harness.find_binary("make_torus"), path, "--grid", "280", "250"], check=True,
+                           stdout=subprocess.DEVNULL)
+            with open(path, "rb") as f:
+                text = f.read()
+        viewer, image = self.expect_runs(files={"torus.obj": text})
+        output = viewer.output()
+        match = re.match(r"^Skipped (\d+) faces past the 65536-vertex limit in \[torus\.obj\], first at line (\d+)\n"
+                         + re.escape(VALIDATED) + "$", output)
+        self.assertTrue(match, output)
+        self.assertGreater(int(match.group(1)), 0)
+        self.assertGreater(int(match.group(2)), 3 * 70000)  # after the records
+        self.expect_draws(image)
+
+    # shader files
+
+    def test_shader_with_a_zero_byte(self):
+        source = shipped("FragmentProgram.glsl") + b"\0 this is not GLSL {{{"
+        viewer, image = self.expect_runs(files={"FragmentProgram.glsl": source})
+        self.assertEqual(viewer.output(), VALIDATED)
+        self.expect_draws(image)
+
+    def test_empty_shader(self):
+        viewer, _ = self.expect_runs(files={"VertexProgram.glsl": b""})
+        output = viewer.output()
+        self.assertTrue(output.startswith("There was error during compilation !\nCompilation error log: \n"), output)
+        self.assertIn("\n\nGL_INVALID_VALUE\n", output)
+
+    def test_matrix_declared_as_mat4(self):
+        source = shipped("VertexProgram.glsl").replace(b"uniform vec4 VPMatrix[4];", b"uniform mat4 VPMatrix;")
+        source = source.replace(b"VPMatrix[0] * p.x + VPMatrix[1] * p.y + VPMatrix[2] * p.z + VPMatrix[3] * p.w",
+                                b"VPMatrix * p")
+        viewer, _ = self.expect_runs(files={"VertexProgram.glsl": source})
+        lines = viewer.output().splitlines()
+        # the vec4 upload into a mat4 fails every frame; the program validates once
+        self.assertEqual(lines.count(VALIDATED.strip()), 1)
+        self.assertEqual(set(lines), {VALIDATED.strip(), "GL_INVALID_OPERATION"})
+        self.assertGreater(lines.count("GL_INVALID_OPERATION"), 3)
+
+
+if __name__ == "__main__":
+    unittest.main()
