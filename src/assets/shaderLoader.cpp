@@ -1,34 +1,10 @@
 #include "assets/shaderLoader.h"
 
 #include "assets/fileBytes.h"
+#include "diag/infoLog.h"
 #include "diag/log.h"
 
 #include <cstdlib>
-
-namespace {
-
-void logCompileFailure(GLhandleARB shader)
-{
-    logMessage("There was error during compilation !");
-    GLint length = 0, written = 0;
-    glGetObjectParameterivARB(shader, GL_OBJECT_INFO_LOG_LENGTH_ARB, &length);
-    checkGlError();
-    if (length <= 1)  // 1 holds only the terminator
-        return;
-    char* log = static_cast<char*>(malloc(size_t(length) + 1));
-    if (!log) {
-        logMessage("Not enough memory for the compilation error log");
-        return;
-    }
-    log[0] = '\0';
-    glGetInfoLogARB(shader, length, &written, log);
-    checkGlError();
-    log[length] = '\0';
-    logMessage("Compilation error log: \n%s\n", log);
-    free(log);
-}
-
-} // namespace
 
 GLhandleARB loadShader(const char* path, GLenum shaderType)
 {
@@ -58,7 +34,8 @@ GLhandleARB loadShader(const char* path, GLenum shaderType)
     if (compiled)
         return shader;
 
-    logCompileFailure(shader);
+    logMessage("There was error during compilation !");
+    logInfoLog(shader, "Compilation error log: \n%s\n");
     glDeleteObjectARB(shader);
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "render/frame.h"
 
 #include "assets/meshStore.h"
+#include "diag/infoLog.h"
 #include "diag/log.h"
 #include "platform/platform.h"
 #include "render/frameMath.h"
@@ -9,7 +10,6 @@
 #include <GL/glew.h>
 #include <GL/glut.h>
 
-#include <cstdlib>
 
 namespace {
 
@@ -62,27 +62,6 @@ void bindMeshArrays(const MeshStore& mesh)
     checkGlError();
 }
 
-// Logs the program's info log, if it has more than the terminator, with the given format.
-void logProgramInfoLog(GLhandleARB program, const char* format)
-{
-    GLint length = 0, written = 0;
-    glGetObjectParameterivARB(program, GL_OBJECT_INFO_LOG_LENGTH_ARB, &length);
-    checkGlError();
-    if (length <= 1)
-        return;
-    char* log = static_cast<char*>(malloc(size_t(length) + 1));
-    if (!log) {
-        logMessage("Not enough memory for the validation log");
-        return;
-    }
-    log[0] = '\0';
-    glGetInfoLogARB(program, length, &written, log);
-    checkGlError();
-    log[length] = '\0';
-    logMessage(format, log);
-    free(log);
-}
-
 // Once, on the first frame: a failed validation is not retried.
 void validateProgramOnce(ShaderState& state)
 {
@@ -96,10 +75,10 @@ void validateProgramOnce(ShaderState& state)
     checkGlError();
     if (!valid) {
         logMessage("Error while validating program !");
-        logProgramInfoLog(state.program, "Validation error log: \n%s\n");
+        logInfoLog(state.program, "Validation error log: \n%s\n");
     } else {
         logMessage("Program validated successfully !");
-        logProgramInfoLog(state.program, "Validation warnings log: \n%s\n");
+        logInfoLog(state.program, "Validation warnings log: \n%s\n");
     }
 }
 

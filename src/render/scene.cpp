@@ -2,10 +2,10 @@
 
 #include "assets/meshStore.h"
 #include "assets/shaderLoader.h"
+#include "diag/infoLog.h"
 #include "diag/log.h"
 #include "render/entryPoints.h"
 
-#include <cstdlib>
 
 ShaderState shaderState;
 
@@ -15,22 +15,7 @@ namespace {
 void reportLinkFailure(ShaderState& state)
 {
     logMessage("There was error during linking !");
-    GLint length = 0, written = 0;
-    glGetObjectParameterivARB(state.program, GL_OBJECT_INFO_LOG_LENGTH_ARB, &length);
-    checkGlError();
-    if (length > 1) {
-        char* log = static_cast<char*>(malloc(size_t(length) + 1));
-        if (log) {
-            log[0] = '\0';
-            glGetInfoLogARB(state.program, length, &written, log);
-            checkGlError();
-            log[length] = '\0';
-            logMessage("Linking error log: \n%s\n", log);
-            free(log);
-        } else {
-            logMessage("Not enough memory for the linking error log");
-        }
-    }
+    logInfoLog(state.program, "Linking error log: \n%s\n");
     glDeleteObjectARB(state.program);
     checkGlError();
     state.program = 0;

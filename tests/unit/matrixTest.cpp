@@ -1,24 +1,13 @@
 #include "math/matrix.h"
 
+#include "support/floatBits.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
 
 namespace {
-
-unsigned bitsOf(float f)
-{
-    unsigned u;
-    memcpy(&u, &f, sizeof(u));
-    return u;
-}
-
-float storedFloat(float f)
-{
-    volatile float v = f;
-    return v;
-}
 
 Matrix4 filled(float start)
 {

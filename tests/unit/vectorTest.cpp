@@ -1,27 +1,11 @@
 #include "math/vector.h"
 
+#include "support/floatBits.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
-
-namespace {
-
-unsigned bitsOf(float f)
-{
-    unsigned u;
-    memcpy(&u, &f, sizeof(u));
-    return u;
-}
-
-// Keeps the compiler from fusing or widening: each float-only step is stored.
-float storedFloat(float f)
-{
-    volatile float v = f;
-    return v;
-}
-
-} // namespace
 
 TEST(Vector, LayoutIsPackedFloats)
 {

@@ -1,0 +1,9 @@
+#pragma once
+// Reporting the info log of a shader or program object.
+
+#include <GL/glew.h>
+
+// Queries the object's info-log length (checked), and when it holds more than the terminator,
+// fetches the log into a buffer of length + 1 bytes (checked) and logs it with `format`, whose
+// one %s takes the log.
+void logInfoLog(GLhandleARB object, const char* format);
