@@ -19,7 +19,8 @@ cmake --build build-asan -j"$(nproc)"
 # it: its own leaks at exit are suppressed by library name, nothing else is.
 driver=$(find /usr/lib -name swrast_dri.so -print -quit 2>/dev/null || true)
 export SPINVIEW_TEST_PRELOAD="$driver"
-export ASAN_OPTIONS="detect_leaks=1:verify_asan_link_order=0"
+# allocator_may_return_null: the tests ask for more memory than there is, to see it refused
+export ASAN_OPTIONS="detect_leaks=1:verify_asan_link_order=0:allocator_may_return_null=1"
 export LSAN_OPTIONS="suppressions=$PWD/tests/sanitizer/lsan-driver.supp:print_suppressions=0"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 ctest --test-dir build-asan --output-on-failure -j2

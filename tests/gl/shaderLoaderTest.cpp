@@ -96,3 +96,14 @@ TEST(LoadShader, CarriageReturnsPassUntouched)
     glGetObjectParameterivARB(shader, GL_OBJECT_SHADER_SOURCE_LENGTH_ARB, &length);
     EXPECT_EQ(size_t(length), source.size() + 1);  // every byte of the file and the terminator
 }
+
+TEST(LoadShader, SourceTooLargeForMemoryGivesNullHandle)
+{
+    TempFile file("");
+    ASSERT_EQ(truncate(file.path.c_str(), off_t(1) << 43), 0);  // sparse: 8 TiB of nothing
+    GLhandleARB shader = 1;
+    std::string printed = captureStdout([&] { shader = loadShader(file.path.c_str(), GL_VERTEX_SHADER_ARB); });
+    EXPECT_EQ(shader, 0u);
+    EXPECT_EQ(printed, "Not enough memory to read [" + file.path + "]\n");
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}

@@ -63,3 +63,22 @@ TEST(FileBytes, MissingDirectoryAndUnreadableCannotOpen)
     }
     unlink(path.c_str());
 }
+
+TEST(FileBytes, FileTooLargeForMemoryIsReportedNotRead)
+{
+    // a sparse file of 8 TiB: sizing works, the buffer cannot be had
+    int mode = 0;
+    if (FILE* setting = fopen("/proc/sys/vm/overcommit_memory", "r")) {
+        if (fscanf(setting, "%d", &mode) != 1)
+            mode = 1;
+        fclose(setting);
+    }
+    if (mode == 1)
+        GTEST_SKIP() << "memory is overcommitted without limit here";
+    std::string path = writeTemp("");
+    ASSERT_EQ(truncate(path.c_str(), off_t(1) << 43), 0);
+    FileBytes bytes;
+    EXPECT_EQ(readFileBytes(path.c_str(), bytes), FileStatus::outOfMemory);
+    EXPECT_EQ(bytes.data, nullptr);
+    unlink(path.c_str());
+}
