@@ -7,15 +7,15 @@ namespace {
 
 // Cells of 32 tolerances; a vertex can match only positions within 1.5 tolerances on each axis
 // (see cellRange), so a search touches at most two cells per axis, and mostly one.
-const double cellSize = 32.0 * double(tolerance);
+const double cellsPerUnit = 1.0 / (32.0 * double(tolerance));
 const double searchReach = 1.5 * double(tolerance);
 const double cellLimit = 4611686018427387904.0;  // 2^62, keeps cell numbers inside int64
 
-// Cell number of a coordinate: floor(value / cellSize) in double, clamped. Every step is
+// Cell number of a coordinate: floor(value * cellsPerUnit) in double, clamped. Every step is
 // monotonic, so a <= b gives cellOf(a) <= cellOf(b).
 int64_t cellOf(double value)
 {
-    double q = std::floor(value / cellSize);
+    double q = std::floor(value * cellsPerUnit);
     if (!(q >= -cellLimit))  // also catches nan
         return q != q ? 0 : int64_t(-cellLimit);
     if (q > cellLimit)
