@@ -20,7 +20,7 @@ struct WeldCell {
 struct WeldGrid {
     std::vector<WeldCell> cells;     // open addressing, size a power of two (see reserveWeldGrid)
     std::vector<uint64_t> occupied;  // one bit per cell hash: a clear bit means an empty cell
-    std::vector<uint32_t> next;   // next vertex in the same cell, per vertex
+    std::vector<uint32_t> next;      // next vertex in the same cell, per vertex
     size_t usedCells = 0;
 };
 
