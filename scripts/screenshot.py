@@ -1,8 +1,7 @@
-"""Runs spinview from data/ inside a private Xvfb for two seconds, saves a screenshot and quits it with q."""
+"""Runs spinview with the shipped data inside a private Xvfb for two seconds, saves a screenshot
+and quits it with q:  python3 scripts/screenshot.py [PICTURE]   (default: build/spinview.png)"""
 
 import os
-import shutil
-import subprocess
 import sys
 import time
 
@@ -14,31 +13,20 @@ import harness  # noqa: E402
 def main(target):
     target = os.path.abspath(target)
     xvfb = harness.Xvfb()
+    viewer = None
     try:
-        env = xvfb.env()
-        viewer = subprocess.Popen([os.path.join(REPO, "build", "spinview")], cwd=os.path.join(REPO, "data"), env=env)
-        deadline = time.time() + 15
-        window = None
-        while window is None and time.time() < deadline and viewer.poll() is None:
-            found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Just a test$"],
-                                   env=env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
-            window = found.stdout.split()[0].decode() if found.stdout.split() else None
-            time.sleep(0.1)
-        if window is None:
-            print("spinview did not open its window", file=sys.stderr)
-            return 1
-        subprocess.run(["xdotool", "windowmove", "--sync", window, "0", "0"], env=env, check=True)
+        viewer = harness.Viewer(xvfb, binary=os.path.join(REPO, "build", "spinview"))
+        viewer.find_window()
         time.sleep(2)
-        subprocess.run(["import", "-window", window, target], env=env, check=True)
-        subprocess.run(["xdotool", "windowfocus", "--sync", window], env=env, check=True)
-        subprocess.run(["xdotool", "key", "q"], env=env, check=True)
+        viewer.screenshot(save_as=target)
+        viewer.key("q")
         status = viewer.wait(10)
-        print("Screenshot saved to %s (spinview exited with status %d)" % (target, status))
-        return status
+        sys.stdout.write(viewer.output())
+        print("Screenshot saved to %s (spinview exited with status %s)" % (target, status))
+        return status if status is not None else 1
     finally:
-        if 'viewer' in locals() and viewer.poll() is None:
-            viewer.kill()
-            viewer.wait()
+        if viewer:
+            viewer.stop()
         xvfb.stop()
 
 

@@ -4,7 +4,7 @@
 #include <cstddef>
 
 struct FileBytes {
-    char* data;   // malloc'ed, size + 1 bytes, zero-terminated; nullptr when nothing was read
+    char* data;   // malloc'ed, size + 1 bytes, zero-terminated; nullptr after a failure
     size_t size;  // bytes actually read
 };
 

@@ -13,25 +13,26 @@ MeshStore meshStore;
 
 namespace {
 
+// Binds the buffer to target, fills it and unbinds it, checking after each step.
+void fillBuffer(GLenum target, GLuint buffer, size_t bytes, const void* data)
+{
+    glBindBuffer(target, buffer);
+    checkGlError();
+    glBufferData(target, GLsizeiptr(bytes), data, GL_STATIC_DRAW);
+    checkGlError();
+    glBindBuffer(target, 0);
+    checkGlError();
+}
+
 void uploadMesh(MeshStore& store)
 {
     glGenBuffers(1, &store.vertexBuffer);
     glGenBuffers(1, &store.indexBuffer);
     checkGlError();
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, store.indexBuffer);
-    checkGlError();
-    glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(store.meshIndices.size() * sizeof(uint16_t)),
-                 store.meshIndices.data(), GL_STATIC_DRAW);
-    checkGlError();
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
-    checkGlError();
-    glBindBuffer(GL_ARRAY_BUFFER, store.vertexBuffer);
-    checkGlError();
-    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(store.meshVertices.size() * sizeof(Vertex)),
-                 store.meshVertices.data(), GL_STATIC_DRAW);
-    checkGlError();
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
-    checkGlError();
+    fillBuffer(GL_ELEMENT_ARRAY_BUFFER, store.indexBuffer, store.meshIndices.size() * sizeof(uint16_t),
+               store.meshIndices.data());
+    fillBuffer(GL_ARRAY_BUFFER, store.vertexBuffer, store.meshVertices.size() * sizeof(Vertex),
+               store.meshVertices.data());
 }
 
 } // namespace

@@ -101,14 +101,14 @@ void resizeCells(WeldGrid& grid, const std::vector<Vertex>& vertices, size_t siz
 
 uint32_t findWeldMatch(const WeldGrid& grid, const std::vector<Vertex>& vertices, const Vertex& v)
 {
+    uint32_t best = noVertex;
+    if (grid.occupied.empty())  // nothing added yet
+        return best;
+
     int64_t lowX, highX, lowY, highY, lowZ, highZ;
     cellRange(v.position.x, lowX, highX);
     cellRange(v.position.y, lowY, highY);
     cellRange(v.position.z, lowZ, highZ);
-
-    uint32_t best = noVertex;
-    if (grid.occupied.empty())  // nothing added yet
-        return best;
     // a vertex that finds no match is added next, into its own cell: start loading that slot
     uint64_t ownHash = cellKeyOf(v.position).hash;
     __builtin_prefetch(&grid.cells[ownHash & (grid.cells.size() - 1)]);
