@@ -227,16 +227,28 @@ class Viewer:
             subprocess.run([CONVERT, "ppm:-", save_as], input=ppm, check=True)
         return Image(ppm)
 
-    def wait_for_picture(self, timeout):
-        """Waits until a frame is drawn: the corner holds the clear colour and the left half
-        something else."""
+    def wait_for_frame(self, timeout=30):
+        """Waits until a frame fills the window: all four corners hold the clear colour."""
         deadline = time.time() + timeout
-        while time.time() < deadline:
+        while True:
             image = self.screenshot()
-            if image.is_clear(0, 0) and image.count_not_clear(0, 0, image.width // 2, image.height, 8) > 0:
+            w, h = image.width - 1, image.height - 1
+            if all(image.is_clear(x, y) for x, y in ((0, 0), (w, 0), (0, h), (w, h))):
                 return image
-            time.sleep(0.5)
-        raise RuntimeError("no frame within %d s" % timeout)
+            if time.time() > deadline:
+                raise RuntimeError("no frame within %d s" % timeout)
+            time.sleep(0.2)
+
+    def wait_for_picture(self, timeout=30):
+        """Waits until a frame shows the mesh: besides the clear corners, something in the left half."""
+        deadline = time.time() + timeout
+        while True:
+            image = self.wait_for_frame(max(1, deadline - time.time()))
+            if image.count_not_clear(0, 0, image.width // 2, image.height, 8) > 0:
+                return image
+            if time.time() > deadline:
+                raise RuntimeError("no mesh within %d s" % timeout)
+            time.sleep(0.2)
 
     def running(self):
         return self.proc.poll() is None

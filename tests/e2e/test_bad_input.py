@@ -51,9 +51,9 @@ class BadInputTest(harness.ViewerCase):
         """The window comes up and keeps running until q, which ends it with status 0.
         Returns the viewer (its output is complete) and a screenshot."""
         viewer = self.start_with_window(**kwargs)
-        time.sleep(0.5)
+        image = viewer.wait_for_frame()
+        time.sleep(0.3)
         self.assertTrue(viewer.running())
-        image = viewer.screenshot()
         viewer.key("q")
         self.assertEqual(viewer.wait(20), 0)
         return viewer, image

@@ -88,7 +88,7 @@ class ViewerTest(harness.ViewerCase):
         viewer = self.start_with_window(files={"torus.obj": b"# no faces\n"})
         viewer.resize(800, 400)
         self.assertEqual(viewer.geometry(), (800, 400))
-        image = viewer.screenshot()
+        image = viewer.wait_for_frame()
         self.assertEqual((image.width, image.height), (800, 400))
         self.assertEqual(image.count_not_clear(0, 0, 800, 400), 0)
         viewer.key("q")
@@ -107,6 +107,7 @@ class ViewerTest(harness.ViewerCase):
 
     def test_shipped_data_draws_a_cutaway(self):
         viewer = self.start_with_window()
+        viewer.wait_for_picture()
         time.sleep(1.0)  # many frames
         first = viewer.screenshot()
         time.sleep(0.5)
@@ -126,7 +127,7 @@ class ViewerTest(harness.ViewerCase):
         # the clip plane holds the camera, so its edge is the window's middle column at any size
         viewer = self.start_with_window()
         viewer.resize(800, 400)
-        image = viewer.screenshot()
+        image = viewer.wait_for_picture()
         columns = image.columns_not_clear()
         self.assertLessEqual(abs(columns[-1] - 399), 3)
         self.assertEqual(image.count_not_clear(402, 0, 800, 400), 0)
@@ -138,9 +139,9 @@ class ViewerTest(harness.ViewerCase):
     def test_resize_stretches_the_mesh(self):
         # a sphere keeps its outline while it spins, so two pictures compare at any moment
         viewer = self.start_with_window(files={"torus.obj": sphere_obj()})
-        square = viewer.screenshot()
+        square = viewer.wait_for_picture()
         viewer.resize(800, 400)
-        wide = viewer.screenshot()
+        wide = viewer.wait_for_picture()
         self.assertEqual((wide.width, wide.height), (800, 400))
         square_columns, wide_columns = square.columns_not_clear(), wide.columns_not_clear()
         # the cut through the camera's axis stays at the centre of the window
