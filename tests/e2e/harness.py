@@ -11,6 +11,7 @@ a private Xvfb (for test binaries that need a window).
 
 import os
 import random
+import re
 import shutil
 import subprocess
 import sys
@@ -42,6 +43,80 @@ def find_binary(name="spinview"):
     if path and name == "spinview":
         return path
     return os.path.join(os.environ.get("SPINVIEW_BUILD", os.path.join(REPO, "build")), name)
+
+
+MEMCHECK = ["valgrind", "--log-fd=2", "--num-callers=40", "--fullpath-after=", "--track-origins=yes",
+            "--suppressions=" + os.path.join(REPO, "tests", "sanitizer", "valgrind-driver.supp")]
+
+
+def _frame_kind(frame, binary):
+    """'ours' for a frame in the viewer's sources or binary, 'skip' for valgrind's own
+    replacements (malloc, memcpy, strlen...) and inlined C++ library templates, else 'system'."""
+    if "(" not in frame:
+        return "system"
+    where = frame[frame.rfind("(") + 1:frame.rfind(")")]
+    place = where[3:] if where.startswith("in ") else where.rsplit(":", 1)[0]
+    if place.startswith(os.path.join(REPO, "src") + os.sep) or place == binary:
+        return "ours"
+    if "/valgrind/vgpreload_" in place or place.startswith("/usr/include/"):
+        return "skip"
+    return "system"
+
+
+def own_memcheck_errors(report, binary):
+    """The memcheck errors that are the viewer's own: the first frame of the faulting stack that
+    is not valgrind's or an inlined library template lies in our code, or that of the stack that
+    allocated or freed the memory does. A stack merely passing through our code (main lies
+    under every start-up stack, glutInit's driver loading included) does not count.
+    Needs a log made with --fullpath-after= (MEMCHECK)."""
+    errors = []
+    for block in re.split(r"\n==\d+== ?\n", report):  # a bare "==pid== " line ends each error
+        lines = [line.split("== ", 1)[1] for line in block.splitlines() if "== " in line]
+        stacks, current = [], None
+        for line in lines[1:]:
+            if line.strip().startswith(("at ", "by ")):
+                if current is None:
+                    current = []
+                    stacks.append(current)
+                current.append(line)
+            else:  # "Address ... alloc'd", "Block was alloc'd at": another stack follows
+                current = None
+        for stack in stacks:
+            kinds = [kind for kind in (_frame_kind(frame, binary) for frame in stack) if kind != "skip"]
+            if kinds and kinds[0] == "ours":
+                errors.append(block)
+                break
+    return errors
+
+
+def sanitized(binary):
+    """True for a build with AddressSanitizer, which neither valgrind nor apitrace can wrap."""
+    linked = subprocess.run(["ldd", binary], stdout=subprocess.PIPE).stdout.decode()
+    return "libasan" in linked
+
+
+def traced(path):
+    """The prefix that records a program's OpenGL calls into the apitrace file `path`."""
+    return ["apitrace", "trace", "--api", "gl", "--output", path]
+
+
+def gl_calls(path):
+    """The OpenGL calls of an apitrace file, one line each as `apitrace dump` writes them without
+    argument names (glBindBuffer(GL_ARRAY_BUFFER, 1)), glGetError included. Left out: the
+    window system's calls but the swap, apitrace's own "fake" calls, and glewInit's queries of
+    the version and the extensions."""
+    dump = subprocess.run(["apitrace", "dump", "--verbose", "--call-nos=no", "--arg-names=no", "--multiline=no",
+                           "--color=never", path], stdout=subprocess.PIPE, check=True).stdout.decode("utf-8", "replace")
+    calls = []
+    for line in dump.splitlines():
+        if not line.startswith("gl") or line.endswith("// fake"):
+            continue
+        if line.startswith("glX") and not line.startswith("glXSwapBuffers("):
+            continue
+        if line.startswith(("glGetString(", "glGetStringi(", "glGetIntegerv(GL_NUM_EXTENSIONS")):
+            continue
+        calls.append(line)
+    return calls
 
 
 class Xvfb:
