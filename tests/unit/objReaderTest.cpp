@@ -103,6 +103,14 @@ TEST(ObjReader, LongLineIsReadInPiecesOfAtMost1023)
     EXPECT_EQ(mesh.report.missingNumbers.firstLine, 1u);
 }
 
+TEST(ObjReader, LinesAreCountedByNewlinesNotByPieces)
+{
+    // a 3,000-character comment is read in three pieces, but it is one line
+    ObjMesh mesh = read("#" + std::string(2999, 'x') + "\nf 1 2 3\n");
+    EXPECT_EQ(mesh.report.invalidFaces.count, 1u);
+    EXPECT_EQ(mesh.report.invalidFaces.firstLine, 2u);
+}
+
 TEST(ObjReader, WindowsLineEndingsAreHarmless)
 {
     ObjMesh crlf = read("v 0 0 0\r\nv 1 0 0\r\nv 0 1 0\r\nvt 0.5 1\r\nvn 0 0 1\r\nf 1/1/1 2/1/1 3/1/1\r\n");

@@ -90,6 +90,17 @@ TEST(Vector, NormalizeThresholdIsOnSquaredLength)
     EXPECT_EQ(out.x, 0.0f);
     normalize(out, set(v, 0, 0, 0));
     EXPECT_EQ(out.z, 0.0f);
+
+    // boundary: a squared length of exactly the tolerance is not below it
+    const float atThreshold = 0x1.9e7c6ep-9f;  // its square rounds to the tolerance
+    set(v, atThreshold, 0.0f, 0.0f);
+    ASSERT_EQ(bitsOf(dot(v, v)), bitsOf(tolerance));
+    normalize(out, v);
+    EXPECT_NEAR(out.x, 1.0f, 1e-6);
+    set(v, std::nextafter(atThreshold, 0.0f), 0.0f, 0.0f);
+    ASSERT_LT(dot(v, v), tolerance);
+    normalize(out, v);
+    EXPECT_EQ(out.x, 0.0f);
 }
 
 TEST(Vector, DotSumsInDoubleAndRoundsOnce)
