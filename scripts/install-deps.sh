@@ -6,7 +6,7 @@ packages=(
   cmake make g++ python3
   libgl1-mesa-dev freeglut3-dev libglew-dev
   libgtest-dev googletest libbenchmark-dev
-  xvfb xdotool imagemagick x11-utils
+  xvfb xdotool imagemagick x11-utils apitrace
   clang libclang-rt-14-dev libfuzzer-14-dev valgrind
 )
 

@@ -2,32 +2,10 @@
 
 import os
 import re
-import subprocess
 import time
 import unittest
 
 import harness
-
-
-def own_code_errors(report):
-    """The memcheck errors whose faulting stack passes through the viewer's own source files.
-    Under load the driver has been seen to report an error of its own now and then (its stack
-    runs through the dynamic loader); a report with no frame of ours is the driver's affair."""
-    own_files = set()
-    for _, _, names in os.walk(os.path.join(harness.REPO, "src")):
-        own_files.update(name for name in names if name.endswith((".cpp", ".h")))
-    errors = []
-    for block in re.split(r"\n==\d+== ?\n", report):  # a bare "==pid== " line ends each error
-        lines = [line.split("== ", 1)[1] for line in block.splitlines() if "== " in line]
-        frames = []
-        for line in lines[1:]:
-            if not line.strip().startswith(("at ", "by ")):
-                break  # "Address ..." and what follows describe the memory, not the faulting code
-            frames.append(line)
-        files = [m.group(1) for m in (re.search(r"\((\w+\.(?:cpp|h)):\d+\)", f) for f in frames) if m]
-        if any(name in own_files for name in files):
-            errors.append(block)
-    return errors
 
 
 def sphere_obj(radius=15.0, rings=24, segments=48):
@@ -48,6 +26,47 @@ def sphere_obj(radius=15.0, rings=24, segments=48):
             for corners in ((a, b, a + 1), (a + 1, b, b + 1)):
                 lines.append("f " + " ".join("%d/%d/%d" % (c, c, c) for c in corners))
     return ("\n".join(lines) + "\n").encode()
+
+# A still quad facing the camera on the kept side of the cut: world z from 2 to 16 (screen x from
+# 58 to 231), y from -16 to 16 (screen y from 58 to 454). Each corner has its own texture
+# coordinate and normal, so a picture of either shows whether it reached its unit intact.
+DIAGNOSTIC_QUAD = b"""v 0 16 16
+v 0 16 2
+v 0 -16 16
+v 0 -16 2
+vt 0 1
+vt 1 1
+vt 0 0
+vt 1 0
+vn 1 0 0
+vn 0 1 0
+vn 0 0 1
+vn 0.6 0.8 0
+f 1/1/1 3/3/3 4/4/4
+f 1/1/1 4/4/4 2/2/2
+"""
+# pixels a few steps inside the quad's corners: top left, top right, bottom left, bottom right
+QUAD_CORNER_PIXELS = ((66, 66), (223, 66), (66, 446), (223, 446))
+
+
+def diagnostic_vertex_shader(colour):
+    """A vertex shader that ignores the spin and colours the mesh by `colour` (a GLSL vec3)."""
+    return ("""#version 120
+uniform vec4 VPMatrix[4];
+varying vec3 colour;
+void main()
+{
+    colour = %s;
+    gl_ClipVertex = gl_Vertex;
+    gl_Position = VPMatrix[0] * gl_Vertex.x + VPMatrix[1] * gl_Vertex.y + VPMatrix[2] * gl_Vertex.z + VPMatrix[3];
+}
+""" % colour).encode()
+
+
+DIAGNOSTIC_FRAGMENT_SHADER = b"""#version 120
+varying vec3 colour;
+void main() { gl_FragColor = vec4(colour, 1.0); }
+"""
 
 
 class ViewerTest(harness.ViewerCase):
@@ -83,14 +102,18 @@ class ViewerTest(harness.ViewerCase):
         viewer.key("q")
         self.assertEqual(viewer.wait(10), 0)
 
-    def test_resize_clears_whole_window(self):
-        # an OBJ without faces draws nothing, so the whole client area is the clear colour
-        viewer = self.start_with_window(files={"torus.obj": b"# no faces\n"})
+    def test_resize_draws_into_the_whole_new_window(self):
+        # the viewport follows the window: the sphere stays centred, the rest is cleared
+        viewer = self.start_with_window(files={"torus.obj": sphere_obj()})
         viewer.resize(800, 400)
         self.assertEqual(viewer.geometry(), (800, 400))
-        image = viewer.wait_for_frame()
+        image = viewer.wait_for_picture()
         self.assertEqual((image.width, image.height), (800, 400))
-        self.assertEqual(image.count_not_clear(0, 0, 800, 400), 0)
+        rows = [y for y in range(400) if not image.is_clear(300, y)]
+        self.assertGreater(len(rows), 200)
+        self.assertLessEqual(abs((rows[0] + rows[-1]) / 2.0 - 199.5), 3, rows)
+        self.assertLessEqual(abs(image.columns_not_clear()[-1] - 399), 3)
+        self.assertEqual(image.count_not_clear(0, 0, 800, 40) + image.count_not_clear(0, 360, 800, 400), 0)
         viewer.key("q")
         self.assertEqual(viewer.wait(10), 0)
 
@@ -158,20 +181,41 @@ class ViewerTest(harness.ViewerCase):
         viewer.key("Escape")
         self.assertEqual(viewer.wait(10), 0)
 
+    def corner_colours(self, colour):
+        viewer = self.start_with_window(files={"torus.obj": DIAGNOSTIC_QUAD,
+                                               "VertexProgram.glsl": diagnostic_vertex_shader(colour),
+                                               "FragmentProgram.glsl": DIAGNOSTIC_FRAGMENT_SHADER})
+        image = viewer.wait_for_frame()
+        viewer.key("q")
+        self.assertEqual(viewer.wait(10), 0)
+        self.assertEqual(viewer.output(), "Program validated successfully !\n")
+        return [image.pixel(x, y) for x, y in QUAD_CORNER_PIXELS]
+
+    def assert_colours_near(self, actual, expected):
+        for got, want in zip(actual, expected):
+            self.assertTrue(all(abs(g - 255 * w) <= 24 for g, w in zip(got, want)), "%s, not %s" % (actual, expected))
+
+    def test_texture_coordinates_arrive_on_unit_zero(self):
+        # (s, t, r): r must stay 0, as a two-component array gives it
+        self.assert_colours_near(self.corner_colours("gl_MultiTexCoord0.stp"),
+                                 [(0, 1, 0), (1, 1, 0), (0, 0, 0), (1, 0, 0)])
+
+    def test_normals_arrive_on_unit_one(self):
+        self.assert_colours_near(self.corner_colours("gl_MultiTexCoord1.xyz"),
+                                 [(1, 0, 0), (0, 1, 0), (0, 0, 1), (0.6, 0.8, 0)])
+
     def test_start_and_quit_clean_under_valgrind(self):
         binary = harness.find_binary()
-        linked = subprocess.run(["ldd", binary], stdout=subprocess.PIPE).stdout.decode()
-        if "libasan" in linked:
+        if harness.sanitized(binary):
             self.skipTest("a sanitized build does not run under valgrind")
-        suppressions = os.path.join(harness.REPO, "tests", "sanitizer", "valgrind-driver.supp")
-        viewer = self.start(prefix=["valgrind", "--log-fd=2", "--num-callers=40", "--suppressions=" + suppressions])
+        viewer = self.start(prefix=harness.MEMCHECK)
         viewer.find_window(timeout=180)
         viewer.wait_for_picture(180)
         viewer.key("q")
         self.assertEqual(viewer.wait(180), 0, viewer.errors())
         report = viewer.errors()
         self.assertIn("ERROR SUMMARY:", report)
-        self.assertEqual(own_code_errors(report), [], report)
+        self.assertEqual(harness.own_memcheck_errors(report, binary), [], report)
         self.assert_validated_once(viewer.output())
 
     # bad data
@@ -179,7 +223,7 @@ class ViewerTest(harness.ViewerCase):
     def test_broken_fragment_shader_is_reported_and_window_runs(self):
         broken = b"#version 120\nvoid main() { gl_FragColor = vec4(1.0) }\n"
         viewer = self.start_with_window(files={"FragmentProgram.glsl": broken})
-        time.sleep(0.5)
+        viewer.wait_for_frame()
         self.assertTrue(viewer.running())
         viewer.key("q")
         self.assertEqual(viewer.wait(10), 0)
@@ -207,6 +251,103 @@ class ViewerTest(harness.ViewerCase):
         self.assertEqual(status, 1)
         self.assertRegex(viewer.output(), r"^This viewer needs OpenGL 2\.0 with GL_ARB_shader_objects; "
                                           r"the context \(OpenGL 1\.5[^)]*\) lacks: glCompileShader\n$")
+
+
+# memcheck reports, shortened from real ones; {src} is the viewer's source folder
+LOADER_WITH_DEBUG_SYMBOLS = """\
+==7== Invalid read of size 8
+==7==    at 0x4023C74: strncmp (string/../sysdeps/x86_64/multiarch/../multiarch/strcmp-sse2.S:162)
+==7==    by 0x4004BEE: is_dst (elf/./elf/dl-load.c:216)
+==7==    by 0x4DD6568: dlopen@@GLIBC_2.34 (dlfcn/./dlfcn/dlopen.c:81)
+==7==    by 0x548FD4D: ??? (in /usr/lib/x86_64-linux-gnu/libGLX_mesa.so.0.0.0)
+==7==    by 0x493F0AB: glutInit (in /usr/lib/x86_64-linux-gnu/libglut.so.3.12.0)
+==7==    by 0x10A441: main ({src}/app/main.cpp:11)
+==7==  Address 0x58eac09 is 9 bytes inside a block of size 15 alloc'd
+==7==    at 0x48417B4: malloc (in /usr/libexec/valgrind/vgpreload_memcheck-amd64-linux.so)
+==7==    by 0x4023A5A: malloc (string/../include/rtld-malloc.h:56)
+==7==    by 0x4023A5A: strdup (string/./string/strdup.c:42)
+==7==    by 0x4005F84: decompose_rpath (elf/./elf/dl-load.c:629)
+==7==    by 0x493F0AB: glutInit (in /usr/lib/x86_64-linux-gnu/libglut.so.3.12.0)
+==7==    by 0x10A441: main ({src}/app/main.cpp:11)
+==7== 
+"""
+LOADER_WITHOUT_DEBUG_SYMBOLS = """\
+==7== Invalid read of size 8
+==7==    at 0x4023C74: ??? (in /usr/lib/x86_64-linux-gnu/ld-linux-x86-64.so.2)
+==7==    by 0x548FD4D: ??? (in /usr/lib/x86_64-linux-gnu/libGLX_mesa.so.0.0.0)
+==7==    by 0x10A441: main ({src}/app/main.cpp:11)
+==7==  Address 0x58eac09 is 9 bytes inside a block of size 15 alloc'd
+==7==    at 0x48417B4: malloc (in /usr/libexec/valgrind/vgpreload_memcheck-amd64-linux.so)
+==7==    by 0x4023A5A: ??? (in /usr/lib/x86_64-linux-gnu/ld-linux-x86-64.so.2)
+==7==    by 0x10A441: main ({src}/app/main.cpp:11)
+==7== 
+"""
+DRIVER_UNINITIALISED_UNDER_OUR_FRAME = """\
+==7== Conditional jump or move depends on uninitialised value(s)
+==7==    at 0x6300000: ??? (in /usr/lib/x86_64-linux-gnu/dri/swrast_dri.so)
+==7==    by 0x10B100: renderFrame() ({src}/render/frame.cpp:120)
+==7==  Uninitialised value was created by a heap allocation
+==7==    at 0x48417B4: malloc (in /usr/libexec/valgrind/vgpreload_memcheck-amd64-linux.so)
+==7==    by 0x6301000: ??? (in /usr/lib/x86_64-linux-gnu/dri/swrast_dri.so)
+==7==    by 0x10B100: renderFrame() ({src}/render/frame.cpp:120)
+==7== 
+"""
+OUR_WRITE_PAST_A_BLOCK = """\
+==7== Invalid write of size 1
+==7==    at 0x10C1B0: readFileBytes(char const*, FileBytes&) ({src}/assets/fileBytes.cpp:52)
+==7==    by 0x10B939: loadShader(char const*, unsigned int) ({src}/assets/shaderLoader.cpp:12)
+==7==  Address 0x14bd8e00 is 0 bytes after a block of size 898 alloc'd
+==7==    at 0x48417B4: malloc (in /usr/libexec/valgrind/vgpreload_memcheck-amd64-linux.so)
+==7==    by 0x10C189: readFileBytes(char const*, FileBytes&) ({src}/assets/fileBytes.cpp:41)
+==7== 
+"""
+DRIVER_READS_WHAT_WE_FREED = """\
+==7== Invalid read of size 1
+==7==    at 0x4847782: strlen (in /usr/libexec/valgrind/vgpreload_memcheck-amd64-linux.so)
+==7==    by 0x6303B3A: ??? (in /usr/lib/x86_64-linux-gnu/dri/swrast_dri.so)
+==7==    by 0x10B980: loadShader(char const*, unsigned int) ({src}/assets/shaderLoader.cpp:26)
+==7==  Address 0x14bd8e00 is 0 bytes inside a block of size 898 free'd
+==7==    at 0x484417B: free (in /usr/libexec/valgrind/vgpreload_memcheck-amd64-linux.so)
+==7==    by 0x10C23B: freeFileBytes(FileBytes&) ({src}/assets/fileBytes.cpp:61)
+==7==  Block was alloc'd at
+==7==    at 0x48417B4: malloc (in /usr/libexec/valgrind/vgpreload_memcheck-amd64-linux.so)
+==7==    by 0x10C189: readFileBytes(char const*, FileBytes&) ({src}/assets/fileBytes.cpp:41)
+==7== 
+"""
+DRIVER_READS_PAST_OUR_VECTOR = """\
+==7== Invalid read of size 8
+==7==    at 0x484B345: memmove (in /usr/libexec/valgrind/vgpreload_memcheck-amd64-linux.so)
+==7==    by 0x6303BD1: ??? (in /usr/lib/x86_64-linux-gnu/dri/swrast_dri.so)
+==7==    by 0x10B000: fillBuffer ({src}/assets/meshStore.cpp:20)
+==7==  Address 0x15000000 is 0 bytes after a block of size 39,200 alloc'd
+==7==    at 0x4840F2F: operator new(unsigned long) (in /usr/libexec/valgrind/vgpreload_memcheck-amd64-linux.so)
+==7==    by 0x10D0AA: allocate (/usr/include/c++/12/bits/new_allocator.h:137)
+==7==    by 0x10D0AA: readObj ({src}/assets/objReader.cpp:213)
+==7== 
+"""
+
+
+class MemcheckReportTest(unittest.TestCase):
+    """Which memcheck errors fail the valgrind check: ours, not the loader's or the driver's."""
+
+    def own(self, report):
+        text = "==7== Memcheck, a memory error detector\n==7== \n" + report.format(
+            src=os.path.join(harness.REPO, "src"))
+        return harness.own_memcheck_errors(text + "==7== ERROR SUMMARY: 1 errors\n", "/build/spinview")
+
+    def test_loader_and_driver_errors_under_main_are_not_ours(self):
+        for report in (LOADER_WITH_DEBUG_SYMBOLS, LOADER_WITHOUT_DEBUG_SYMBOLS,
+                       DRIVER_UNINITIALISED_UNDER_OUR_FRAME):
+            self.assertEqual(self.own(report), [], report)
+
+    def test_errors_in_our_code_or_on_our_memory_are_ours(self):
+        for report in (OUR_WRITE_PAST_A_BLOCK, DRIVER_READS_WHAT_WE_FREED, DRIVER_READS_PAST_OUR_VECTOR):
+            self.assertEqual(len(self.own(report)), 1, report)
+        self.assertEqual(len(self.own(OUR_WRITE_PAST_A_BLOCK + LOADER_WITH_DEBUG_SYMBOLS
+                                      + DRIVER_READS_WHAT_WE_FREED)), 2)
+        # a binary without debug information is ours by its path
+        stripped = OUR_WRITE_PAST_A_BLOCK.replace("({src}/assets/fileBytes.cpp:52)", "(in /build/spinview)")
+        self.assertEqual(len(self.own(stripped.replace("({src}/assets/fileBytes.cpp:41)", "(in /lib/libc.so.6)"))), 1)
 
 
 if __name__ == "__main__":
