@@ -4,6 +4,7 @@ standard output and exit status. None may crash, hang, or leave the window witho
 import os
 import random
 import re
+import shutil
 import subprocess
 import tempfile
 import time
@@ -84,7 +85,12 @@ class BadInputTest(harness.ViewerCase):
     def test_unreadable_torus_obj(self):
         # root reads any file, so as root the viewer runs as nobody
         user = 65534 if os.getuid() == 0 else None
-        self.expect_refused("Cannot open file [torus.obj]\n", user=user,
+        # a copy of the program that nobody can run, whatever the build folder's permissions
+        folder = tempfile.mkdtemp(prefix="spinview-bin-")
+        self.addCleanup(shutil.rmtree, folder, True)
+        os.chmod(folder, 0o755)
+        binary = shutil.copy(harness.find_binary(), folder)
+        self.expect_refused("Cannot open file [torus.obj]\n", user=user, binary=binary,
                             prepare=lambda d: os.chmod(os.path.join(d, "torus.obj"), 0))
 
     # mesh files that load with a summary line, or silently
