@@ -1,8 +1,12 @@
-// Fuzzes OBJ reading and welding. On every input: every index is below the vertex count, there are
-// at most 65,536 vertices, every component is finite, and, for inputs of up to 300 faces, the
-// result is the literal linear scan's.
+// Fuzzes OBJ reading, smoothing, welding and batching. On every input: every component is finite,
+// every batch holds at most its limit of vertices and its indices stay inside it, the batches
+// draw every corner with the vertex it welded to, and, for inputs of up to 300 triangles, the
+// welding is the literal linear scan's.
 
-#include "assets/objReader.h"
+#include "assets/obj/batches.h"
+#include "assets/obj/objParse.h"
+#include "assets/obj/smoothing.h"
+#include "assets/obj/weld.h"
 #include "support/linearWeld.h"
 
 #include <cmath>
@@ -11,12 +15,7 @@
 
 namespace {
 
-constexpr uint32_t maxComparedFaces = 300;
-
-struct Reference {
-    LinearWeld weld;
-    uint32_t faces = 0;
-};
+constexpr size_t maxComparedCorners = 900;
 
 void check(bool condition)
 {
@@ -33,33 +32,54 @@ bool finite(const Vertex& v)
     return true;
 }
 
+void checkBatches(const WeldedMesh& welded, size_t limit)
+{
+    WeldedMesh copy = welded;
+    std::vector<Vertex> vertices;
+    std::vector<uint16_t> indices;
+    std::vector<MeshBatch> batches;
+    splitIntoBatches(copy, vertices, indices, batches, limit);
+    size_t corner = 0;
+    for (const MeshBatch& batch : batches) {
+        check(batch.vertexCount <= limit && batch.firstIndex == corner);
+        for (uint32_t i = batch.firstIndex; i < batch.firstIndex + batch.indexCount; ++i, ++corner) {
+            check(indices[i] < batch.vertexCount);
+            const Vertex& drawn = vertices[batch.firstVertex + indices[i]];
+            check(memcmp(&drawn, &welded.vertices[welded.indices[corner]], sizeof(Vertex)) == 0);
+        }
+    }
+    check(corner == welded.indices.size());
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    Reference reference;
-    ObjFaceObserver observer = {[](void* context, const Vertex (&corners)[3]) {
-                                    Reference& r = *static_cast<Reference*>(context);
-                                    if (++r.faces <= maxComparedFaces)
-                                        linearWeldFace(r.weld, corners);
-                                },
-                                &reference};
-    ObjMesh mesh;
-    readObj(reinterpret_cast<const char*>(data), size, mesh, observer);
+    ObjRecords records;
+    readObjRecords(reinterpret_cast<const char*>(data), size, records);
+    check(records.corners.size() % 3 == 0 && records.groups.size() * 3 == records.corners.size());
+    fillMissingNormals(records);
+    WeldedMesh welded;
+    weldTriangles(records, welded);
 
-    check(mesh.vertices.size() <= maxMeshVertices);
-    check(mesh.indices.size() % 3 == 0);
-    for (uint16_t index : mesh.indices)
-        check(index < mesh.vertices.size());
-    for (const Vertex& v : mesh.vertices)
+    check(welded.indices.size() == records.corners.size());
+    for (uint32_t index : welded.indices)
+        check(index < welded.vertices.size());
+    for (const Vertex& v : welded.vertices)
         check(finite(v));
 
-    if (reference.faces <= maxComparedFaces) {
-        check(mesh.indices == reference.weld.indices);
-        check(mesh.vertices.size() == reference.weld.vertices.size());
-        for (size_t i = 0; i < mesh.vertices.size(); ++i)
-            check(memcmp(&mesh.vertices[i], &reference.weld.vertices[i], sizeof(Vertex)) == 0);
-        check(mesh.report.facesPastLimit.count == reference.weld.skippedFaces);
+    if (records.corners.size() <= maxComparedCorners) {
+        std::vector<Vertex> corners;
+        for (const ObjCorner& corner : records.corners)
+            corners.push_back(cornerVertex(records, corner));
+        LinearWeld reference = linearWeld(corners);
+        check(welded.indices == reference.indices);
+        check(welded.vertices.size() == reference.vertices.size());
+        for (size_t i = 0; i < welded.vertices.size(); ++i)
+            check(memcmp(&welded.vertices[i], &reference.vertices[i], sizeof(Vertex)) == 0);
     }
+    // a small limit reaches the borders between batches on small inputs too
+    checkBatches(welded, 7);
+    checkBatches(welded, maxBatchVertices);
     return 0;
 }

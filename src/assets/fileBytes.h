@@ -10,12 +10,13 @@ struct FileBytes {
 
 enum class FileStatus {
     ok,
-    cannotOpen,   // missing, unreadable, a directory, or its size cannot be read
-    outOfMemory,  // the buffer of size + 1 bytes could not be allocated
+    cannotOpen,   // missing, unreadable, or not a regular file (a directory, FIFO, device or socket)
+    outOfMemory,  // the buffer of size + 1 bytes could not be had
 };
 
-// Opens path in binary mode, sizes it with fseek/ftell and reads it whole. A short read keeps
-// only the bytes actually read (zero-terminated after them). On failure `out` is empty.
+// Opens path in binary mode without waiting (openRegularFile), allocates the size the file system
+// gives plus one byte and reads it whole. A short read keeps only the bytes actually read
+// (zero-terminated after them). On failure `out` is empty.
 FileStatus readFileBytes(const char* path, FileBytes& out);
 
 void freeFileBytes(FileBytes& bytes);

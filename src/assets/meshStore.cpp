@@ -1,7 +1,6 @@
 #include "assets/meshStore.h"
 
-#include "assets/fileBytes.h"
-#include "assets/objReader.h"
+#include "assets/meshFile.h"
 #include "diag/log.h"
 
 #include <GL/glew.h>
@@ -39,19 +38,14 @@ void uploadMesh(MeshStore& store)
 
 void loadObjMesh(const char* path)
 {
-    FileBytes bytes;
-    FileStatus status = readFileBytes(path, bytes);
+    ObjMesh mesh;
+    FileStatus status = readMeshFile(path, mesh);
     if (status != FileStatus::ok) {
         logMessage(status == FileStatus::cannotOpen ? "Cannot open file [%s]" : "Not enough memory to read [%s]", path);
         exit(1);
     }
-
-    ObjMesh mesh;
-    readObj(bytes.data, bytes.size, mesh);
-    freeFileBytes(bytes);
-    logObjReport(mesh.report, path);
-
     meshStore.meshVertices = std::move(mesh.vertices);
     meshStore.meshIndices = std::move(mesh.indices);
+    meshStore.meshBatches = std::move(mesh.batches);
     uploadMesh(meshStore);
 }

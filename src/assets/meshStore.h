@@ -1,14 +1,16 @@
 #pragma once
 // The process-wide mesh store and the loader that fills it.
 
+#include "assets/obj/batches.h"
 #include "assets/vertex.h"
 
 #include <cstdint>
 #include <vector>
 
 struct MeshStore {
-    std::vector<Vertex> meshVertices;   // unique vertices, in order of first appearance
-    std::vector<uint16_t> meshIndices;  // three per triangle
+    std::vector<Vertex> meshVertices;   // each batch's vertices, in order of first use
+    std::vector<uint16_t> meshIndices;  // three per triangle, relative to their batch
+    std::vector<MeshBatch> meshBatches; // one for a mesh of up to 65,536 vertices
     uint32_t vertexBuffer = 0;          // OpenGL buffer holding meshVertices
     uint32_t indexBuffer = 0;           // OpenGL buffer holding meshIndices
 };

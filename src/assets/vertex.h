@@ -15,9 +15,6 @@ static_assert(sizeof(Vertex) == 32, "Vertex is the 32-byte GPU vertex");
 static_assert(offsetof(Vertex, texCoord) == 12, "texture coordinate follows the position");
 static_assert(offsetof(Vertex, normal) == 20, "normal comes last");
 
-// 16-bit indices can address at most this many vertices.
-constexpr size_t maxMeshVertices = 65536;
-
 // The welding test: position, then normal, then texture coordinate, each within the tolerance.
 inline bool verticesMatch(const Vertex& a, const Vertex& b)
 {

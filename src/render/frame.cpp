@@ -41,25 +41,34 @@ void enableClipPlane()
     checkGlError();
 }
 
-// Position, texture coordinate (unit 0) and normal (unit 1) from the interleaved vertex buffer.
+// Points position, texture coordinate (unit 0) and normal (unit 1) at vertex `base` of the bound
+// interleaved vertex buffer; `enable` also turns the three arrays on, each before its pointer.
+void pointMeshArrays(size_t base, bool enable)
+{
+    size_t at = base * sizeof(Vertex);
+    if (enable)
+        glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, sizeof(Vertex), bufferOffset(at + offsetof(Vertex, position)));
+    checkGlError();
+    glClientActiveTexture(GL_TEXTURE1);
+    if (enable)
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glTexCoordPointer(3, GL_FLOAT, sizeof(Vertex), bufferOffset(at + offsetof(Vertex, normal)));
+    checkGlError();
+    glClientActiveTexture(GL_TEXTURE0);
+    if (enable)
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glTexCoordPointer(2, GL_FLOAT, sizeof(Vertex), bufferOffset(at + offsetof(Vertex, texCoord)));
+    checkGlError();
+}
+
 void bindMeshArrays(const MeshStore& mesh)
 {
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, mesh.indexBuffer);
     checkGlError();
     glBindBuffer(GL_ARRAY_BUFFER, mesh.vertexBuffer);
     checkGlError();
-
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glVertexPointer(3, GL_FLOAT, sizeof(Vertex), bufferOffset(offsetof(Vertex, position)));
-    checkGlError();
-    glClientActiveTexture(GL_TEXTURE1);
-    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glTexCoordPointer(3, GL_FLOAT, sizeof(Vertex), bufferOffset(offsetof(Vertex, normal)));
-    checkGlError();
-    glClientActiveTexture(GL_TEXTURE0);
-    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glTexCoordPointer(2, GL_FLOAT, sizeof(Vertex), bufferOffset(offsetof(Vertex, texCoord)));
-    checkGlError();
+    pointMeshArrays(0, true);
 }
 
 // Once, on the first frame: a failed validation is not retried.
@@ -82,14 +91,17 @@ void validateProgramOnce(ShaderState& state)
     }
 }
 
+// One indexed draw per batch; an empty mesh has none.
 void drawMesh(const MeshStore& mesh)
 {
-    // an empty mesh draws nothing: its upper index bound would be -1
-    if (mesh.meshVertices.empty() || mesh.meshIndices.empty())
-        return;
-    glDrawRangeElements(GL_TRIANGLES, 0, GLuint(mesh.meshVertices.size() - 1), GLsizei(mesh.meshIndices.size()),
-                        GL_UNSIGNED_SHORT, bufferOffset(0));
-    checkGlError();
+    for (const MeshBatch& batch : mesh.meshBatches) {
+        // the first batch starts at vertex 0, where the arrays already point
+        if (batch.firstVertex != 0)
+            pointMeshArrays(batch.firstVertex, false);
+        glDrawRangeElements(GL_TRIANGLES, 0, batch.vertexCount - 1, GLsizei(batch.indexCount), GL_UNSIGNED_SHORT,
+                            bufferOffset(size_t(batch.firstIndex) * sizeof(uint16_t)));
+        checkGlError();
+    }
 }
 
 void restoreState()

@@ -89,6 +89,25 @@ def own_memcheck_errors(report, binary):
     return errors
 
 
+def position_sphere_obj(radius=18.0, rings=400, segments=750):
+    """A sphere of positions only, its faces quads: (rings + 1) x (segments + 1) position records,
+    so that it welds to more vertices than 16-bit indices reach, with normals the viewer smooths.
+    Centred on the origin, it looks the same at every angle of the spin."""
+    import math
+    lines = []
+    for i in range(rings + 1):
+        theta = math.pi * i / rings
+        for j in range(segments + 1):
+            phi = 2 * math.pi * j / segments
+            lines.append("v %.5f %.5f %.5f" % (radius * math.sin(theta) * math.cos(phi), radius * math.cos(theta),
+                                                radius * math.sin(theta) * math.sin(phi)))
+    for i in range(rings):
+        for j in range(segments):
+            a, b = i * (segments + 1) + j + 1, (i + 1) * (segments + 1) + j + 1
+            lines.append("f %d %d %d %d" % (a, a + 1, b + 1, b))  # counter-clockwise seen from outside
+    return ("\n".join(lines) + "\n").encode()
+
+
 def sanitized(binary):
     """True for a build with AddressSanitizer, which neither valgrind nor apitrace can wrap."""
     linked = subprocess.run(["ldd", binary], stdout=subprocess.PIPE).stdout.decode()

@@ -316,6 +316,36 @@ class CallSequenceTest(harness.ViewerCase):
         for frame in frames:
             self.assertEqual(frame_state_left_changed(frame), [], "\n".join(frame))
 
+    def test_batches_are_drawn_one_after_another(self):
+        # 303,927 vertices: five batches, each drawn from its own vertices and its own indices
+        _, calls = self.record(files={"torus.obj": harness.position_sphere_obj()})
+        uploads = dict(re.match(r"glBufferData\((\w+), (\d+),", call).groups() for call in calls
+                       if call.startswith("glBufferData("))
+        first = next(i for i, call in enumerate(calls) if call.startswith("glClear("))
+        frames = self.split_frames(calls, first)
+        self.assertGreaterEqual(len(frames), 2)
+        for frame in frames:
+            self.assertEqual(frame_state_left_changed(frame), [], "\n".join(frame))
+            pointers, vertices, indices, draws = {}, 0, 0, 0
+            for call in frame:
+                name, _, args = call.partition("(")
+                args = args.rstrip(")").split(", ")
+                if name in ("glVertexPointer", "glTexCoordPointer"):
+                    pointers[name + args[0]] = 0 if args[3] == "NULL" else int(args[3], 16)
+                elif name == "glDrawRangeElements":
+                    # the arrays point at this batch's first vertex, the indices follow the last batch's
+                    self.assertEqual(pointers, {"glVertexPointer3": 32 * vertices, "glTexCoordPointer3": 32 * vertices + 20,
+                                                "glTexCoordPointer2": 32 * vertices + 12}, call)
+                    self.assertEqual(args[0:2], ["GL_TRIANGLES", "0"])
+                    self.assertLess(int(args[2]), 65536)
+                    self.assertEqual(args[5], "NULL" if indices == 0 else hex(2 * indices))
+                    vertices += int(args[2]) + 1
+                    indices += int(args[3])
+                    draws += 1
+            self.assertEqual(draws, 5)
+            self.assertEqual(indices, 3 * 600000)
+            self.assertEqual(uploads, {"GL_ELEMENT_ARRAY_BUFFER": str(2 * indices), "GL_ARRAY_BUFFER": str(32 * vertices)})
+
     def test_failed_compile_and_link_delete_their_objects(self):
         # this driver compiles a vertex shader without main, and refuses to link it
         no_main = b"#version 120\nuniform vec4 VPMatrix[4];\nvoid helper() { gl_Position = VPMatrix[0]; }\n"

@@ -204,6 +204,22 @@ class ViewerTest(harness.ViewerCase):
         self.assert_colours_near(self.corner_colours("gl_MultiTexCoord1.xyz"),
                                  [(1, 0, 0), (0, 1, 0), (0, 0, 1), (0.6, 0.8, 0)])
 
+    def test_mesh_past_sixteen_bit_indices_draws_whole(self):
+        # 303,927 vertices in five batches: front faces white, back faces red, so a triangle
+        # missing anywhere shows the red inside, or the clear colour, within the half disc
+        front_white = b"#version 120\nvoid main() { gl_FragColor = gl_FrontFacing ? vec4(1.0) : vec4(1.0, 0.0, 0.0, 1.0); }\n"
+        viewer = self.start_with_window(files={"torus.obj": harness.position_sphere_obj(),
+                                               "FragmentProgram.glsl": front_white})
+        image = viewer.wait_for_picture()
+        viewer.key("q")
+        self.assertEqual(viewer.wait(10), 0)
+        self.assertEqual(viewer.output(), "Program validated successfully !\n")
+        # the outline is about 238 pixels from the centre; look inside 225
+        inside = [(x, y) for y in range(20, 492, 2) for x in range(20, 252, 2) if (x - 255.5) ** 2 + (y - 255.5) ** 2 < 225 ** 2]
+        not_white = [(x, y, image.pixel(x, y)) for x, y in inside if min(image.pixel(x, y)) < 200]
+        self.assertEqual(not_white, [])
+        self.assertEqual(image.count_not_clear(258, 0, 512, 512, 2), 0)
+
     def test_start_and_quit_clean_under_valgrind(self):
         binary = harness.find_binary()
         if harness.sanitized(binary):

@@ -1,6 +1,6 @@
 #pragma once
 // The reference welding: for every corner, a scan of all vertices from index 0 for the first that
-// matches, exactly as slow as it reads. A face that would need a vertex past the limit is skipped.
+// matches, exactly as slow as it reads.
 
 #include "assets/vertex.h"
 
@@ -9,27 +9,24 @@
 
 struct LinearWeld {
     std::vector<Vertex> vertices;
-    std::vector<uint16_t> indices;
-    uint32_t skippedFaces = 0;
+    std::vector<uint32_t> indices;
 };
 
-inline void linearWeldFace(LinearWeld& weld, const Vertex (&corners)[3])
+inline void linearWeldCorner(LinearWeld& weld, const Vertex& corner)
 {
-    size_t before = weld.vertices.size();
-    uint32_t result[3];
-    for (int k = 0; k < 3; ++k) {
-        size_t i = 0;
-        while (i < weld.vertices.size() && !verticesMatch(weld.vertices[i], corners[k]))
-            ++i;
-        if (i == weld.vertices.size())
-            weld.vertices.push_back(corners[k]);
-        result[k] = uint32_t(i);
-    }
-    if (weld.vertices.size() > maxMeshVertices) {
-        weld.vertices.resize(before);
-        ++weld.skippedFaces;
-        return;
-    }
-    for (uint32_t r : result)
-        weld.indices.push_back(uint16_t(r));
+    size_t i = 0;
+    while (i < weld.vertices.size() && !verticesMatch(weld.vertices[i], corner))
+        ++i;
+    if (i == weld.vertices.size())
+        weld.vertices.push_back(corner);
+    weld.indices.push_back(uint32_t(i));
+}
+
+// Welds the corners of triangles given three after three.
+inline LinearWeld linearWeld(const std::vector<Vertex>& corners)
+{
+    LinearWeld weld;
+    for (const Vertex& corner : corners)
+        linearWeldCorner(weld, corner);
+    return weld;
 }

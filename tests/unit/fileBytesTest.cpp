@@ -75,7 +75,7 @@ TEST(FileBytes, ShortReadKeepsOnlyTheBytesRead)
     freeFileBytes(bytes);
 }
 
-TEST(FileBytes, MissingDirectoryAndUnreadableCannotOpen)
+TEST(FileBytes, MissingUnreadableAndNonRegularFilesCannotOpen)
 {
     FileBytes bytes;
     EXPECT_EQ(readFileBytes("/nonexistent/spinview/torus.obj", bytes), FileStatus::cannotOpen);
@@ -89,6 +89,12 @@ TEST(FileBytes, MissingDirectoryAndUnreadableCannotOpen)
         EXPECT_EQ(readFileBytes(path.c_str(), bytes), FileStatus::cannotOpen);
     }
     unlink(path.c_str());
+
+    // a FIFO without a writer would block an ordinary open forever; a device never ends
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    EXPECT_EQ(readFileBytes(path.c_str(), bytes), FileStatus::cannotOpen);
+    unlink(path.c_str());
+    EXPECT_EQ(readFileBytes("/dev/zero", bytes), FileStatus::cannotOpen);
 }
 
 TEST(FileBytes, FileTooLargeForMemoryIsReportedNotRead)

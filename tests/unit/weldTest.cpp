@@ -1,22 +1,35 @@
-#include "assets/objReader.h"
-#include "assets/weld.h"
+#include "assets/obj/cornerCache.h"
+#include "assets/obj/objReader.h"
+#include "assets/obj/weldGrid.h"
 #include "support/linearWeld.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <random>
 #include <string>
 
 namespace {
 
-// A randomised mesh built to stress the welding rule, kept as records and faces so that the
-// same data can be written as OBJ text and welded by the reference.
+// A randomised mesh built to stress welding, smoothing and polygons, kept as records and faces so
+// that the same data can be written as OBJ text and worked out by the reference below.
+struct StressCorner {
+    int position;  // 0-based, always valid
+    int texCoord;  // as written in the file (1-based; 0 or past the records is out of range); -1: not written
+    int normal;    // the same
+};
+
+struct StressFace {
+    std::vector<StressCorner> corners;
+    int group;  // smoothing: -1 before any s line, 0 off, N for s N
+};
+
 struct StressMesh {
     std::vector<Vector3> positions, normals;
     std::vector<Vector2> texCoords;
-    std::vector<int> faces;  // position, texture, normal index (0-based) per corner
+    std::vector<StressFace> faces;
 };
 
 // A coordinate near `base` at a distance that sits on or around the tolerance.
@@ -42,11 +55,24 @@ float nearValue(std::mt19937& rng, float base)
 float baseValue(std::mt19937& rng)
 {
     static const float bases[] = {0.0f, -0.0f, 1.0f, -1.0f, 0.5f, 100.0f, 123456.0f, 3.0e7f, -1.0e20f, 7.62939453125e-06f,
-                                  2.0f * tolerance, 4.0f * tolerance, 8.0f * tolerance, -8.0f * tolerance, 16.0f * tolerance};
+                                  2.0f * tolerance, 4.0f * tolerance, 8.0f * tolerance, -8.0f * tolerance, 16.0f * tolerance,
+                                  15.0f * tolerance, 45.0f * tolerance};
     return bases[rng() % (sizeof(bases) / sizeof(bases[0]))];
 }
 
-StressMesh makeStressMesh(std::mt19937& rng, int records, int faceCount)
+// An index into `count` records as a file would write it: mostly valid, sometimes out of range,
+// sometimes not written at all.
+int writtenIndex(std::mt19937& rng, int count, int absentPercent, int outOfRangePercent)
+{
+    int roll = int(rng() % 100);
+    if (roll < absentPercent)
+        return -1;
+    if (roll < absentPercent + outOfRangePercent)
+        return rng() % 2 ? 0 : count + 1 + int(rng() % 4);
+    return 1 + int(rng() % count);
+}
+
+StressMesh makeStressMesh(std::mt19937& rng, int records, int faceCount, bool polygons, bool partial)
 {
     StressMesh m;
     Vector3 anchor = {baseValue(rng), baseValue(rng), baseValue(rng)};
@@ -57,16 +83,36 @@ StressMesh makeStressMesh(std::mt19937& rng, int records, int faceCount)
         set(p, nearValue(rng, anchor.x), nearValue(rng, anchor.y), nearValue(rng, anchor.z));
         m.positions.push_back(p);
         Vector3 n;
-        set(n, 0.0f, nearValue(rng, 1.0f) * (rng() % 2 ? 1.0f : 0.0f), nearValue(rng, 0.0f));
+        set(n, nearValue(rng, baseValue(rng)) * (rng() % 2 ? 1.0f : 0.0f), nearValue(rng, 1.0f), nearValue(rng, 0.0f));
         m.normals.push_back(n);
-        m.texCoords.push_back(Vector2{nearValue(rng, 0.25f), rng() % 2 ? 0.0f : nearValue(rng, 0.0f)});
+        m.texCoords.push_back(Vector2{nearValue(rng, 0.25f), rng() % 2 ? 0.0f : nearValue(rng, baseValue(rng))});
     }
-    for (int f = 0; f < faceCount * 3; ++f) {
-        m.faces.push_back(int(rng() % records));
-        m.faces.push_back(int(rng() % records));
-        m.faces.push_back(int(rng() % records));
+    int group = -1;
+    for (int f = 0; f < faceCount; ++f) {
+        if (partial && rng() % 5 == 0)
+            group = int(rng() % 4);
+        StressFace face{{}, group};
+        int n = polygons ? 3 + int(rng() % 4) : 3;
+        for (int k = 0; k < n; ++k) {
+            StressCorner c;
+            c.position = int(rng() % records);
+            c.texCoord = partial ? writtenIndex(rng, records, 15, 15) : 1 + int(rng() % records);
+            c.normal = partial ? writtenIndex(rng, records, 30, 15) : 1 + int(rng() % records);
+            face.corners.push_back(c);
+        }
+        m.faces.push_back(face);
     }
     return m;
+}
+
+std::string cornerText(const StressCorner& c)
+{
+    std::string text = std::to_string(c.position + 1);
+    if (c.texCoord >= 0 || c.normal >= 0)
+        text += "/" + (c.texCoord >= 0 ? std::to_string(c.texCoord) : std::string());
+    if (c.normal >= 0)
+        text += "/" + std::to_string(c.normal);
+    return text;
 }
 
 std::string toObj(const StressMesh& m)
@@ -85,28 +131,85 @@ std::string toObj(const StressMesh& m)
         snprintf(line, sizeof(line), "vn %.9g %.9g %.9g\n", double(n.x), double(n.y), double(n.z));
         text += line;
     }
-    for (size_t i = 0; i < m.faces.size(); i += 9) {
-        snprintf(line, sizeof(line), "f %d/%d/%d %d/%d/%d %d/%d/%d\n", m.faces[i] + 1, m.faces[i + 1] + 1,
-                 m.faces[i + 2] + 1, m.faces[i + 3] + 1, m.faces[i + 4] + 1, m.faces[i + 5] + 1, m.faces[i + 6] + 1,
-                 m.faces[i + 7] + 1, m.faces[i + 8] + 1);
-        text += line;
+    int group = -1;
+    for (const StressFace& face : m.faces) {
+        if (face.group != group)
+            text += face.group == 0 && text.size() % 2 ? "s off\n" : "s " + std::to_string(face.group) + "\n";
+        group = face.group;
+        text += "f";
+        for (const StressCorner& c : face.corners)
+            text += " " + cornerText(c);
+        text += "\n";
     }
     return text;
 }
 
-LinearWeld weldByReference(const StressMesh& m)
+// The reference: each polygon a fan (c0, ci, ci+1); an absent or out-of-range texture index
+// (0, 0); an absent or out-of-range normal, in a faceted face the triangle's unit normal, else
+// the normalised sum of the cross products of every triangle in the same group that uses the
+// same position record without a normal, summed in triangle order.
+struct ReferenceCorner {
+    StressCorner corner;
+    int group;
+    bool hasTexCoord, hasNormal;
+};
+
+struct Sum {
+    double x, y, z;
+};
+
+Sum crossOf(const StressMesh& m, const ReferenceCorner* t)
 {
-    LinearWeld weld;
-    for (size_t i = 0; i < m.faces.size(); i += 9) {
-        Vertex corners[3];
-        for (int k = 0; k < 3; ++k) {
-            corners[k].position = m.positions[size_t(m.faces[i + 3 * k])];
-            corners[k].texCoord = m.texCoords[size_t(m.faces[i + 3 * k + 1])];
-            corners[k].normal = m.normals[size_t(m.faces[i + 3 * k + 2])];
+    const Vector3 &a = m.positions[size_t(t[0].corner.position)], &b = m.positions[size_t(t[1].corner.position)],
+                  &c = m.positions[size_t(t[2].corner.position)];
+    double ux = double(b.x) - a.x, uy = double(b.y) - a.y, uz = double(b.z) - a.z;
+    double vx = double(c.x) - a.x, vy = double(c.y) - a.y, vz = double(c.z) - a.z;
+    return Sum{uy * vz - uz * vy, uz * vx - ux * vz, ux * vy - uy * vx};
+}
+
+Vector3 unit(const Sum& s)
+{
+    double length = std::sqrt(s.x * s.x + s.y * s.y + s.z * s.z);
+    if (!(length > 0.0))
+        return Vector3{0.0f, 0.0f, 0.0f};
+    return Vector3{float(s.x / length), float(s.y / length), float(s.z / length)};
+}
+
+std::vector<Vertex> referenceCorners(const StressMesh& m)
+{
+    int texCoords = int(m.texCoords.size()), normals = int(m.normals.size());
+    std::vector<ReferenceCorner> triangles;
+    for (const StressFace& face : m.faces)
+        for (size_t i = 1; i + 1 < face.corners.size(); ++i)
+            for (size_t k : {size_t(0), i, i + 1}) {
+                const StressCorner& c = face.corners[k];
+                triangles.push_back(ReferenceCorner{c, face.group, c.texCoord >= 1 && c.texCoord <= texCoords,
+                                                    c.normal >= 1 && c.normal <= normals});
+            }
+    std::vector<Vertex> corners;
+    for (size_t i = 0; i < triangles.size(); ++i) {
+        const ReferenceCorner& c = triangles[i];
+        Vertex v;
+        v.position = m.positions[size_t(c.corner.position)];
+        v.texCoord = c.hasTexCoord ? m.texCoords[size_t(c.corner.texCoord - 1)] : Vector2{0.0f, 0.0f};
+        if (c.hasNormal) {
+            v.normal = m.normals[size_t(c.corner.normal - 1)];
+        } else if (c.group == 0) {
+            v.normal = unit(crossOf(m, &triangles[i - i % 3]));
+        } else {
+            Sum sum = {0.0, 0.0, 0.0};
+            for (size_t t = 0; t < triangles.size(); t += 3)
+                for (size_t k = t; k < t + 3; ++k)
+                    if (triangles[k].group == c.group && !triangles[k].hasNormal &&
+                        triangles[k].corner.position == c.corner.position) {
+                        Sum s = crossOf(m, &triangles[t]);
+                        sum = Sum{sum.x + s.x, sum.y + s.y, sum.z + s.z};
+                    }
+            v.normal = unit(sum);
         }
-        linearWeldFace(weld, corners);
+        corners.push_back(v);
     }
-    return weld;
+    return corners;
 }
 
 void expectSameBits(const std::vector<Vertex>& a, const std::vector<Vertex>& b)
@@ -116,40 +219,107 @@ void expectSameBits(const std::vector<Vertex>& a, const std::vector<Vertex>& b)
         ASSERT_EQ(memcmp(&a[i], &b[i], sizeof(Vertex)), 0) << "vertex " << i;
 }
 
+// Reads the text and compares it with the linear scan over the reference's corners.
+void expectReferenceResult(const StressMesh& m, const std::string& context)
+{
+    std::string text = toObj(m);
+    ObjMesh mesh;
+    readObj(text.data(), text.size(), mesh);
+    LinearWeld reference = linearWeld(referenceCorners(m));
+    ASSERT_EQ(mesh.indices.size(), reference.indices.size()) << context << "\n" << text;
+    for (size_t i = 0; i < reference.indices.size(); ++i)
+        ASSERT_EQ(mesh.indices[i], reference.indices[i]) << context << ", corner " << i << "\n" << text;
+    expectSameBits(mesh.vertices, reference.vertices);
+    EXPECT_EQ(mesh.report.invalidFaces.count, 0u);
+}
+
 } // namespace
 
 TEST(Weld, MatchesLinearScanOnStressMeshes)
 {
     std::mt19937 rng(20261207);
+    for (int round = 0; round < 300; ++round)
+        expectReferenceResult(makeStressMesh(rng, 4 + int(rng() % 60), 1 + int(rng() % 80), false, false),
+                              "round " + std::to_string(round));
+}
+
+TEST(Weld, MatchesReferenceOnPolygonsSmoothingGroupsAndMissingIndices)
+{
+    std::mt19937 rng(7);
     for (int round = 0; round < 300; ++round) {
-        StressMesh m = makeStressMesh(rng, 4 + int(rng() % 60), 1 + int(rng() % 80));
-        std::string text = toObj(m);
-        ObjMesh mesh;
-        readObj(text.data(), text.size(), mesh);
-        LinearWeld reference = weldByReference(m);
-        ASSERT_EQ(mesh.indices, reference.indices) << "round " << round << "\n" << text;
-        expectSameBits(mesh.vertices, reference.vertices);
+        StressMesh m = makeStressMesh(rng, 4 + int(rng() % 40), 1 + int(rng() % 50), true, true);
+        expectReferenceResult(m, "round " + std::to_string(round));
     }
+}
+
+TEST(Weld, CrowdedPositionMatchesLinearScan)
+{
+    // one position with thousands of normals, then one with thousands of texture coordinates,
+    // spaced around the tolerance so that some weld and some chain
+    std::mt19937 rng(11);
+    for (int kind = 0; kind < 2; ++kind) {
+        StressMesh m;
+        m.positions.push_back(Vector3{1.0f, 2.0f, 3.0f});
+        float along = 0.0f;
+        for (int i = 0; i < 3000; ++i) {
+            along += float(rng() % 4) * 0.55f * tolerance;
+            m.normals.push_back(kind == 0 ? Vector3{along, 1.0f, nearValue(rng, 0.0f)} : Vector3{0.0f, 0.0f, 1.0f});
+            m.texCoords.push_back(kind == 1 ? Vector2{nearValue(rng, 0.5f), along} : Vector2{0.0f, 0.0f});
+        }
+        for (int f = 0; f < 1000; ++f) {
+            StressFace face{{}, -1};
+            for (int k = 0; k < 3; ++k)
+                face.corners.push_back(StressCorner{0, 1 + int(rng() % 3000), 1 + int(rng() % 3000)});
+            m.faces.push_back(face);
+        }
+        expectReferenceResult(m, kind == 0 ? "normals" : "texture coordinates");
+    }
+}
+
+TEST(Weld, CrowdOfDistinctVerticesAtOnePositionStaysApart)
+{
+    // 70,000 corners at one position, each with a normal of its own two tolerances apart: every
+    // one is a vertex of its own, and welding them does not compare each with all the others
+    std::string text = "v 0 0 0\nvt 0 0\n";
+    char line[64];
+    for (int i = 0; i < 70000; ++i) {
+        snprintf(line, sizeof(line), "vn %.9g 1 0\n", double(i) * 2.0 * double(tolerance));
+        text += line;
+    }
+    for (int i = 0; i < 70000; i += 2) {
+        snprintf(line, sizeof(line), "f 1/1/%d 1/1/%d 1/1/%d\n", i + 1, i + 2, i + 1);
+        text += line;
+    }
+    ObjMesh mesh;
+    readObj(text.data(), text.size(), mesh);
+    size_t vertices = 0;
+    for (const MeshBatch& batch : mesh.batches)
+        vertices += batch.vertexCount;
+    EXPECT_EQ(vertices, 70000u);
+    EXPECT_EQ(mesh.batches.size(), 2u);
 }
 
 TEST(Weld, CandidatesStraddlingCellEdgesAreFound)
 {
-    // pairs exactly one tolerance apart placed across every offset within a cell
+    // vertices spread finely across cells on every component, probed around the tolerance
     std::vector<Vertex> vertices;
     WeldGrid grid;
-    Vertex v = {};
-    v.normal.z = 1.0f;
     for (int i = 0; i < 2000; ++i) {
         float x = float(i) * 0.37f * tolerance;
+        Vertex v;
         v.position = {x, -x, 0.5f * x};
+        v.normal = {0.25f * x, 1.0f - x, x};
+        v.texCoord = {-x, 0.75f * x};
         vertices.push_back(v);
         addToWeldGrid(grid, vertices, uint32_t(vertices.size() - 1));
     }
     std::mt19937 rng(5);
     for (int i = 0; i < 20000; ++i) {
-        Vertex probe = v;
-        const Vertex& target = vertices[rng() % vertices.size()];
-        probe.position = {nearValue(rng, target.position.x), nearValue(rng, target.position.y), nearValue(rng, target.position.z)};
+        const Vertex& t = vertices[rng() % vertices.size()];
+        Vertex probe;
+        probe.position = {nearValue(rng, t.position.x), nearValue(rng, t.position.y), nearValue(rng, t.position.z)};
+        probe.normal = {nearValue(rng, t.normal.x), nearValue(rng, t.normal.y), nearValue(rng, t.normal.z)};
+        probe.texCoord = {nearValue(rng, t.texCoord.x), nearValue(rng, t.texCoord.y)};
         uint32_t expected = noVertex;
         for (size_t k = 0; k < vertices.size() && expected == noVertex; ++k)
             if (verticesMatch(vertices[k], probe))
@@ -186,6 +356,7 @@ TEST(Weld, LargeCoordinatesWeldOnlyWhenEqual)
     for (float x : xs) {
         Vertex v = {};
         v.position = {x, x, -x};
+        v.normal = {-x, 0.0f, x};
         vertices.push_back(v);
         addToWeldGrid(grid, vertices, uint32_t(vertices.size() - 1));
     }
@@ -196,11 +367,11 @@ TEST(Weld, LargeCoordinatesWeldOnlyWhenEqual)
 TEST(CornerCache, FindsWhatWasCached)
 {
     CornerCache cache;
-    EXPECT_EQ(findCachedCorner(cache, 1, 2, 3), noVertex);
+    EXPECT_EQ(findCachedCorner(cache, 1, 2, 3), cacheMiss);
     for (uint32_t i = 0; i < 5000; ++i)
-        cacheCorner(cache, i, i % 7 == 0 ? noVertex : i + 1, i * 3, i / 2);
+        cacheCorner(cache, i, i % 7 == 0 ? noRecord : i + 1, i * 3, i / 2);
     for (uint32_t i = 0; i < 5000; ++i)
-        ASSERT_EQ(findCachedCorner(cache, i, i % 7 == 0 ? noVertex : i + 1, i * 3), i / 2);
-    EXPECT_EQ(findCachedCorner(cache, 1, 2, 4), noVertex);
-    EXPECT_EQ(findCachedCorner(cache, 7, 8, 21), noVertex);  // 7 was cached without a texture coordinate
+        ASSERT_EQ(findCachedCorner(cache, i, i % 7 == 0 ? noRecord : i + 1, i * 3), i / 2);
+    EXPECT_EQ(findCachedCorner(cache, 1, 2, 4), cacheMiss);
+    EXPECT_EQ(findCachedCorner(cache, 7, 8, 21), cacheMiss);  // 7 was cached without a texture coordinate
 }

@@ -1,4 +1,4 @@
-#include "assets/numberScan.h"
+#include "assets/obj/numberScan.h"
 
 #include <climits>
 #include <cstdio>

@@ -1,0 +1,163 @@
+#include "assets/obj/objParse.h"
+
+#include "assets/obj/numberScan.h"
+#include "assets/obj/polygons.h"
+
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <unordered_map>
+
+namespace {
+
+constexpr size_t maxPieceLength = 1023;  // what fgets reads into a 1024-byte buffer
+
+struct LineReader {
+    ObjRecords* records;
+    uint32_t line;       // the line being read
+    uint32_t lineStart;  // the line where a continued line began
+    uint32_t group;      // smoothing group of the faces that follow
+    std::unordered_map<uint64_t, uint32_t> groupIds;  // s N -> its group
+    std::vector<ObjCorner> polygon;
+    std::string continued;  // a line continued by backslashes, so far
+};
+
+void noticeCorners(ObjProblem& problem, uint32_t line, uint32_t corners)
+{
+    if (corners == 0)
+        return;
+    if (problem.count == 0)
+        problem.firstLine = line;
+    problem.count += corners;
+}
+
+// Scans `count` numbers into values; missing ones and non-finite ones become 0 and are reported.
+void scanRecordNumbers(LineReader& reader, const char* text, float* values, int count)
+{
+    ObjReport& report = reader.records->report;
+    for (int i = 0; i < count; ++i)
+        values[i] = 0.0f;
+    if (scanFloats(text, values, count) < count)
+        notice(report.missingNumbers, reader.lineStart);
+    for (int i = 0; i < count; ++i) {
+        if (!std::isfinite(values[i])) {
+            values[i] = 0.0f;
+            notice(report.nonFiniteNumbers, reader.lineStart);
+        }
+    }
+}
+
+void readFace(LineReader& reader, const char* text)
+{
+    ObjRecords& records = *reader.records;
+    FaceProblems problems;
+    if (!scanFace(text, records, reader.polygon, problems)) {
+        notice(records.report.invalidFaces, reader.lineStart);
+        return;
+    }
+    noticeCorners(records.report.missingTexCoords, reader.lineStart, problems.missingTexCoords);
+    noticeCorners(records.report.missingNormals, reader.lineStart, problems.missingNormals);
+    fanPolygon(reader.polygon, records.corners);
+    records.groups.insert(records.groups.end(), reader.polygon.size() - 2, reader.group);
+}
+
+// "s off" and "s 0" facet the faces that follow, "s N" puts them in group N; anything else is ignored.
+void readSmoothingGroup(LineReader& reader, const char* text)
+{
+    while (*text == ' ' || *text == '\t')
+        ++text;
+    if (strncmp(text, "off", 3) == 0) {
+        reader.group = facetedGroup;
+        return;
+    }
+    if (*text < '0' || *text > '9')
+        return;
+    uint64_t number = 0;
+    for (; *text >= '0' && *text <= '9'; ++text)
+        number = number < (uint64_t(1) << 59) ? number * 10 + uint64_t(*text - '0') : number;  // saturates
+    if (number == 0) {
+        reader.group = facetedGroup;
+        return;
+    }
+    auto found = reader.groupIds.emplace(number, uint32_t(defaultGroup + 1 + reader.groupIds.size()));
+    reader.group = found.first->second;
+}
+
+// Classifies one zero-terminated line on its exact leading characters.
+void readLine(LineReader& reader, const char* line)
+{
+    ObjRecords& records = *reader.records;
+    if (line[0] == 'v' && line[1] == ' ') {
+        float v[3];
+        scanRecordNumbers(reader, line + 2, v, 3);
+        records.positions.push_back(Vector3{v[0], v[1], v[2]});
+    } else if (line[0] == 'v' && line[1] == 't' && line[2] == ' ') {
+        float v[2];
+        scanRecordNumbers(reader, line + 3, v, 2);
+        records.texCoords.push_back(Vector2{v[0], v[1]});
+    } else if (line[0] == 'v' && line[1] == 'n' && line[2] == ' ') {
+        float v[3];
+        scanRecordNumbers(reader, line + 3, v, 3);
+        records.normals.push_back(Vector3{v[0], v[1], v[2]});
+    } else if (line[0] == 'f' && line[1] == ' ') {
+        readFace(reader, line + 2);
+    } else if (line[0] == 's' && line[1] == ' ') {
+        readSmoothingGroup(reader, line + 2);
+    }
+}
+
+// Length of the piece without its closing backslash, newline (and carriage return) when it ends
+// in a continuation; 0 when it does not. A zero byte inside hides the end, so it never continues.
+size_t continuedLength(const char* piece, size_t length)
+{
+    if (length < 2 || piece[length - 1] != '\n')
+        return 0;
+    size_t end = length - 1;
+    if (end > 0 && piece[end - 1] == '\r')
+        --end;
+    if (end == 0 || piece[end - 1] != '\\' || memchr(piece, '\0', end))
+        return 0;
+    return end;
+}
+
+} // namespace
+
+void readObjRecords(const char* text, size_t size, ObjRecords& out)
+{
+    out = ObjRecords();
+    LineReader reader;
+    reader.records = &out;
+    reader.line = 1;
+    reader.lineStart = 1;
+    reader.group = defaultGroup;
+
+    char piece[maxPieceLength + 1];
+    size_t offset = 0;
+    while (offset < size) {
+        size_t available = size - offset < maxPieceLength ? size - offset : maxPieceLength;
+        const char* start = text + offset;
+        const char* newline = static_cast<const char*>(memchr(start, '\n', available));
+        size_t length = newline ? size_t(newline - start) + 1 : available;
+        // a copy gives the piece its terminator, as fgets does; the scans stop at the first zero
+        memcpy(piece, start, length);
+        piece[length] = '\0';
+        offset += length;
+        if (reader.continued.empty())
+            reader.lineStart = reader.line;
+
+        if (size_t kept = continuedLength(piece, length)) {
+            piece[kept - 1] = ' ';  // the backslash
+            reader.continued.append(piece, kept);
+        } else if (!reader.continued.empty()) {
+            reader.continued.append(piece);
+            readLine(reader, reader.continued.c_str());
+            reader.continued.clear();
+        } else {
+            readLine(reader, piece);
+        }
+        if (newline)
+            ++reader.line;
+    }
+    if (!reader.continued.empty())  // the text ends in a backslash
+        readLine(reader, reader.continued.c_str());
+}

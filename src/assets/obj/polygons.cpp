@@ -1,0 +1,105 @@
+#include "assets/obj/polygons.h"
+
+#include "assets/obj/numberScan.h"
+
+#include <cstddef>
+
+namespace {
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
+// Resolves a 1-based or negative (relative) index against `count` records read so far.
+bool resolveIndex(int index, size_t count, uint32_t& record)
+{
+    if (index > 0 && size_t(index) <= count) {
+        record = uint32_t(index - 1);
+        return true;
+    }
+    if (index < 0 && size_t(-int64_t(index)) <= count) {
+        record = uint32_t(int64_t(count) + index);
+        return true;
+    }
+    return false;
+}
+
+enum class IndexResult { found, outOfRange, unparseable };
+
+// Reads one index and resolves it. Returns the position after it (p itself when unparseable).
+const char* scanRecordIndex(const char* p, size_t count, uint32_t& record, IndexResult& result)
+{
+    IndexScan status;
+    int index = 0;
+    const char* end = scanIndex(p, status, index);
+    if (status == IndexScan::missing)
+        result = IndexResult::unparseable;
+    else if (status == IndexScan::ok && resolveIndex(index, count, record))
+        result = IndexResult::found;
+    else
+        result = IndexResult::outOfRange;  // 0, past the records, or too large for an int
+    return end;
+}
+
+// The texture or normal part of a corner, right after its '/': absent when out of range.
+const char* scanOptionalPart(const char* p, size_t count, uint32_t& record, uint32_t& missing)
+{
+    IndexResult result = IndexResult::unparseable;
+    if (!isBlank(*p))
+        p = scanRecordIndex(p, count, record, result);
+    if (result == IndexResult::unparseable)
+        return nullptr;
+    if (result == IndexResult::outOfRange) {
+        record = noRecord;
+        ++missing;
+    }
+    return p;
+}
+
+// Reads one corner; nullptr when the face must be skipped.
+const char* scanCorner(const char* p, const ObjRecords& records, ObjCorner& corner, FaceProblems& problems)
+{
+    corner.texCoord = noRecord;
+    corner.normal = noRecord;
+    IndexResult result;
+    p = scanRecordIndex(p, records.positions.size(), corner.position, result);
+    if (result != IndexResult::found || *p != '/')
+        return result == IndexResult::found ? p : nullptr;
+    ++p;
+    if (*p != '/') {
+        p = scanOptionalPart(p, records.texCoords.size(), corner.texCoord, problems.missingTexCoords);
+        if (!p || *p != '/')
+            return p;
+    }
+    ++p;
+    return scanOptionalPart(p, records.normals.size(), corner.normal, problems.missingNormals);
+}
+
+} // namespace
+
+bool scanFace(const char* p, const ObjRecords& records, std::vector<ObjCorner>& polygon, FaceProblems& problems)
+{
+    polygon.clear();
+    problems = FaceProblems{0, 0};
+    for (;;) {
+        while (isBlank(*p))
+            ++p;
+        if (*p == '\0' || *p == '#')
+            return polygon.size() >= 3;
+        ObjCorner corner;
+        p = scanCorner(p, records, corner, problems);
+        if (!p || !(isBlank(*p) || *p == '\0' || *p == '#'))
+            return false;
+        polygon.push_back(corner);
+    }
+}
+
+void fanPolygon(const std::vector<ObjCorner>& polygon, std::vector<ObjCorner>& corners)
+{
+    for (size_t i = 1; i + 1 < polygon.size(); ++i) {
+        corners.push_back(polygon[0]);
+        corners.push_back(polygon[i]);
+        corners.push_back(polygon[i + 1]);
+    }
+}

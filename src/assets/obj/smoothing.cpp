@@ -1,0 +1,113 @@
+#include "assets/obj/smoothing.h"
+
+#include <cmath>
+
+namespace {
+
+struct Sum {
+    double x, y, z;
+};
+
+// The unnormalised normal of a triangle: twice its area, pointing out of its front.
+Sum crossOfEdges(const Vector3& a, const Vector3& b, const Vector3& c)
+{
+    double ux = double(b.x) - a.x, uy = double(b.y) - a.y, uz = double(b.z) - a.z;
+    double vx = double(c.x) - a.x, vy = double(c.y) - a.y, vz = double(c.z) - a.z;
+    return Sum{uy * vz - uz * vy, uz * vx - ux * vz, ux * vy - uy * vx};
+}
+
+Vector3 unitOf(const Sum& n)
+{
+    double length = std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
+    Vector3 unit = {0.0f, 0.0f, 0.0f};
+    if (length > 0.0 && std::isfinite(length))
+        set(unit, float(n.x / length), float(n.y / length), float(n.z / length));
+    return unit;
+}
+
+// The sums of one position record, one per smoothing group that uses it, chained.
+struct GroupSum {
+    uint32_t group;
+    uint32_t next;
+    Sum sum;
+};
+
+struct SmoothSums {
+    std::vector<uint32_t> head;  // per position record: its first GroupSum, or noRecord
+    std::vector<GroupSum> sums;
+};
+
+uint32_t sumOf(SmoothSums& s, uint32_t position, uint32_t group)
+{
+    uint32_t* link = &s.head[position];
+    for (; *link != noRecord; link = &s.sums[*link].next)
+        if (s.sums[*link].group == group)
+            return *link;
+    uint32_t added = uint32_t(s.sums.size());
+    *link = added;  // before the push, which may move the chain's storage
+    s.sums.push_back(GroupSum{group, noRecord, Sum{0.0, 0.0, 0.0}});
+    return added;
+}
+
+bool lacksNormal(const ObjCorner* triangle)
+{
+    return triangle[0].normal == noRecord || triangle[1].normal == noRecord || triangle[2].normal == noRecord;
+}
+
+// Sums the smoothed corners' triangles per (position, group), and points each such corner at the
+// normal its sum will become: base + the sum's number.
+void sumSmoothedCorners(ObjRecords& records, uint32_t base)
+{
+    SmoothSums s;
+    s.head.assign(records.positions.size(), noRecord);
+    for (size_t t = 0; t < records.groups.size(); ++t) {
+        ObjCorner* triangle = &records.corners[3 * t];
+        if (records.groups[t] == facetedGroup || !lacksNormal(triangle))
+            continue;
+        Sum cross = crossOfEdges(records.positions[triangle[0].position], records.positions[triangle[1].position],
+                                 records.positions[triangle[2].position]);
+        for (int k = 0; k < 3; ++k) {
+            if (triangle[k].normal != noRecord)
+                continue;  // from the file
+            uint32_t i = sumOf(s, triangle[k].position, records.groups[t]);
+            s.sums[i].sum.x += cross.x;
+            s.sums[i].sum.y += cross.y;
+            s.sums[i].sum.z += cross.z;
+            triangle[k].normal = base + i;
+        }
+    }
+    s.head = std::vector<uint32_t>();
+    records.normals.reserve(records.normals.size() + s.sums.size());
+    for (const GroupSum& g : s.sums)
+        records.normals.push_back(unitOf(g.sum));
+}
+
+} // namespace
+
+Vector3 faceNormal(const Vector3& a, const Vector3& b, const Vector3& c)
+{
+    return unitOf(crossOfEdges(a, b, c));
+}
+
+void fillMissingNormals(ObjRecords& records)
+{
+    bool anyMissing = false;
+    for (const ObjCorner& corner : records.corners)
+        anyMissing = anyMissing || corner.normal == noRecord;
+    if (!anyMissing)
+        return;
+
+    sumSmoothedCorners(records, uint32_t(records.normals.size()));
+    for (size_t t = 0; t < records.groups.size(); ++t) {
+        ObjCorner* triangle = &records.corners[3 * t];
+        if (records.groups[t] != facetedGroup || !lacksNormal(triangle))
+            continue;
+        uint32_t normal = uint32_t(records.normals.size());
+        records.normals.push_back(faceNormal(records.positions[triangle[0].position],
+                                             records.positions[triangle[1].position],
+                                             records.positions[triangle[2].position]));
+        for (int k = 0; k < 3; ++k)
+            if (triangle[k].normal == noRecord)
+                triangle[k].normal = normal;
+    }
+}
