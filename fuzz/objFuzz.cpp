@@ -57,7 +57,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     ObjRecords records;
     readObjRecords(reinterpret_cast<const char*>(data), size, records);
-    check(records.corners.size() % 3 == 0 && records.groups.size() * 3 == records.corners.size());
+    check(records.corners.size() % 3 == 0 && records.groups.size() <= records.corners.size() / 3);
+    for (size_t i = 0; i < records.groups.size(); ++i)
+        check(records.groups[i].firstTriangle < records.corners.size() / 3 &&
+              (i == 0 ? records.groups[i].firstTriangle == 0 : records.groups[i].firstTriangle > records.groups[i - 1].firstTriangle));
     fillMissingNormals(records);
     WeldedMesh welded;
     weldTriangles(records, welded);

@@ -1,22 +1,31 @@
-// Writes the viewer's torus.obj: make_torus [OUTPUT]   (default: torus.obj)
-// Rebuild the shipped file with scripts/make-torus.sh.
-// make_torus OUTPUT --limit writes the benchmark's torus instead: 256 x 256 shared records,
-// exactly 65,536 unique vertices; make_torus OUTPUT --grid RINGS SIDES any such torus.
+// Writes the viewer's torus.obj, or a larger torus for the benchmarks and tests:
+//   make_torus [OUTPUT]                      the shipped file (default torus.obj); rebuild it with
+//                                            scripts/make-torus.sh
+//   make_torus OUTPUT --limit                256 x 256 shared records, exactly 65,536 unique vertices
+//   make_torus OUTPUT --grid RINGS SIDES     any such torus
+//   make_torus OUTPUT --quads RINGS SIDES    the same records, in quads
+//   make_torus OUTPUT --scan RINGS SIDES     bare positions in triangles, as scans come: normals to compute
 
 #include "torusObj.h"
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 int main(int argc, char** argv)
 {
     const char* path = argc > 1 ? argv[1] : "torus.obj";
     // 38 units across: fills the view from 50 units away (about 41 units are visible there)
-    TorusShape shape = {48, 24, 13.0, 6.0, true};
-    if (argc > 2 && std::string(argv[2]) == "--limit")
-        shape = TorusShape{256, 256, 13.0, 6.0, false};
-    if (argc > 4 && std::string(argv[2]) == "--grid")
-        shape = TorusShape{atoi(argv[3]), atoi(argv[4]), 13.0, 6.0, false};
+    TorusShape shape = {48, 24, 13.0, 6.0, TorusLayout::perCorner};
+    if (argc > 2 && strcmp(argv[2], "--limit") == 0)
+        shape = TorusShape{256, 256, 13.0, 6.0, TorusLayout::shared};
+    const struct {
+        const char* option;
+        TorusLayout layout;
+    } grids[] = {{"--grid", TorusLayout::shared}, {"--quads", TorusLayout::sharedQuads}, {"--scan", TorusLayout::positionsOnly}};
+    for (const auto& grid : grids)
+        if (argc > 4 && strcmp(argv[2], grid.option) == 0)
+            shape = TorusShape{atoi(argv[3]), atoi(argv[4]), 13.0, 6.0, grid.layout};
     if (shape.rings < 3 || shape.sides < 3) {
         fprintf(stderr, "make_torus: at least 3 rings and 3 sides\n");
         return 2;
@@ -27,6 +36,6 @@ int main(int argc, char** argv)
         fprintf(stderr, "make_torus: cannot write [%s]\n", path);
         return 1;
     }
-    printf("Wrote %s: %zu bytes, %d triangles\n", path, text.size(), shape.rings * shape.sides * 2);
+    printf("Wrote %s: %zu bytes, %d grid points\n", path, text.size(), shape.rings * shape.sides);
     return 0;
 }

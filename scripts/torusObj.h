@@ -1,22 +1,28 @@
 #pragma once
-// Writes a parametric torus as OBJ text: centred on the origin, its hole along z, with positions,
-// texture coordinates and unit normals on every corner, in triangles wound counter-clockwise
-// seen from outside.
+// Writes a parametric torus as OBJ text: centred on the origin, its hole along z, in faces wound
+// counter-clockwise seen from outside.
 
 #include <cmath>
 #include <cstdio>
 #include <string>
 
-struct TorusShape {
-    int rings;             // steps around the main circle (u)
-    int sides;             // steps around the tube (v)
-    double majorRadius;    // centre of the tube from the origin
-    double minorRadius;    // radius of the tube
-    bool recordPerCorner;  // each triangle writes its own three v, vt and vn records
+enum class TorusLayout {
+    perCorner,      // each triangle writes its own three v, vt and vn records
+    shared,         // one v, vt and vn record per grid point, triangles
+    sharedQuads,    // the same records, quads
+    positionsOnly,  // one v record per grid point, triangles of bare positions: normals to compute
 };
 
-// Shared layout: one record of each kind per grid point, rings x sides of them; faces wrap around,
-// so the mesh has exactly rings x sides unique vertices.
+struct TorusShape {
+    int rings;           // steps around the main circle (u)
+    int sides;           // steps around the tube (v)
+    double majorRadius;  // centre of the tube from the origin
+    double minorRadius;  // radius of the tube
+    TorusLayout layout;
+};
+
+// Shared layouts: rings x sides grid points; faces wrap around, so the mesh has exactly
+// rings x sides unique vertices.
 // Per-corner layout: every triangle writes its own records, as many exporters do; the seams
 // (u = 1 against u = 0, v = 1 against v = 0) are records of their own with the same position
 // and normal as the start but another texture coordinate. Welding merges the copies of each
@@ -34,12 +40,15 @@ inline std::string torusObj(const TorusShape& shape)
         double u = twoPi * i / shape.rings, v = twoPi * j / shape.sides;
         double cu = std::cos(u), su = std::sin(u), cv = std::cos(v), sv = std::sin(v);
         double ring = shape.majorRadius + shape.minorRadius * cv;
-        snprintf(line, sizeof(line), "v %.6f %.6f %.6f\nvt %.6f %.6f\nvn %.6f %.6f %.6f\n", ring * cu, ring * su,
-                 shape.minorRadius * sv, double(i) / shape.rings, double(j) / shape.sides, cv * cu, cv * su, sv);
+        if (shape.layout == TorusLayout::positionsOnly)
+            snprintf(line, sizeof(line), "v %.6f %.6f %.6f\n", ring * cu, ring * su, shape.minorRadius * sv);
+        else
+            snprintf(line, sizeof(line), "v %.6f %.6f %.6f\nvt %.6f %.6f\nvn %.6f %.6f %.6f\n", ring * cu, ring * su,
+                     shape.minorRadius * sv, double(i) / shape.rings, double(j) / shape.sides, cv * cu, cv * su, sv);
         text += line;
     };
 
-    if (!shape.recordPerCorner) {
+    if (shape.layout != TorusLayout::perCorner) {
         for (int i = 0; i < shape.rings; ++i)
             for (int j = 0; j < shape.sides; ++j)
                 writeRecords(i, j);
@@ -47,8 +56,14 @@ inline std::string torusObj(const TorusShape& shape)
         for (int i = 0; i < shape.rings; ++i)
             for (int j = 0; j < shape.sides; ++j) {
                 int a = index(i, j), b = index(i + 1, j), c = index(i + 1, j + 1), d = index(i, j + 1);
-                snprintf(line, sizeof(line), "f %d/%d/%d %d/%d/%d %d/%d/%d\nf %d/%d/%d %d/%d/%d %d/%d/%d\n", a, a, a,
-                         b, b, b, c, c, c, a, a, a, c, c, c, d, d, d);
+                if (shape.layout == TorusLayout::sharedQuads)
+                    snprintf(line, sizeof(line), "f %d/%d/%d %d/%d/%d %d/%d/%d %d/%d/%d\n", a, a, a, b, b, b, c, c, c,
+                             d, d, d);
+                else if (shape.layout == TorusLayout::positionsOnly)
+                    snprintf(line, sizeof(line), "f %d %d %d\nf %d %d %d\n", a, b, c, a, c, d);
+                else
+                    snprintf(line, sizeof(line), "f %d/%d/%d %d/%d/%d %d/%d/%d\nf %d/%d/%d %d/%d/%d %d/%d/%d\n", a, a,
+                             a, b, b, b, c, c, c, a, a, a, c, c, c, d, d, d);
                 text += line;
             }
         return text;

@@ -308,9 +308,13 @@ TEST(ObjReader, MissingNormalsAreSmoothByArea)
     expectNormal(corners[3], 0.0f, 1.0f, 0.0f);
     expectNormal(corners[5], 0.0f, 1.0f, 0.0f);
 
-    // opposite faces on the same records cancel: a zero normal
-    corners = drawnCorners(read(positions + "f 1 2 3\nf 1 3 2\n"));
-    expectNormal(corners[0], 0.0f, 0.0f, 0.0f);
+    // twin faces facing both ways cancel out: each keeps its own normal, a degenerate one zero
+    corners = drawnCorners(read(positions + "f 1 2 3\nf 1 4 2\nf 1 3 2\nf 1 2 4\nf 1 1 2\n"));
+    expectNormal(corners[0], 0.0f, 0.0f, 1.0f);
+    expectNormal(corners[3], 0.0f, 1.0f, 0.0f);
+    expectNormal(corners[7], 0.0f, 0.0f, -1.0f);
+    expectNormal(corners[9], 0.0f, -1.0f, 0.0f);
+    expectNormal(corners[12], 0.0f, 0.0f, 0.0f);
 }
 
 TEST(ObjReader, ShortRecordsKeepTheirSlot)

@@ -57,8 +57,9 @@ void readFace(LineReader& reader, const char* text)
     }
     noticeCorners(records.report.missingTexCoords, reader.lineStart, problems.missingTexCoords);
     noticeCorners(records.report.missingNormals, reader.lineStart, problems.missingNormals);
+    if (records.groups.empty() || records.groups.back().group != reader.group)
+        records.groups.push_back(GroupRun{uint32_t(records.corners.size() / 3), reader.group});
     fanPolygon(reader.polygon, records.corners);
-    records.groups.insert(records.groups.end(), reader.polygon.size() - 2, reader.group);
 }
 
 // "s off" and "s 0" facet the faces that follow, "s N" puts them in group N; anything else is ignored.

@@ -36,12 +36,18 @@ struct ObjReport {
     ObjProblem nonFiniteNumbers;     // nan, inf or an overflowing number, read as 0
 };
 
+// The triangles from firstTriangle on, up to the next run, are in `group`.
+struct GroupRun {
+    uint32_t firstTriangle;
+    uint32_t group;
+};
+
 struct ObjRecords {
     std::vector<Vector3> positions;
     std::vector<Vector2> texCoords;
     std::vector<Vector3> normals;
     std::vector<ObjCorner> corners;      // three per triangle, polygons fanned, in file order
-    std::vector<uint32_t> groups;        // per triangle: its smoothing group
+    std::vector<GroupRun> groups;        // smoothing groups, in triangle order; empty without triangles
     ObjReport report;
 };
 

@@ -30,6 +30,7 @@ struct GroupSum {
     uint32_t group;
     uint32_t next;
     Sum sum;
+    double weight;  // the sum of the absolute components of what was added
 };
 
 struct SmoothSums {
@@ -45,41 +46,64 @@ uint32_t sumOf(SmoothSums& s, uint32_t position, uint32_t group)
             return *link;
     uint32_t added = uint32_t(s.sums.size());
     *link = added;  // before the push, which may move the chain's storage
-    s.sums.push_back(GroupSum{group, noRecord, Sum{0.0, 0.0, 0.0}});
+    s.sums.push_back(GroupSum{group, noRecord, Sum{0.0, 0.0, 0.0}, 0.0});
     return added;
 }
+
+// A smoothed normal shorter than this share of the absolute components summed into it has
+// cancelled out.
+const double cancellation = 1e-6;
 
 bool lacksNormal(const ObjCorner* triangle)
 {
     return triangle[0].normal == noRecord || triangle[1].normal == noRecord || triangle[2].normal == noRecord;
 }
 
+double lengthOf(const Sum& n)
+{
+    return std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
+}
+
 // Sums the smoothed corners' triangles per (position, group), and points each such corner at the
-// normal its sum will become: base + the sum's number.
-void sumSmoothedCorners(ObjRecords& records, uint32_t base)
+// normal its sum becomes: base + the sum's number. Returns, per sum, whether it cancelled out
+// (twin faces facing both ways, as double-sided models have).
+std::vector<bool> smoothCorners(ObjRecords& records, uint32_t base)
 {
     SmoothSums s;
     s.head.assign(records.positions.size(), noRecord);
-    for (size_t t = 0; t < records.groups.size(); ++t) {
+    s.sums.reserve(records.positions.size());  // mostly one group a position
+    size_t run = 0;
+    for (size_t t = 0; 3 * t < records.corners.size(); ++t) {
+        while (run + 1 < records.groups.size() && records.groups[run + 1].firstTriangle <= t)
+            ++run;
+        uint32_t group = records.groups[run].group;
         ObjCorner* triangle = &records.corners[3 * t];
-        if (records.groups[t] == facetedGroup || !lacksNormal(triangle))
+        if (group == facetedGroup || !lacksNormal(triangle))
             continue;
         Sum cross = crossOfEdges(records.positions[triangle[0].position], records.positions[triangle[1].position],
                                  records.positions[triangle[2].position]);
+        double weight = std::fabs(cross.x) + std::fabs(cross.y) + std::fabs(cross.z);
         for (int k = 0; k < 3; ++k) {
             if (triangle[k].normal != noRecord)
                 continue;  // from the file
-            uint32_t i = sumOf(s, triangle[k].position, records.groups[t]);
-            s.sums[i].sum.x += cross.x;
-            s.sums[i].sum.y += cross.y;
-            s.sums[i].sum.z += cross.z;
+            uint32_t i = sumOf(s, triangle[k].position, group);
+            GroupSum& g = s.sums[i];
+            g.sum.x += cross.x;
+            g.sum.y += cross.y;
+            g.sum.z += cross.z;
+            g.weight += weight;
             triangle[k].normal = base + i;
         }
     }
     s.head = std::vector<uint32_t>();
+
+    std::vector<bool> cancelled(s.sums.size());
     records.normals.reserve(records.normals.size() + s.sums.size());
-    for (const GroupSum& g : s.sums)
-        records.normals.push_back(unitOf(g.sum));
+    for (size_t i = 0; i < s.sums.size(); ++i) {
+        cancelled[i] = !(lengthOf(s.sums[i].sum) > cancellation * s.sums[i].weight);
+        records.normals.push_back(unitOf(s.sums[i].sum));
+    }
+    return cancelled;
 }
 
 } // namespace
@@ -97,10 +121,15 @@ void fillMissingNormals(ObjRecords& records)
     if (!anyMissing)
         return;
 
-    sumSmoothedCorners(records, uint32_t(records.normals.size()));
-    for (size_t t = 0; t < records.groups.size(); ++t) {
+    uint32_t base = uint32_t(records.normals.size());
+    std::vector<bool> cancelled = smoothCorners(records, base);
+    // faceted triangles, and smoothed corners whose sum cancelled out: the triangle's own normal
+    for (size_t t = 0; 3 * t < records.corners.size(); ++t) {
         ObjCorner* triangle = &records.corners[3 * t];
-        if (records.groups[t] != facetedGroup || !lacksNormal(triangle))
+        for (int k = 0; k < 3; ++k)
+            if (triangle[k].normal != noRecord && triangle[k].normal >= base && cancelled[triangle[k].normal - base])
+                triangle[k].normal = noRecord;
+        if (!lacksNormal(triangle))
             continue;
         uint32_t normal = uint32_t(records.normals.size());
         records.normals.push_back(faceNormal(records.positions[triangle[0].position],

@@ -1,29 +1,29 @@
 #include "assets/obj/weldGrid.h"
 
-#include <cmath>
-
 namespace {
 
 constexpr int axes = 8;  // position x, y, z; normal x, y, z; texture coordinate x, y
 
 // Cells of 30 tolerances, centred on the multiples of their width, so that 0, the integers and
 // the other round values of real files sit well inside a cell. A vertex can match only values
-// within 1.5 tolerances on each axis (see cellRange): a search touches at most two cells per
-// axis, and mostly one.
+// within 1.5 tolerances on each axis (see prepareWeldSearch): a search touches at most two cells
+// per axis, and mostly one.
 const double cellsPerUnit = 1.0 / (30.0 * double(tolerance));
 const double searchReach = 1.5 * double(tolerance);
 const double cellLimit = 4611686018427387904.0;  // 2^62, keeps cell numbers inside int64
 
-// Cell number of a value: floor(value * cellsPerUnit + 0.5) in double, clamped. Every step is
-// monotonic, so a <= b gives cellOf(a) <= cellOf(b).
+// Cell number of a value: floor(value * cellsPerUnit + 0.5) in double, clamped to +-2^62 (nan
+// gives 0). Every step is monotonic, so a <= b gives cellOf(a) <= cellOf(b).
 int64_t cellOf(double value)
 {
-    double q = std::floor(value * cellsPerUnit + 0.5);
+    double q = value * cellsPerUnit + 0.5;
     if (!(q >= -cellLimit))  // also catches nan
         return q != q ? 0 : int64_t(-cellLimit);
-    if (q > cellLimit)
+    if (q >= cellLimit)
         return int64_t(cellLimit);
-    return int64_t(q);
+    // truncation is the floor but for negative non-integers: one less there
+    int64_t whole = int64_t(q);
+    return whole - (double(whole) > q);
 }
 
 void componentsOf(const Vertex& v, float (&c)[axes])
@@ -47,26 +47,7 @@ uint64_t mixed(uint64_t sum)
     return sum ^ (sum >> 29);
 }
 
-struct CellKey {
-    int64_t cell[axes];
-    uint64_t hash;
-};
-
-CellKey cellKeyOf(const Vertex& v)
-{
-    float c[axes];
-    componentsOf(v, c);
-    CellKey key;
-    uint64_t sum = 0;
-    for (int i = 0; i < axes; ++i) {
-        key.cell[i] = cellOf(c[i]);
-        sum += uint64_t(key.cell[i]) * axisFactors[i];
-    }
-    key.hash = mixed(sum);
-    return key;
-}
-
-bool sameCell(const CellKey& key, const Vertex& v)
+bool sameCell(const WeldCellKey& key, const Vertex& v)
 {
     float c[axes];
     componentsOf(v, c);
@@ -76,20 +57,25 @@ bool sameCell(const CellKey& key, const Vertex& v)
     return true;
 }
 
+size_t occupiedBit(const WeldGrid& grid, uint64_t hash)
+{
+    return size_t(hash >> 24) & (grid.occupied.size() * 64 - 1);
+}
+
 bool mayBeOccupied(const WeldGrid& grid, uint64_t hash)
 {
-    size_t bit = size_t(hash >> 24) & (grid.occupied.size() * 64 - 1);
+    size_t bit = occupiedBit(grid, hash);
     return (grid.occupied[bit / 64] >> (bit % 64)) & 1;
 }
 
 void markOccupied(WeldGrid& grid, uint64_t hash)
 {
-    size_t bit = size_t(hash >> 24) & (grid.occupied.size() * 64 - 1);
+    size_t bit = occupiedBit(grid, hash);
     grid.occupied[bit / 64] |= uint64_t(1) << (bit % 64);
 }
 
 // The slot of the key's cell, or of the empty slot where it would go.
-size_t findSlot(const std::vector<WeldCell>& cells, const std::vector<Vertex>& vertices, const CellKey& key)
+size_t findSlot(const std::vector<WeldCell>& cells, const std::vector<Vertex>& vertices, const WeldCellKey& key)
 {
     size_t mask = cells.size() - 1;
     uint32_t tag = uint32_t(key.hash >> 32);
@@ -107,7 +93,7 @@ void resizeCells(WeldGrid& grid, const std::vector<Vertex>& vertices, size_t siz
     grid.cells.assign(size, WeldCell{noVertex, 0});
     for (const WeldCell& cell : old)
         if (cell.head != noVertex)
-            grid.cells[findSlot(grid.cells, vertices, cellKeyOf(vertices[cell.head]))] = cell;
+            grid.cells[findSlot(grid.cells, vertices, weldCellKey(vertices[cell.head]))] = cell;
 }
 
 // The occupancy bits: about eight per vertex, at least 2^19 (64 KiB).
@@ -121,38 +107,68 @@ void resizeOccupied(WeldGrid& grid, const std::vector<Vertex>& vertices, size_t 
     grid.occupied.assign(bits / 64, 0);
     for (const WeldCell& cell : grid.cells)
         if (cell.head != noVertex)
-            markOccupied(grid, cellKeyOf(vertices[cell.head]).hash);
+            markOccupied(grid, weldCellKey(vertices[cell.head]).hash);
 }
 
 } // namespace
 
-uint32_t findWeldMatch(const WeldGrid& grid, const std::vector<Vertex>& vertices, const Vertex& v)
+WeldCellKey weldCellKey(const Vertex& v)
+{
+    float c[axes];
+    componentsOf(v, c);
+    WeldCellKey key;
+    uint64_t sum = 0;
+    for (int i = 0; i < axes; ++i) {
+        key.cell[i] = cellOf(c[i]);
+        sum += uint64_t(key.cell[i]) * axisFactors[i];
+    }
+    key.hash = mixed(sum);
+    return key;
+}
+
+// Cells that can hold a component matching v's. approxEqual accepts a float difference of at most
+// the tolerance, so the exact difference is at most the tolerance plus half its ulp, below 1.5
+// tolerances; b <= value + reach exactly implies b <= fl(value + reach), and so on through the
+// monotonic cellOf.
+void prepareWeldSearch(const Vertex& v, WeldSearch& search)
+{
+    float c[axes];
+    componentsOf(v, c);
+    uint64_t ownSum = 0;
+    search.lowSum = 0;
+    search.straddling = 0;
+    for (int i = 0; i < axes; ++i) {
+        search.low[i] = cellOf(double(c[i]) - searchReach);
+        search.own.cell[i] = cellOf(c[i]);
+        search.lowSum += uint64_t(search.low[i]) * axisFactors[i];
+        ownSum += uint64_t(search.own.cell[i]) * axisFactors[i];
+        // low <= own <= high, and high - low <= 1
+        if (search.own.cell[i] != search.low[i] || cellOf(double(c[i]) + searchReach) != search.low[i])
+            search.straddling |= 1u << i;
+    }
+    search.own.hash = mixed(ownSum);
+}
+
+void prefetchWeldSearch(const WeldGrid& grid, const WeldSearch& search)
+{
+    if (grid.cells.empty() || grid.occupied.empty())
+        return;
+    __builtin_prefetch(&grid.cells[search.own.hash & (grid.cells.size() - 1)]);
+    __builtin_prefetch(&grid.occupied[occupiedBit(grid, search.own.hash) / 64]);
+}
+
+uint32_t findWeldMatch(const WeldGrid& grid, const std::vector<Vertex>& vertices, const Vertex& v,
+                       const WeldSearch& search)
 {
     uint32_t best = noVertex;
     if (grid.occupied.empty())  // nothing added yet
         return best;
-
-    // Cells that can hold a component matching v's. approxEqual accepts a float difference of at
-    // most the tolerance, so the exact difference is at most the tolerance plus half its ulp,
-    // below 1.5 tolerances; b <= value + reach exactly implies b <= fl(value + reach), and so on
-    // through the monotonic cellOf.
-    float c[axes];
-    componentsOf(v, c);
-    int64_t low[axes];
-    uint64_t lowSum = 0;
-    unsigned straddling = 0;  // axes whose reach spans two cells
-    for (int i = 0; i < axes; ++i) {
-        low[i] = cellOf(double(c[i]) - searchReach);
-        lowSum += uint64_t(low[i]) * axisFactors[i];
-        if (cellOf(double(c[i]) + searchReach) != low[i])
-            straddling |= 1u << i;
-    }
     // every subset of the straddling axes, stepped up by one cell, is a cell to search
-    for (unsigned steps = straddling;; steps = (steps - 1) & straddling) {
-        uint64_t sum = lowSum;
-        CellKey key;
+    for (unsigned steps = search.straddling;; steps = (steps - 1) & search.straddling) {
+        uint64_t sum = search.lowSum;
+        WeldCellKey key;
         for (int i = 0; i < axes; ++i) {
-            key.cell[i] = low[i] + ((steps >> i) & 1);
+            key.cell[i] = search.low[i] + ((steps >> i) & 1);
             if ((steps >> i) & 1)
                 sum += axisFactors[i];
         }
@@ -181,7 +197,7 @@ void reserveWeldGrid(WeldGrid& grid, const std::vector<Vertex>& vertices, size_t
     grid.next.reserve(vertexCount);
 }
 
-void addToWeldGrid(WeldGrid& grid, const std::vector<Vertex>& vertices, uint32_t index)
+void addToWeldGrid(WeldGrid& grid, const std::vector<Vertex>& vertices, uint32_t index, const WeldCellKey& key)
 {
     if (grid.occupied.empty())
         resizeOccupied(grid, vertices, 0);
@@ -190,7 +206,6 @@ void addToWeldGrid(WeldGrid& grid, const std::vector<Vertex>& vertices, uint32_t
         resizeOccupied(grid, vertices, grid.cells.size() / 2);
     }
 
-    CellKey key = cellKeyOf(vertices[index]);
     markOccupied(grid, key.hash);
     WeldCell& cell = grid.cells[findSlot(grid.cells, vertices, key)];
     if (grid.next.size() <= index)

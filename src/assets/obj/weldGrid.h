@@ -28,12 +28,35 @@ struct WeldGrid {
 
 constexpr uint32_t noVertex = 0xFFFFFFFFu;
 
-// Smallest i below vertices.size() with verticesMatch(vertices[i], v), or noVertex.
-// Every vertex in `vertices` must have been added to the grid; components must be finite.
-uint32_t findWeldMatch(const WeldGrid& grid, const std::vector<Vertex>& vertices, const Vertex& v);
+// The cell of a vertex: its cell number on each of the eight axes, and their hash.
+struct WeldCellKey {
+    int64_t cell[8];
+    uint64_t hash;
+};
+
+WeldCellKey weldCellKey(const Vertex& v);
+
+// Where a search for a vertex looks: the cells within reach of it on every axis, and its own cell.
+struct WeldSearch {
+    WeldCellKey own;
+    int64_t low[8];      // the lower cell within reach on each axis
+    uint64_t lowSum;     // the hash of the cell of all the lower ones, before mixing
+    unsigned straddling; // axes whose reach spans the lower cell and the one above it
+};
+
+// Works out the search for v: pure arithmetic on v, apart from the grid.
+void prepareWeldSearch(const Vertex& v, WeldSearch& search);
+
+// Starts loading the memory the search and the addition of its vertex will touch.
+void prefetchWeldSearch(const WeldGrid& grid, const WeldSearch& search);
+
+// Smallest i below vertices.size() with verticesMatch(vertices[i], v), or noVertex; `search` must
+// be v's. Every vertex in `vertices` must have been added to the grid; components must be finite.
+uint32_t findWeldMatch(const WeldGrid& grid, const std::vector<Vertex>& vertices, const Vertex& v,
+                       const WeldSearch& search);
 
 // Sizes the grid for about `vertexCount` vertices, so that it rarely grows while welding.
 void reserveWeldGrid(WeldGrid& grid, const std::vector<Vertex>& vertices, size_t vertexCount);
 
-// Adds vertices[index] to the grid.
-void addToWeldGrid(WeldGrid& grid, const std::vector<Vertex>& vertices, uint32_t index);
+// Adds vertices[index], whose cell is `key`, to the grid.
+void addToWeldGrid(WeldGrid& grid, const std::vector<Vertex>& vertices, uint32_t index, const WeldCellKey& key);
