@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -51,12 +52,43 @@ void checkBatches(const WeldedMesh& welded, size_t limit)
     check(corner == welded.indices.size());
 }
 
+template <typename T>
+bool sameItems(const std::vector<T>& a, const std::vector<T>& b)
+{
+    return a.size() == b.size() && (a.empty() || memcmp(a.data(), b.data(), a.size() * sizeof(T)) == 0);
+}
+
+bool sameRecords(const ObjRecords& a, const ObjRecords& b)
+{
+    return sameItems(a.positions, b.positions) && sameItems(a.texCoords, b.texCoords) &&
+           sameItems(a.normals, b.normals) && sameItems(a.corners, b.corners) && a.groups.size() == b.groups.size() &&
+           a.report.invalidFaces.count == b.report.invalidFaces.count &&
+           a.report.missingNumbers.count == b.report.missingNumbers.count &&
+           a.report.nonFiniteNumbers.count == b.report.nonFiniteNumbers.count;
+}
+
+// The last line reads the same as the last piece, from a copy, and followed by a newline and a
+// line of numbers, where it lies.
+void checkLastLineInPlace(const char* text, size_t size, const ObjRecords& records)
+{
+    const char* lastNewline = size ? static_cast<const char*>(memrchr(text, '\n', size)) : nullptr;
+    size_t last = lastNewline ? size_t(lastNewline - text) + 1 : 0;
+    if (size - last > 1000 || (size > last && text[size - 1] == '\\'))
+        return;  // cut into pieces, or continued: read as another line
+    std::string followed(size ? text : "", size);
+    followed += "\n1 2 3\n";
+    ObjRecords inPlace;
+    readObjRecords(followed.data(), followed.size(), inPlace);
+    check(sameRecords(records, inPlace));
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     ObjRecords records;
     readObjRecords(reinterpret_cast<const char*>(data), size, records);
+    checkLastLineInPlace(reinterpret_cast<const char*>(data), size, records);
     check(records.corners.size() % 3 == 0 && records.groups.size() <= records.corners.size() / 3);
     for (size_t i = 0; i < records.groups.size(); ++i)
         check(records.groups[i].firstTriangle < records.corners.size() / 3 &&

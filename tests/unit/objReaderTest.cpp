@@ -1,4 +1,5 @@
 #include "assets/meshFile.h"
+#include "assets/obj/objParse.h"
 #include "assets/obj/objReader.h"
 #include "support/captureStdout.h"
 
@@ -160,6 +161,40 @@ TEST(ObjReader, LinesAreCountedByNewlinesNotByPieces)
     ObjMesh mesh = read("#" + std::string(2999, 'x') + "\nf 1 2 3\n");
     EXPECT_EQ(mesh.report.invalidFaces.count, 1u);
     EXPECT_EQ(mesh.report.invalidFaces.firstLine, 2u);
+}
+
+TEST(ObjReader, LinesReadInPlaceReadAsCutPieces)
+{
+    // a line followed by its newline is read where it lies; the last line, without one, from a
+    // copy: both must read the same, up to the newline and not past it
+    const char* lines[] = {"v 1 2 3", "v 1.5e3 -2 0x1p3", "v 1 2", "v 0x1p3 2", "vt inf", "v inf 2 nan",
+                           "v 1 2 3 4 5", "v 1e400 2 3", "vt 0.5", "vt 0.5 0.25 9", "vn 0 0 1\r", "v 1 2 3 # note",
+                           "v 12345678901234567890 1 1", "f 1 2 3", "f 1/1 2/1 3/1 4/1", "f 1//1 2//1 3//",
+                           "f 1/1/1 2/1/1 3/1/", "f 1 2 3 x", "f 1 2", "f 1 2 3 # comment", "f -1 -2 -3",
+                           "f 010 0x2 3", "s 1", "s off", "vt", "v", "f", "f 1/", "f 1/1/"};
+    const std::string before = "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 0 0 1\nvt 0 0\nvn 0 0 1\n";
+    for (const char* line : lines) {
+        for (const char* next : {"1 2 3\n", "v 9 9 9\n", "/1/1 2\n"}) {
+            ObjRecords inPlace, cut;
+            std::string text = before + line;
+            readObjRecords(text.data(), text.size(), cut);
+            text = text + "\n" + next;
+            readObjRecords(text.data(), text.size(), inPlace);
+            if (std::string(next) == "v 9 9 9\n")
+                inPlace.positions.pop_back();
+            ASSERT_EQ(inPlace.positions.size(), cut.positions.size()) << line;
+            EXPECT_EQ(memcmp(inPlace.positions.data(), cut.positions.data(), cut.positions.size() * sizeof(Vector3)), 0)
+                << line;
+            ASSERT_EQ(inPlace.texCoords.size(), cut.texCoords.size()) << line;
+            EXPECT_EQ(memcmp(inPlace.texCoords.data(), cut.texCoords.data(), cut.texCoords.size() * sizeof(Vector2)), 0)
+                << line;
+            ASSERT_EQ(inPlace.corners.size(), cut.corners.size()) << line;
+            EXPECT_EQ(memcmp(inPlace.corners.data(), cut.corners.data(), cut.corners.size() * sizeof(ObjCorner)), 0)
+                << line;
+            EXPECT_EQ(inPlace.report.invalidFaces.count, cut.report.invalidFaces.count) << line;
+            EXPECT_EQ(inPlace.report.missingNumbers.count, cut.report.missingNumbers.count) << line;
+        }
+    }
 }
 
 TEST(ObjReader, WindowsLineEndingsAreHarmless)

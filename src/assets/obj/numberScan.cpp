@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -94,6 +95,13 @@ const char* scanPlainDecimal(const char* p, float& value)
 
 int scanFloatsWithSscanf(const char* text, float* values, int count)
 {
+    // sscanf reads past a newline: give it the line alone
+    std::string line;
+    size_t length = strcspn(text, "\n");
+    if (text[length] == '\n') {
+        line.assign(text, length);
+        text = line.c_str();
+    }
     float scanned[3];
     int converted = 0;
     if (count == 1)
@@ -116,9 +124,9 @@ int scanFloats(const char* text, float* values, int count)
     float scanned[3];
     const char* p = text;
     for (int i = 0; i < count; ++i) {
-        while (isSpace(*p))
+        while (*p != '\n' && isSpace(*p))
             ++p;
-        if (*p == '\0') {
+        if (*p == '\0' || *p == '\n') {
             for (int k = 0; k < i; ++k)
                 values[k] = scanned[k];
             return i;

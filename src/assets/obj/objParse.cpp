@@ -84,7 +84,7 @@ void readSmoothingGroup(LineReader& reader, const char* text)
     reader.group = found.first->second;
 }
 
-// Classifies one zero-terminated line on its exact leading characters.
+// Classifies one line, which ends at its first zero byte or newline, on its exact leading characters.
 void readLine(LineReader& reader, const char* line)
 {
     ObjRecords& records = *reader.records;
@@ -139,21 +139,25 @@ void readObjRecords(const char* text, size_t size, ObjRecords& out)
         const char* start = text + offset;
         const char* newline = static_cast<const char*>(memchr(start, '\n', available));
         size_t length = newline ? size_t(newline - start) + 1 : available;
-        // a copy gives the piece its terminator, as fgets does; the scans stop at the first zero
-        memcpy(piece, start, length);
-        piece[length] = '\0';
         offset += length;
         if (reader.continued.empty())
             reader.lineStart = reader.line;
 
-        if (size_t kept = continuedLength(piece, length)) {
-            piece[kept - 1] = ' ';  // the backslash
-            reader.continued.append(piece, kept);
+        if (size_t kept = continuedLength(start, length)) {
+            reader.continued.append(start, kept - 1);
+            reader.continued += ' ';  // for the backslash
         } else if (!reader.continued.empty()) {
-            reader.continued.append(piece);
+            const char* zero = static_cast<const char*>(memchr(start, '\0', length));
+            reader.continued.append(start, zero ? size_t(zero - start) : length);
             readLine(reader, reader.continued.c_str());
             reader.continued.clear();
+        } else if (newline) {
+            // read in place: every scan stops at the newline, as at the end of a piece
+            readLine(reader, start);
         } else {
+            // a piece cut at 1023 bytes, or the last one: a copy gives it its terminator
+            memcpy(piece, start, length);
+            piece[length] = '\0';
             readLine(reader, piece);
         }
         if (newline)

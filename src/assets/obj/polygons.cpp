@@ -6,9 +6,20 @@
 
 namespace {
 
+// White space within a line; a newline ends the line, as a zero byte does.
 bool isBlank(char c)
 {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
+
+bool endsLine(char c)
+{
+    return c == '\0' || c == '\n';
+}
+
+bool canStartIndex(char c)
+{
+    return (c >= '0' && c <= '9') || c == '-' || c == '+';
 }
 
 // Resolves a 1-based or negative (relative) index against `count` records read so far.
@@ -46,7 +57,7 @@ const char* scanRecordIndex(const char* p, size_t count, uint32_t& record, Index
 const char* scanOptionalPart(const char* p, size_t count, uint32_t& record, uint32_t& missing)
 {
     IndexResult result = IndexResult::unparseable;
-    if (!isBlank(*p))
+    if (canStartIndex(*p))
         p = scanRecordIndex(p, count, record, result);
     if (result == IndexResult::unparseable)
         return nullptr;
@@ -85,11 +96,11 @@ bool scanFace(const char* p, const ObjRecords& records, std::vector<ObjCorner>& 
     for (;;) {
         while (isBlank(*p))
             ++p;
-        if (*p == '\0' || *p == '#')
+        if (endsLine(*p) || *p == '#')
             return polygon.size() >= 3;
         ObjCorner corner;
         p = scanCorner(p, records, corner, problems);
-        if (!p || !(isBlank(*p) || *p == '\0' || *p == '#'))
+        if (!p || !(isBlank(*p) || endsLine(*p) || *p == '#'))
             return false;
         polygon.push_back(corner);
     }
