@@ -66,9 +66,11 @@ double lengthOf(const Sum& n)
 
 // Sums the smoothed corners' triangles per (position, group), and points each such corner at the
 // normal its sum becomes: base + the sum's number. Returns, per sum, whether it cancelled out
-// (twin faces facing both ways, as double-sided models have).
-std::vector<bool> smoothCorners(ObjRecords& records, uint32_t base)
+// (twin faces facing both ways, as double-sided models have); `leftOver` tells whether any corner
+// still needs its triangle's normal: a faceted one, or one whose sum cancelled out.
+std::vector<bool> smoothCorners(ObjRecords& records, uint32_t base, bool& leftOver)
 {
+    leftOver = false;
     SmoothSums s;
     s.head.assign(records.positions.size(), noRecord);
     s.sums.reserve(records.positions.size());  // mostly one group a position
@@ -78,8 +80,12 @@ std::vector<bool> smoothCorners(ObjRecords& records, uint32_t base)
             ++run;
         uint32_t group = records.groups[run].group;
         ObjCorner* triangle = &records.corners[3 * t];
-        if (group == facetedGroup || !lacksNormal(triangle))
+        if (!lacksNormal(triangle))
             continue;
+        if (group == facetedGroup) {
+            leftOver = true;
+            continue;
+        }
         Sum cross = crossOfEdges(records.positions[triangle[0].position], records.positions[triangle[1].position],
                                  records.positions[triangle[2].position]);
         double weight = std::fabs(cross.x) + std::fabs(cross.y) + std::fabs(cross.z);
@@ -101,6 +107,7 @@ std::vector<bool> smoothCorners(ObjRecords& records, uint32_t base)
     records.normals.reserve(records.normals.size() + s.sums.size());
     for (size_t i = 0; i < s.sums.size(); ++i) {
         cancelled[i] = !(lengthOf(s.sums[i].sum) > cancellation * s.sums[i].weight);
+        leftOver = leftOver || cancelled[i];
         records.normals.push_back(unitOf(s.sums[i].sum));
     }
     return cancelled;
@@ -122,7 +129,10 @@ void fillMissingNormals(ObjRecords& records)
         return;
 
     uint32_t base = uint32_t(records.normals.size());
-    std::vector<bool> cancelled = smoothCorners(records, base);
+    bool leftOver;
+    std::vector<bool> cancelled = smoothCorners(records, base, leftOver);
+    if (!leftOver)
+        return;
     // faceted triangles, and smoothed corners whose sum cancelled out: the triangle's own normal
     for (size_t t = 0; 3 * t < records.corners.size(); ++t) {
         ObjCorner* triangle = &records.corners[3 * t];
