@@ -18,7 +18,8 @@ done
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$(nproc)" --target obj_bench load_obj make_torus >/dev/null
 
-build/bench/obj_bench --benchmark_repetitions="${REPETITIONS:-5}" --benchmark_report_aggregates_only=true "$@"
+build/bench/obj_bench --benchmark_repetitions="${REPETITIONS:-5}" --benchmark_enable_random_interleaving=true \
+  --benchmark_report_aggregates_only=true "$@"
 
 peakHeap() {
   local file=$1

@@ -108,6 +108,26 @@ def position_sphere_obj(radius=18.0, rings=400, segments=750):
     return ("\n".join(lines) + "\n").encode()
 
 
+def diagnostic_vertex_shader(colour):
+    """A vertex shader that ignores the spin and colours the mesh by `colour` (a GLSL vec3)."""
+    return ("""#version 120
+uniform vec4 VPMatrix[4];
+varying vec3 colour;
+void main()
+{
+    colour = %s;
+    gl_ClipVertex = gl_Vertex;
+    gl_Position = VPMatrix[0] * gl_Vertex.x + VPMatrix[1] * gl_Vertex.y + VPMatrix[2] * gl_Vertex.z + VPMatrix[3];
+}
+""" % colour).encode()
+
+
+DIAGNOSTIC_FRAGMENT_SHADER = b"""#version 120
+varying vec3 colour;
+void main() { gl_FragColor = vec4(colour, 1.0); }
+"""
+
+
 def sanitized(binary):
     """True for a build with AddressSanitizer, which neither valgrind nor apitrace can wrap."""
     linked = subprocess.run(["ldd", binary], stdout=subprocess.PIPE).stdout.decode()

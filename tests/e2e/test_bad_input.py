@@ -162,6 +162,35 @@ class BadInputTest(harness.ViewerCase):
     def test_faces_with_position_only(self):
         self.short_faces("v")
 
+    def make_torus(self, option):
+        with tempfile.TemporaryDirectory() as folder:
+            path = os.path.join(folder, "made.obj")
+            subprocess.run([harness.find_binary("make_torus"), path, option, "48", "24"], check=True,
+                           stdout=subprocess.DEVNULL)
+            with open(path, "rb") as f:
+                return f.read()
+
+    def still_picture(self, obj):
+        """The mesh coloured by its normals, without the spin: equal meshes give equal pictures."""
+        shader = harness.diagnostic_vertex_shader("gl_MultiTexCoord1.xyz * 0.5 + 0.5")
+        viewer, image = self.expect_runs(files={"torus.obj": obj, "VertexProgram.glsl": shader,
+                                                "FragmentProgram.glsl": harness.DIAGNOSTIC_FRAGMENT_SHADER})
+        self.assertEqual(viewer.output(), VALIDATED)
+        return image
+
+    def test_polygons_and_continued_lines(self):
+        # the torus in quads, every other face line continued with a backslash, draws exactly as
+        # the same torus in triangles: every quad is both of its triangles
+        lines = self.make_torus("--quads").split(b"\n")
+        for i in range(0, len(lines), 2):
+            if lines[i].startswith(b"f "):
+                corners = lines[i].split(b" ")
+                lines[i] = b" ".join(corners[:3]) + b" \\\n" + b" ".join(corners[3:])
+        quads = self.still_picture(b"\n".join(lines))
+        triangles = self.still_picture(self.make_torus("--grid"))
+        self.assertGreater(triangles.count_not_clear(0, 0, 256, 512, 2), 5000)
+        self.assertEqual(quads.differs(triangles), 0)
+
     def test_nan_and_inf(self):
         text = TORUS.replace(b"v 19.000000 0.000000 0.000000\n", b"v nan inf 0.000000\n", 1)
         text = text.replace(b"vn 1.000000 0.000000 0.000000\n", b"vn -inf 0.000000 1e99\n", 1)

@@ -49,25 +49,6 @@ f 1/1/1 4/4/4 2/2/2
 QUAD_CORNER_PIXELS = ((66, 66), (223, 66), (66, 446), (223, 446))
 
 
-def diagnostic_vertex_shader(colour):
-    """A vertex shader that ignores the spin and colours the mesh by `colour` (a GLSL vec3)."""
-    return ("""#version 120
-uniform vec4 VPMatrix[4];
-varying vec3 colour;
-void main()
-{
-    colour = %s;
-    gl_ClipVertex = gl_Vertex;
-    gl_Position = VPMatrix[0] * gl_Vertex.x + VPMatrix[1] * gl_Vertex.y + VPMatrix[2] * gl_Vertex.z + VPMatrix[3];
-}
-""" % colour).encode()
-
-
-DIAGNOSTIC_FRAGMENT_SHADER = b"""#version 120
-varying vec3 colour;
-void main() { gl_FragColor = vec4(colour, 1.0); }
-"""
-
 
 class ViewerTest(harness.ViewerCase):
     # window and keys
@@ -183,8 +164,8 @@ class ViewerTest(harness.ViewerCase):
 
     def corner_colours(self, colour):
         viewer = self.start_with_window(files={"torus.obj": DIAGNOSTIC_QUAD,
-                                               "VertexProgram.glsl": diagnostic_vertex_shader(colour),
-                                               "FragmentProgram.glsl": DIAGNOSTIC_FRAGMENT_SHADER})
+                                               "VertexProgram.glsl": harness.diagnostic_vertex_shader(colour),
+                                               "FragmentProgram.glsl": harness.DIAGNOSTIC_FRAGMENT_SHADER})
         image = viewer.wait_for_frame()
         viewer.key("q")
         self.assertEqual(viewer.wait(10), 0)
