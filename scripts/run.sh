@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and starts the viewer in data/.
-# Without a display it runs the viewer inside a private Xvfb for two seconds, saves a
-# screenshot to build/spinview.png and quits the viewer with the q key.
+# Installs what is missing, builds, and starts the viewer in data/, passing on its options.
+# Without a display it draws one frame inside a private Xvfb and saves it, with the viewer's own
+# --snapshot, to build/spinview.png.
+#   scripts/run.sh [SPINVIEW OPTIONS...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,8 +11,9 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$(nproc)" --target spinview
 
 if [ -n "${DISPLAY:-}" ]; then
+  # options naming files are read from data/, the viewer's working directory
   cd data
-  exec ../build/spinview
+  exec ../build/spinview "$@"
 fi
 
-exec python3 scripts/screenshot.py build/spinview.png
+exec python3 scripts/snapshot.py build/spinview.png "$@"

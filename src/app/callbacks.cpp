@@ -1,5 +1,7 @@
 #include "app/callbacks.h"
 
+#include "app/reload.h"
+
 #include "diag/log.h"
 
 #include <GL/glew.h>
@@ -12,6 +14,7 @@ void onIdle()
 {
     glutPostRedisplay();
     checkGlError();
+    reloadChangedFiles();
 }
 
 void onKeyboard(unsigned char key, int, int)

@@ -36,6 +36,20 @@ void uploadMesh(MeshStore& store)
 
 } // namespace
 
+void replaceMesh(ObjMesh& mesh)
+{
+    GLuint oldVertexBuffer = meshStore.vertexBuffer, oldIndexBuffer = meshStore.indexBuffer;
+    meshStore.meshVertices = std::move(mesh.vertices);
+    meshStore.meshIndices = std::move(mesh.indices);
+    meshStore.meshBatches = std::move(mesh.batches);
+    uploadMesh(meshStore);
+    if (oldVertexBuffer || oldIndexBuffer) {
+        glDeleteBuffers(1, &oldVertexBuffer);
+        glDeleteBuffers(1, &oldIndexBuffer);
+        checkGlError();
+    }
+}
+
 void loadObjMesh(const char* path)
 {
     ObjMesh mesh;
@@ -44,8 +58,5 @@ void loadObjMesh(const char* path)
         logMessage(status == FileStatus::cannotOpen ? "Cannot open file [%s]" : "Not enough memory to read [%s]", path);
         exit(1);
     }
-    meshStore.meshVertices = std::move(mesh.vertices);
-    meshStore.meshIndices = std::move(mesh.indices);
-    meshStore.meshBatches = std::move(mesh.batches);
-    uploadMesh(meshStore);
+    replaceMesh(mesh);
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The process-wide mesh store and the loader that fills it.
 
-#include "assets/obj/batches.h"
+#include "assets/obj/objReader.h"
 #include "assets/vertex.h"
 
 #include <cstdint>
@@ -21,3 +21,7 @@ extern MeshStore meshStore;
 // A file that cannot be read is reported and ends the process with status 1. Needs a current
 // context with GLEW initialised.
 void loadObjMesh(const char* path);
+
+// Makes the mesh the store's, taking its contents: uploads it into two new buffer objects, then
+// deletes the buffers it replaces. Needs a current context with GLEW initialised.
+void replaceMesh(ObjMesh& mesh);

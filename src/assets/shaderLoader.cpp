@@ -1,23 +1,16 @@
 #include "assets/shaderLoader.h"
 
-#include "assets/fileBytes.h"
 #include "diag/infoLog.h"
 #include "diag/log.h"
 
 #include <cstdlib>
 
-GLhandleARB loadShader(const char* path, GLenum shaderType)
+GLhandleARB compileShaderFile(const char* path, GLenum shaderType, FileStatus& status)
 {
     FileBytes source;
-    FileStatus status = readFileBytes(path, source);
-    if (status == FileStatus::cannotOpen) {
-        logMessage("Cannot open file [%s]", path);
-        exit(1);
-    }
-    if (status == FileStatus::outOfMemory) {
-        logMessage("Not enough memory to read [%s]", path);
+    status = readFileBytes(path, source);
+    if (status != FileStatus::ok)
         return 0;
-    }
 
     GLhandleARB shader = glCreateShaderObjectARB(shaderType);
     checkGlError();
@@ -38,4 +31,17 @@ GLhandleARB loadShader(const char* path, GLenum shaderType)
     logInfoLog(shader, "Compilation error log: \n%s\n");
     glDeleteObjectARB(shader);
     return 0;
+}
+
+GLhandleARB loadShader(const char* path, GLenum shaderType)
+{
+    FileStatus status;
+    GLhandleARB shader = compileShaderFile(path, shaderType, status);
+    if (status == FileStatus::cannotOpen) {
+        logMessage("Cannot open file [%s]", path);
+        exit(1);
+    }
+    if (status == FileStatus::outOfMemory)
+        logMessage("Not enough memory to read [%s]", path);
+    return shader;
 }

@@ -1,6 +1,8 @@
 #pragma once
 // Reading and compiling one GLSL source file.
 
+#include "assets/fileBytes.h"
+
 #include <GL/glew.h>
 
 // Reads the file whole and compiles it into a shader object of shaderType
@@ -9,3 +11,7 @@
 // memory. A file that cannot be opened ends the process with status 1. A zero byte ends the
 // source. Needs a current context with GLEW initialised.
 GLhandleARB loadShader(const char* path, GLenum shaderType);
+
+// loadShader, but a file that cannot be read only sets `status` (cannotOpen or outOfMemory, with
+// nothing logged and no object made) and returns 0.
+GLhandleARB compileShaderFile(const char* path, GLenum shaderType, FileStatus& status);

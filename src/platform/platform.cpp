@@ -10,9 +10,23 @@ void debugOutput(const char* text)
     OutputDebugStringA(text);
 }
 
+namespace {
+
+const DWORD processStart = GetTickCount();
+
+} // namespace
+
 uint32_t tickCountMs()
 {
-    return GetTickCount();
+    return uint32_t(GetTickCount() - processStart);  // wraps like GetTickCount, every 2^32 ms
+}
+
+FileStamp fileStamp(const char* path)
+{
+    struct _stat64 info;
+    if (_stat64(path, &info) != 0)
+        return FileStamp{false, 0, 0};
+    return FileStamp{true, uint64_t(info.st_size), int64_t(info.st_mtime) * 1000000000};
 }
 
 FILE* openRegularFile(const char* path, uint64_t& size)
@@ -39,16 +53,30 @@ void debugOutput(const char*)
 {
 }
 
-uint32_t tickCountMs()
+namespace {
+
+uint64_t monotonicMs()
 {
     timespec now = {};
-#ifdef CLOCK_BOOTTIME
-    // counts from boot and keeps counting through suspend, like GetTickCount
-    if (clock_gettime(CLOCK_BOOTTIME, &now) != 0)
-#endif
-        clock_gettime(CLOCK_MONOTONIC, &now);
-    uint64_t ms = uint64_t(now.tv_sec) * 1000u + uint64_t(now.tv_nsec) / 1000000u;
-    return uint32_t(ms);  // wraps every 2^32 ms, about 49.7 days
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return uint64_t(now.tv_sec) * 1000u + uint64_t(now.tv_nsec) / 1000000u;
+}
+
+const uint64_t processStart = monotonicMs();
+
+} // namespace
+
+uint32_t tickCountMs()
+{
+    return uint32_t(monotonicMs() - processStart);  // wraps every 2^32 ms, about 49.7 days
+}
+
+FileStamp fileStamp(const char* path)
+{
+    struct stat info;
+    if (stat(path, &info) != 0)
+        return FileStamp{false, 0, 0};
+    return FileStamp{true, uint64_t(info.st_size), int64_t(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
 }
 
 FILE* openRegularFile(const char* path, uint64_t& size)

@@ -7,11 +7,26 @@
 // Sends text to the debugger's output channel; does nothing where the platform has none.
 void debugOutput(const char* text);
 
-// Milliseconds since system start (or another fixed point where that is not available),
-// from a monotonic clock, wrapped to unsigned 32 bits.
+// Milliseconds since the process started, from a monotonic clock, wrapped to unsigned 32 bits.
 uint32_t tickCountMs();
 
 // Opens a regular file for reading in binary mode, never waiting: a FIFO, a device, a socket or a
 // directory is refused like a file that cannot be opened (nullptr). `size` gets the file's size
 // from the file system, in 64 bits on every platform.
 FILE* openRegularFile(const char* path, uint64_t& size);
+
+// What tells one version of a file from the next: whether it is there, its size and the time it
+// was last modified, in nanoseconds where the system keeps them.
+struct FileStamp {
+    bool exists;
+    uint64_t size;
+    int64_t modified;
+};
+
+// The file's stamp, without opening it; exists is false when it cannot be looked at.
+FileStamp fileStamp(const char* path);
+
+inline bool sameStamp(const FileStamp& a, const FileStamp& b)
+{
+    return a.exists == b.exists && a.size == b.size && a.modified == b.modified;
+}

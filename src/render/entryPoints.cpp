@@ -33,6 +33,7 @@ void requireEntryPoints()
         {"glGenBuffers", reinterpret_cast<const void*>(glGenBuffers)},
         {"glBindBuffer", reinterpret_cast<const void*>(glBindBuffer)},
         {"glBufferData", reinterpret_cast<const void*>(glBufferData)},
+        {"glDeleteBuffers", reinterpret_cast<const void*>(glDeleteBuffers)},
         {"glCompileShader", reinterpret_cast<const void*>(glCompileShader)},
         {"glCreateShaderObjectARB", reinterpret_cast<const void*>(glCreateShaderObjectARB)},
         {"glShaderSourceARB", reinterpret_cast<const void*>(glShaderSourceARB)},

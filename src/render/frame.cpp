@@ -11,6 +11,8 @@
 #include <GL/glut.h>
 
 
+FrameSettings frameSettings;
+
 namespace {
 
 const GLvoid* bufferOffset(size_t bytes)
@@ -26,7 +28,9 @@ void uploadMatrices(const ShaderState& state)
     checkGlError();
 
     Matrix4 world;
-    worldRotation(world, tickCountMs());
+    worldRotation(world, frameSettings.clockStopped ? frameSettings.stoppedTickMs : tickCountMs());
+    if (frameSettings.fitToView)
+        multiply(world, world, frameSettings.modelFit);
     glUniform4fvARB(state.wMatrixLocation, 4, world.data());
     checkGlError();
 }
@@ -126,7 +130,7 @@ void restoreState()
 
 } // namespace
 
-void renderFrame()
+void drawFrame()
 {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     checkGlError();
@@ -138,6 +142,11 @@ void renderFrame()
     validateProgramOnce(shaderState);
     drawMesh(meshStore);
     restoreState();
+}
+
+void renderFrame()
+{
+    drawFrame();
     glutSwapBuffers();
     checkGlError();
 }

@@ -5,8 +5,10 @@
 #include "diag/infoLog.h"
 #include "diag/log.h"
 #include "render/entryPoints.h"
+#include "render/frame.h"
+#include "render/frameMath.h"
 
-
+SceneFiles sceneFiles = {"torus.obj", "VertexProgram.glsl", "FragmentProgram.glsl"};
 ShaderState shaderState;
 
 namespace {
@@ -21,11 +23,12 @@ void reportLinkFailure(ShaderState& state)
     state.program = 0;
 }
 
-void buildProgram(ShaderState& state)
-{
-    state.vertexShader = loadShader("VertexProgram.glsl", GL_VERTEX_SHADER_ARB);
-    state.fragmentShader = loadShader("FragmentProgram.glsl", GL_FRAGMENT_SHADER_ARB);
+} // namespace
 
+void linkProgram(GLhandleARB vertexShader, GLhandleARB fragmentShader, ShaderState& state)
+{
+    state.vertexShader = vertexShader;
+    state.fragmentShader = fragmentShader;
     state.program = glCreateProgramObjectARB();
     checkGlError();
     // a shader that failed to compile is attached as handle 0: the check reports the error
@@ -49,7 +52,26 @@ void buildProgram(ShaderState& state)
     checkGlError();
 }
 
-} // namespace
+void placeModel()
+{
+    ModelExtent extent;
+    measureModel(meshStore.meshVertices, extent);
+    if (frameSettings.fitToView) {
+        fitToView(frameSettings.modelFit, extent);
+        return;
+    }
+    double across = extent.empty ? 0.0 : modelSize(extent);
+    switch (viewOf(extent)) {
+    case ModelView::speck:
+        logMessage("[%s] is %.3g units across and shows as a speck: --fit scales it to the view", sceneFiles.model, across);
+        break;
+    case ModelView::pastCamera:
+        logMessage("[%s] is %.3g units across and reaches past the camera: --fit scales it to the view", sceneFiles.model,
+                   across);
+        break;
+    case ModelView::fine: break;
+    }
+}
 
 void initScene()
 {
@@ -63,7 +85,10 @@ void initScene()
     checkGlError();
     requireEntryPoints();
 
-    loadObjMesh("torus.obj");
+    loadObjMesh(sceneFiles.model);
     checkGlError();
-    buildProgram(shaderState);
+    placeModel();
+    GLhandleARB vertexShader = loadShader(sceneFiles.vertexShader, GL_VERTEX_SHADER_ARB);
+    GLhandleARB fragmentShader = loadShader(sceneFiles.fragmentShader, GL_FRAGMENT_SHADER_ARB);
+    linkProgram(vertexShader, fragmentShader, shaderState);
 }

@@ -108,6 +108,48 @@ def position_sphere_obj(radius=18.0, rings=400, segments=750):
     return ("\n".join(lines) + "\n").encode()
 
 
+def sphere_obj(radius=15.0, rings=24, segments=48):
+    """A sphere centred on the origin: it looks the same at every angle of the spin."""
+    import math
+    lines = []
+    for i in range(rings + 1):
+        theta = math.pi * i / rings
+        for j in range(segments + 1):
+            phi = 2 * math.pi * j / segments
+            n = (math.sin(theta) * math.cos(phi), math.cos(theta), math.sin(theta) * math.sin(phi))
+            lines.append("v %.6f %.6f %.6f" % tuple(radius * c for c in n))
+            lines.append("vt %.6f %.6f" % (j / segments, i / rings))
+            lines.append("vn %.6f %.6f %.6f" % n)
+    for i in range(rings):
+        for j in range(segments):
+            a, b = i * (segments + 1) + j + 1, (i + 1) * (segments + 1) + j + 1
+            for corners in ((a, b, a + 1), (a + 1, b, b + 1)):
+                lines.append("f " + " ".join("%d/%d/%d" % (c, c, c) for c in corners))
+    return ("\n".join(lines) + "\n").encode()
+
+
+# A still quad facing the camera on the kept side of the cut: world z from 2 to 16 (screen x from
+# 58 to 231), y from -16 to 16 (screen y from 58 to 454). Each corner has its own texture
+# coordinate and normal, so a picture of either shows whether it reached its unit intact.
+DIAGNOSTIC_QUAD = b"""v 0 16 16
+v 0 16 2
+v 0 -16 16
+v 0 -16 2
+vt 0 1
+vt 1 1
+vt 0 0
+vt 1 0
+vn 1 0 0
+vn 0 1 0
+vn 0 0 1
+vn 0.6 0.8 0
+f 1/1/1 3/3/3 4/4/4
+f 1/1/1 4/4/4 2/2/2
+"""
+# pixels a few steps inside the quad's corners: top left, top right, bottom left, bottom right
+QUAD_CORNER_PIXELS = ((66, 66), (223, 66), (66, 446), (223, 446))
+
+
 def diagnostic_vertex_shader(colour):
     """A vertex shader that ignores the spin and colours the mesh by `colour` (a GLSL vec3)."""
     return ("""#version 120
@@ -255,26 +297,30 @@ class Image:
         return sum(1 for a, b in zip(self.pixels, other.pixels) if abs(a - b) > 8)
 
 
+def read_png(path):
+    """An Image of a PNG file, through ImageMagick."""
+    ppm = subprocess.run([CONVERT, path, "-depth", "8", "ppm:-"], stdout=subprocess.PIPE, check=True).stdout
+    return Image(ppm)
+
+
 class Viewer:
     """spinview running in a temporary working directory on a private display."""
 
-    def __init__(self, xvfb, files=None, omit=(), binary=None, prefix=(), user=None, prepare=None):
-        """files: name -> bytes to write instead of the shipped file; omit: names to leave out;
-        prefix: a command to run the viewer under (valgrind); user: a uid to run it as;
-        prepare: called with the working directory before the viewer starts."""
+    def __init__(self, xvfb, files=None, omit=(), binary=None, prefix=(), user=None, prepare=None, args=(), env=None):
+        """files: name -> bytes to write instead of the shipped file (a name may have folders);
+        omit: names to leave out; prefix: a command to run the viewer under (valgrind); user: a uid
+        to run it as; prepare: called with the working directory before the viewer starts;
+        args: the viewer's command line; env: variables to set for it alone."""
         self.xvfb = xvfb
         self.dir = tempfile.mkdtemp(prefix="spinview-e2e-")
         os.chmod(self.dir, 0o755)
         files = files or {}
         for name in DATA_FILES:
-            if name in omit:
-                continue
-            if name in files:
-                if files[name] is not None:
-                    with open(os.path.join(self.dir, name), "wb") as f:
-                        f.write(files[name])
-            else:
+            if name not in omit and name not in files:
                 shutil.copy(os.path.join(DATA_DIR, name), self.dir)
+        for name, content in files.items():
+            if content is not None:
+                self.write(name, content)
         if prepare:
             prepare(self.dir)
         # the viewer's own output stays apart from the data files
@@ -284,13 +330,21 @@ class Viewer:
         self.out_file = open(self.out_path, "wb")
         self.err_file = open(self.err_path, "wb")
         extra = {"user": user, "group": user, "extra_groups": []} if user is not None else {}
-        self.proc = subprocess.Popen(list(prefix) + [binary or find_binary()], cwd=self.dir,
-                                     env=program_env(xvfb.env()), stdout=self.out_file, stderr=self.err_file,
+        self.proc = subprocess.Popen(list(prefix) + [binary or find_binary()] + list(args), cwd=self.dir,
+                                     env=program_env(dict(xvfb.env(), **(env or {}))), stdout=self.out_file,
+                                     stderr=self.err_file,
                                      **extra)
         self.window = None
 
     def path(self, name):
         return os.path.join(self.dir, name)
+
+    def write(self, name, content):
+        """Writes a file of the working directory whole, making its folders."""
+        path = self.path(name)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "wb") as f:
+            f.write(content)
 
     def xdotool(self, *args, timeout=10):
         return subprocess.run(["xdotool"] + [str(a) for a in args], env=self.xvfb.env(), timeout=timeout,

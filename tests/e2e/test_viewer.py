@@ -8,48 +8,6 @@ import unittest
 import harness
 
 
-def sphere_obj(radius=15.0, rings=24, segments=48):
-    """A sphere centred on the origin: it looks the same at every angle of the spin."""
-    import math
-    lines = []
-    for i in range(rings + 1):
-        theta = math.pi * i / rings
-        for j in range(segments + 1):
-            phi = 2 * math.pi * j / segments
-            n = (math.sin(theta) * math.cos(phi), math.cos(theta), math.sin(theta) * math.sin(phi))
-            lines.append("v %.6f %.6f %.6f" % tuple(radius * c for c in n))
-            lines.append("vt %.6f %.6f" % (j / segments, i / rings))
-            lines.append("vn %.6f %.6f %.6f" % n)
-    for i in range(rings):
-        for j in range(segments):
-            a, b = i * (segments + 1) + j + 1, (i + 1) * (segments + 1) + j + 1
-            for corners in ((a, b, a + 1), (a + 1, b, b + 1)):
-                lines.append("f " + " ".join("%d/%d/%d" % (c, c, c) for c in corners))
-    return ("\n".join(lines) + "\n").encode()
-
-# A still quad facing the camera on the kept side of the cut: world z from 2 to 16 (screen x from
-# 58 to 231), y from -16 to 16 (screen y from 58 to 454). Each corner has its own texture
-# coordinate and normal, so a picture of either shows whether it reached its unit intact.
-DIAGNOSTIC_QUAD = b"""v 0 16 16
-v 0 16 2
-v 0 -16 16
-v 0 -16 2
-vt 0 1
-vt 1 1
-vt 0 0
-vt 1 0
-vn 1 0 0
-vn 0 1 0
-vn 0 0 1
-vn 0.6 0.8 0
-f 1/1/1 3/3/3 4/4/4
-f 1/1/1 4/4/4 2/2/2
-"""
-# pixels a few steps inside the quad's corners: top left, top right, bottom left, bottom right
-QUAD_CORNER_PIXELS = ((66, 66), (223, 66), (66, 446), (223, 446))
-
-
-
 class ViewerTest(harness.ViewerCase):
     # window and keys
 
@@ -85,7 +43,7 @@ class ViewerTest(harness.ViewerCase):
 
     def test_resize_draws_into_the_whole_new_window(self):
         # the viewport follows the window: the sphere stays centred, the rest is cleared
-        viewer = self.start_with_window(files={"torus.obj": sphere_obj()})
+        viewer = self.start_with_window(files={"torus.obj": harness.sphere_obj()})
         viewer.resize(800, 400)
         self.assertEqual(viewer.geometry(), (800, 400))
         image = viewer.wait_for_picture()
@@ -142,7 +100,7 @@ class ViewerTest(harness.ViewerCase):
 
     def test_resize_stretches_the_mesh(self):
         # a sphere keeps its outline while it spins, so two pictures compare at any moment
-        viewer = self.start_with_window(files={"torus.obj": sphere_obj()})
+        viewer = self.start_with_window(files={"torus.obj": harness.sphere_obj()})
         square = viewer.wait_for_picture()
         viewer.resize(800, 400)
         wide = viewer.wait_for_picture()
@@ -163,14 +121,14 @@ class ViewerTest(harness.ViewerCase):
         self.assertEqual(viewer.wait(10), 0)
 
     def corner_colours(self, colour):
-        viewer = self.start_with_window(files={"torus.obj": DIAGNOSTIC_QUAD,
+        viewer = self.start_with_window(files={"torus.obj": harness.DIAGNOSTIC_QUAD,
                                                "VertexProgram.glsl": harness.diagnostic_vertex_shader(colour),
                                                "FragmentProgram.glsl": harness.DIAGNOSTIC_FRAGMENT_SHADER})
         image = viewer.wait_for_frame()
         viewer.key("q")
         self.assertEqual(viewer.wait(10), 0)
         self.assertEqual(viewer.output(), "Program validated successfully !\n")
-        return [image.pixel(x, y) for x, y in QUAD_CORNER_PIXELS]
+        return [image.pixel(x, y) for x, y in harness.QUAD_CORNER_PIXELS]
 
     def assert_colours_near(self, actual, expected):
         for got, want in zip(actual, expected):

@@ -1,10 +1,13 @@
+#include "platform/platform.h"
 #include "render/entryPoints.h"
 #include "render/frameMath.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <unistd.h>
 
 namespace {
 
@@ -81,4 +84,80 @@ TEST(MissingEntryPoints, ListsOnlyTheMissingInOrder)
     char tiny[6];
     EXPECT_EQ(listMissingEntryPoints(points, 4, tiny, sizeof(tiny)), 2u);
     EXPECT_STREQ(tiny, "glSec");
+}
+
+namespace {
+
+ModelExtent extentOf(std::initializer_list<Vector3> positions)
+{
+    std::vector<Vertex> vertices;
+    for (const Vector3& p : positions) {
+        Vertex v = {};
+        v.position = p;
+        vertices.push_back(v);
+    }
+    ModelExtent extent;
+    measureModel(vertices, extent);
+    return extent;
+}
+
+} // namespace
+
+TEST(FitToView, CentresTheBoxAndFitsItsSphereToTheView)
+{
+    // a box from (1, 2, 3) to (3, 6, 7): centre (2, 4, 5), half diagonal 3
+    ModelExtent extent = extentOf({{1, 6, 3}, {3, 2, 7}, {2, 4, 5}});
+    EXPECT_EQ(extent.low.y, 2.0f);
+    EXPECT_EQ(extent.high.z, 7.0f);
+    Matrix4 m;
+    fitToView(m, extent);
+    const double viewRadius = 50.0 * std::sin(0.39269908169872414);  // 22.5 degrees: the sphere just inside the view
+    Vector3 centre = apply(m, 2, 4, 5), corner = apply(m, 3, 6, 7);
+    EXPECT_NEAR(centre.x, 0.0, 1e-5);
+    EXPECT_NEAR(centre.y, 0.0, 1e-5);
+    EXPECT_NEAR(centre.z, 0.0, 1e-5);
+    EXPECT_NEAR(std::sqrt(double(corner.x) * corner.x + double(corner.y) * corner.y + double(corner.z) * corner.z),
+                viewRadius, 1e-5);
+    // one point is only centred; nothing at all stays where it is
+    fitToView(m, extentOf({{5, -1, 2}}));
+    EXPECT_EQ(m[0], 1.0f);
+    EXPECT_EQ(m[12], -5.0f);
+    fitToView(m, extentOf({}));
+    EXPECT_EQ(m[12], 0.0f);
+    EXPECT_EQ(m[0], 1.0f);
+}
+
+TEST(FitToView, TellsASpeckAndAModelPastTheCamera)
+{
+    EXPECT_EQ(viewOf(extentOf({{0, 0, 0}, {0.3f, 0.3f, 0}})), ModelView::speck);  // about 5 pixels
+    EXPECT_EQ(viewOf(extentOf({{0, 0, 0}, {1, 0, 0}})), ModelView::fine);          // about 12 pixels
+    EXPECT_EQ(viewOf(extentOf({{-19, -19, -6}, {19, 19, 6}})), ModelView::fine);  // the shipped torus
+    EXPECT_EQ(viewOf(extentOf({{0, 0, 0}, {0, 0, 50}})), ModelView::pastCamera);  // 50 from the axis of the spin
+    EXPECT_EQ(viewOf(extentOf({})), ModelView::fine);
+}
+
+TEST(Clock, CountsFromTheStartOfTheProcess)
+{
+    // the seconds since this process started: the machine's uptime less the process's start
+    FILE* uptimeFile = fopen("/proc/uptime", "r");
+    FILE* statFile = fopen("/proc/self/stat", "r");
+    double uptime = 0;
+    char stat[4096] = {};
+    bool read = uptimeFile && statFile && fscanf(uptimeFile, "%lf", &uptime) == 1 && fgets(stat, sizeof(stat), statFile);
+    if (uptimeFile)
+        fclose(uptimeFile);
+    if (statFile)
+        fclose(statFile);
+    if (!read)
+        GTEST_SKIP() << "no /proc to tell the process's age";
+    // field 22, the start time in clock ticks, counted after the command's closing parenthesis
+    const char* field = strrchr(stat, ')');
+    unsigned long long start = 0;
+    ASSERT_EQ(sscanf(field, ") %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %*u %*u %*d %*d %*d %*d %*d %*d %llu", &start),
+              1);
+    double age = uptime - double(start) / double(sysconf(_SC_CLK_TCK));
+    uint32_t first = tickCountMs();
+    EXPECT_LE(first, uint32_t(age * 1000.0) + 1000u);
+    usleep(20000);
+    EXPECT_GE(tickCountMs() - first, 19u);
 }

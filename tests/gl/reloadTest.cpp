@@ -1,0 +1,111 @@
+#include "app/reload.h"
+#include "assets/meshStore.h"
+#include "assets/shaderLoader.h"
+#include "render/scene.h"
+#include "support/captureStdout.h"
+
+#include <GL/glew.h>
+#include <gtest/gtest.h>
+
+#include <malloc.h>
+
+#include <algorithm>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+void writeFile(const std::string& path, const std::string& text)
+{
+    FILE* file = fopen(path.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    fwrite(text.data(), 1, text.size(), file);
+    fclose(file);
+}
+
+// Live OpenGL objects: buffers, and programs and shaders (which share their names). The driver
+// hands out ever higher names, so every name up to the highest in use is looked at.
+int liveObjects()
+{
+    GLuint highest = std::max({meshStore.vertexBuffer, meshStore.indexBuffer, GLuint(shaderState.program),
+                               GLuint(shaderState.vertexShader), GLuint(shaderState.fragmentShader)});
+    int live = 0;
+    for (GLuint name = 1; name <= highest + 100; ++name)
+        live += glIsBuffer(name) + glIsProgram(name) + glIsShader(name);
+    return live;
+}
+
+// A model of 2,500 vertices (about 80 KB) and shaders of a few kilobytes: a reload that kept any
+// of their copies would grow the heap by megabytes over a thousand reloads.
+std::string gridObj()
+{
+    std::string text;
+    for (int i = 0; i < 50; ++i)
+        for (int j = 0; j < 50; ++j)
+            text += "v " + std::to_string(i) + " " + std::to_string(j) + " 0\n";
+    for (int i = 0; i + 1 < 50; ++i)
+        for (int j = 0; j + 1 < 50; ++j) {
+            int a = i * 50 + j + 1;
+            text += "f " + std::to_string(a) + " " + std::to_string(a + 50) + " " + std::to_string(a + 51) + " " +
+                    std::to_string(a + 1) + "\n";
+        }
+    return text;
+}
+
+const std::string padding = "// " + std::string(4000, '-') + "\n";
+
+} // namespace
+
+TEST(Reload, ThousandReloadsLeaveNoObjectOrMemoryBehind)
+{
+    char folder[] = "/tmp/spinview-reload-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string model = std::string(folder) + "/model.obj", vertex = std::string(folder) + "/shader.vert",
+                      fragment = std::string(folder) + "/shader.frag";
+    writeFile(model, gridObj());
+    writeFile(vertex, "#version 120\n" + padding + "uniform vec4 VPMatrix[4];\nuniform vec4 WMatrix[4];\n"
+                      "void main() { gl_Position = VPMatrix[0] * (WMatrix[0].x * gl_Vertex.x); }\n");
+    writeFile(fragment, "#version 120\n" + padding + "void main() { gl_FragColor = vec4(1.0); }\n");
+
+    sceneFiles = SceneFiles{model.c_str(), vertex.c_str(), fragment.c_str()};
+    std::string printed = captureStdout([&] {
+        loadObjMesh(model.c_str());
+        linkProgram(loadShader(vertex.c_str(), GL_VERTEX_SHADER_ARB), loadShader(fragment.c_str(), GL_FRAGMENT_SHADER_ARB),
+                    shaderState);
+    });
+    ASSERT_NE(shaderState.program, 0u) << printed;
+    WatchedFile watchedModel, watchedVertex, watchedFragment;
+    watchFile(watchedModel, model.c_str());
+    watchFile(watchedVertex, vertex.c_str());
+    watchFile(watchedFragment, fragment.c_str());
+
+    auto reload = [&](int times) {
+        return captureStdout([&] {
+            for (int i = 0; i < times; ++i) {
+                reloadModel(watchedModel);
+                reloadProgram(watchedVertex, watchedFragment, true, true);
+            }
+        });
+    };
+    // the first reloads settle the driver's and the allocator's own caches
+    reload(20);
+    int objects = liveObjects();
+    size_t heap = mallinfo2().uordblks;
+    printed = reload(1000);
+    EXPECT_EQ(liveObjects(), objects);
+    // the driver's bookkeeping of ever higher names grows by a few hundred bytes a reload
+    EXPECT_LT(mallinfo2().uordblks, heap + 1000 * 1000) << "grew from " << heap;
+    EXPECT_NE(shaderState.program, 0u);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    size_t lines = 0;
+    for (size_t at = printed.find("Reloaded ["); at != std::string::npos; at = printed.find("Reloaded [", at + 1))
+        ++lines;
+    EXPECT_EQ(lines, 3000u);
+
+    for (const std::string& path : {model, vertex, fragment})
+        unlink(path.c_str());
+    rmdir(folder);
+}
