@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages spinview needs to build, run and test, skipping what is present.
+# Installs the Debian packages spinview needs to build, run and test, and any named, skipping what
+# is present:  scripts/install-deps.sh [PACKAGE...]
 set -euo pipefail
 
 packages=(
@@ -8,6 +9,7 @@ packages=(
   libgtest-dev googletest libbenchmark-dev
   xvfb xdotool imagemagick x11-utils apitrace
   clang libclang-rt-14-dev libfuzzer-14-dev valgrind
+  "$@"
 )
 
 missing=()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test with CTest; then runs the whole suite again
-# under AddressSanitizer and UndefinedBehaviorSanitizer, and each fuzz target for a bounded time.
-#   FUZZ_SECONDS=0 skips fuzzing.
+# under AddressSanitizer and UndefinedBehaviorSanitizer, each fuzz target for a bounded time, and
+# the Windows build under Wine (scripts/windows.sh).
+#   FUZZ_SECONDS=0 skips fuzzing, WINDOWS=0 the Windows build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -30,4 +31,9 @@ seconds="${FUZZ_SECONDS:-30}"
 if [ "$seconds" -gt 0 ]; then
   echo "== fuzzing, $seconds s a target"
   scripts/fuzz.sh "$seconds"
+fi
+
+if [ "${WINDOWS:-1}" != 0 ]; then
+  echo "== the Windows build, under Wine"
+  scripts/windows.sh
 fi

@@ -1,7 +1,6 @@
 #include "platform/platform.h"
 
 #ifdef _WIN32
-#define WIN32_LEAN_AND_MEAN
 #include <sys/stat.h>
 #include <windows.h>
 

@@ -9,8 +9,10 @@
 int main(int argc, char** argv)
 {
     // a cached compile comes back without its info log, which the tests read
-    setenv("MESA_SHADER_CACHE_DISABLE", "true", 1);
-    setenv("MESA_GLSL_CACHE_DISABLE", "true", 1);
+    // putenv keeps the text itself, and setenv is not on every system
+    static char shaderCache[] = "MESA_SHADER_CACHE_DISABLE=true", glslCache[] = "MESA_GLSL_CACHE_DISABLE=true";
+    putenv(shaderCache);
+    putenv(glslCache);
     testing::InitGoogleTest(&argc, argv);
     glutInit(&argc, argv);
     glutInitWindowSize(64, 64);

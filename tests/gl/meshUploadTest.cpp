@@ -1,22 +1,18 @@
 #include "assets/meshStore.h"
 #include "support/captureStdout.h"
+#include "support/tempFile.h"
 
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
 std::string writeObj(const std::string& text)
 {
-    char name[] = "/tmp/spinview-mesh-XXXXXX";
-    int fd = mkstemp(name);
-    EXPECT_EQ(write(fd, text.data(), text.size()), ssize_t(text.size()));
-    close(fd);
-    return name;
+    return writeTempFile(text, "spinview-mesh");
 }
 
 std::string bufferContents(GLenum target, GLuint buffer)
@@ -38,7 +34,7 @@ TEST(LoadObjMesh, UploadsWeldedListsIntoTwoBuffers)
     std::string path = writeObj("v 0 0 0\nv 1 0 0\nv 0 1 0\nv 1 1 0\nvt 0 0\nvn 0 0 1\n"
                                 "f 1/1/1 2/1/1 3/1/1\nf 3/1/1 2/1/1 4/1/1\n");
     std::string printed = captureStdout([&] { loadObjMesh(path.c_str()); });
-    unlink(path.c_str());
+    removeFile(path);
     EXPECT_EQ(printed, "");
     ASSERT_EQ(meshStore.meshVertices.size(), 4u);
     ASSERT_EQ(meshStore.meshIndices.size(), 6u);
@@ -66,7 +62,7 @@ TEST(LoadObjMesh, FacelessFileGivesEmptyBuffersAndNoError)
 {
     std::string path = writeObj("v 1 2 3\n");
     std::string printed = captureStdout([&] { loadObjMesh(path.c_str()); });
-    unlink(path.c_str());
+    removeFile(path);
     EXPECT_EQ(printed, "");
     EXPECT_TRUE(meshStore.meshVertices.empty());
     EXPECT_TRUE(meshStore.meshIndices.empty());
@@ -78,7 +74,7 @@ TEST(LoadObjMesh, ReportsProblemsNamingTheFile)
 {
     std::string path = writeObj("v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\nf 1 2 0\n");
     std::string printed = captureStdout([&] { loadObjMesh(path.c_str()); });
-    unlink(path.c_str());
+    removeFile(path);
     EXPECT_EQ(printed, "Skipped 1 face with invalid indices in [" + path + "], first at line 5\n");
     EXPECT_EQ(meshStore.meshIndices.size(), 3u);
 }

@@ -1,27 +1,20 @@
 #include "assets/shaderLoader.h"
 #include "support/captureStdout.h"
 #include "support/overcommit.h"
+#include "support/tempFile.h"
 
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
 struct TempFile {
     std::string path;
-    explicit TempFile(const std::string& bytes)
-    {
-        char name[] = "/tmp/spinview-shader-XXXXXX";
-        int fd = mkstemp(name);
-        EXPECT_EQ(write(fd, bytes.data(), bytes.size()), ssize_t(bytes.size()));
-        close(fd);
-        path = name;
-    }
-    ~TempFile() { unlink(path.c_str()); }
+    explicit TempFile(const std::string& bytes) : path(writeTempFile(bytes, "spinview-shader")) {}
+    ~TempFile() { removeFile(path); }
 };
 
 const char* validFragment = "#version 110\nvoid main() { gl_FragColor = vec4(1.0, 0.5, 0.0, 1.0); }\n";
@@ -103,7 +96,7 @@ TEST(LoadShader, SourceTooLargeForMemoryGivesNullHandle)
     if (overcommitIsUnlimited())
         GTEST_SKIP() << "memory is overcommitted without limit here";
     TempFile file("");
-    ASSERT_EQ(truncate(file.path.c_str(), off_t(1) << 43), 0);  // sparse: 8 TiB of nothing
+    ASSERT_TRUE(resizeFile(file.path, uint64_t(1) << 39));  // sparse: 512 GiB of nothing
     GLhandleARB shader = 1;
     std::string printed = captureStdout([&] { shader = loadShader(file.path.c_str(), GL_VERTEX_SHADER_ARB); });
     EXPECT_EQ(shader, 0u);

@@ -1,33 +1,22 @@
 #include "assets/fileBytes.h"
+#include "platform/platform.h"
 #include "support/overcommit.h"
+#include "support/tempFile.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <fcntl.h>
 #include <sys/stat.h>
+#ifndef _WIN32
 #include <unistd.h>
-
-namespace {
-
-std::string writeTemp(const std::string& bytes)
-{
-    char path[] = "/tmp/spinview-bytes-XXXXXX";
-    int fd = mkstemp(path);
-    EXPECT_GE(fd, 0);
-    EXPECT_EQ(write(fd, bytes.data(), bytes.size()), ssize_t(bytes.size()));
-    close(fd);
-    return path;
-}
-
-} // namespace
+#endif
 
 TEST(FileBytes, ReadsWholeFileZeroTerminated)
 {
     std::string content("line one\r\nzero\0byte", 19);
-    std::string path = writeTemp(content);
+    std::string path = writeTempFile(content);
     FileBytes bytes;
     ASSERT_EQ(readFileBytes(path.c_str(), bytes), FileStatus::ok);
     ASSERT_EQ(bytes.size, content.size());
@@ -35,34 +24,33 @@ TEST(FileBytes, ReadsWholeFileZeroTerminated)
     EXPECT_EQ(bytes.data[bytes.size], '\0');
     freeFileBytes(bytes);
     EXPECT_EQ(bytes.data, nullptr);
-    unlink(path.c_str());
+    removeFile(path);
 }
 
 TEST(FileBytes, EmptyFileGivesEmptyString)
 {
-    std::string path = writeTemp("");
+    std::string path = writeTempFile("");
     FileBytes bytes;
     ASSERT_EQ(readFileBytes(path.c_str(), bytes), FileStatus::ok);
     EXPECT_EQ(bytes.size, 0u);
     ASSERT_NE(bytes.data, nullptr);
     EXPECT_EQ(bytes.data[0], '\0');
     freeFileBytes(bytes);
-    unlink(path.c_str());
+    removeFile(path);
 }
 
 TEST(FileBytes, ShortReadKeepsOnlyTheBytesRead)
 {
     // a file under /sys claims a size of a page and holds a few bytes ("0-1\n")
     const char* path = "/sys/devices/system/cpu/possible";
-    std::string content;
-    int fd = open(path, O_RDONLY);
-    if (fd < 0)
+    FILE* file = fopen(path, "rb");
+    if (!file)
         GTEST_SKIP() << path << " is not there";
+    std::string content;
     char chunk[4096];
-    ssize_t n;
-    while ((n = read(fd, chunk, sizeof(chunk))) > 0)
-        content.append(chunk, size_t(n));
-    close(fd);
+    for (size_t n; (n = fread(chunk, 1, sizeof(chunk), file)) > 0;)
+        content.append(chunk, n);
+    fclose(file);
     struct stat info;
     ASSERT_EQ(stat(path, &info), 0);
     ASSERT_GT(size_t(info.st_size), content.size());
@@ -80,32 +68,71 @@ TEST(FileBytes, MissingUnreadableAndNonRegularFilesCannotOpen)
     FileBytes bytes;
     EXPECT_EQ(readFileBytes("/nonexistent/spinview/torus.obj", bytes), FileStatus::cannotOpen);
     EXPECT_EQ(bytes.data, nullptr);
-    EXPECT_EQ(readFileBytes("/tmp", bytes), FileStatus::cannotOpen);
+    std::string folder = freshTempPath("spinview-folder");
+    ASSERT_TRUE(std::filesystem::create_directory(folder));
+    EXPECT_EQ(readFileBytes(folder.c_str(), bytes), FileStatus::cannotOpen);
     EXPECT_EQ(bytes.data, nullptr);
+    std::filesystem::remove(folder);
 
-    std::string path = writeTemp("secret");
+#ifndef _WIN32
+    std::string path = writeTempFile("secret");
     chmod(path.c_str(), 0);
     if (access(path.c_str(), R_OK) != 0) {  // root reads it anyway
         EXPECT_EQ(readFileBytes(path.c_str(), bytes), FileStatus::cannotOpen);
     }
-    unlink(path.c_str());
+    removeFile(path);
 
     // a FIFO without a writer would block an ordinary open forever; a device never ends
     ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
     EXPECT_EQ(readFileBytes(path.c_str(), bytes), FileStatus::cannotOpen);
-    unlink(path.c_str());
+    removeFile(path);
     EXPECT_EQ(readFileBytes("/dev/zero", bytes), FileStatus::cannotOpen);
+#endif
+}
+
+namespace {
+
+// A sparse file of the largest size from `most` down to `least` bytes, halving, that the file
+// system makes (Wine makes none larger than the disk's free space); "" when none.
+std::string sparseFile(uint64_t most, uint64_t least)
+{
+    std::string path = writeTempFile("");
+    for (uint64_t size = most; size >= least; size /= 2)
+        if (resizeFile(path, size))
+            return path;
+    removeFile(path);
+    return "";
+}
+
+} // namespace
+
+TEST(FileBytes, SizesFilesPastFourGibibytes)
+{
+    // 5 GiB of nothing: a 32-bit size would read as 1 GiB, a 32-bit signed one as an error
+    const uint64_t size = uint64_t(5) << 30;
+    std::string path = sparseFile(size, size);
+    if (path.empty())
+        GTEST_SKIP() << "no room on the disk for a sparse file of 5 GiB";
+    uint64_t sized = 0;
+    FILE* file = openRegularFile(path.c_str(), sized);
+    ASSERT_NE(file, nullptr);
+    fclose(file);
+    EXPECT_EQ(sized, size);
+    EXPECT_EQ(fileStamp(path.c_str()).size, size);
+    removeFile(path);
 }
 
 TEST(FileBytes, FileTooLargeForMemoryIsReportedNotRead)
 {
-    // a sparse file of 8 TiB: sizing works, the buffer cannot be had
+    // a sparse file of 512 GiB, or at least 32 GiB, more than the machine's memory: sizing works,
+    // the buffer cannot be had
     if (overcommitIsUnlimited())
         GTEST_SKIP() << "memory is overcommitted without limit here";
-    std::string path = writeTemp("");
-    ASSERT_EQ(truncate(path.c_str(), off_t(1) << 43), 0);
+    std::string path = sparseFile(uint64_t(1) << 39, uint64_t(1) << 35);
+    if (path.empty())
+        GTEST_SKIP() << "no room on the disk for a sparse file of 32 GiB";
     FileBytes bytes;
     EXPECT_EQ(readFileBytes(path.c_str(), bytes), FileStatus::outOfMemory);
     EXPECT_EQ(bytes.data, nullptr);
-    unlink(path.c_str());
+    removeFile(path);
 }

@@ -4,10 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <thread>
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -136,9 +142,20 @@ TEST(FitToView, TellsASpeckAndAModelPastTheCamera)
     EXPECT_EQ(viewOf(extentOf({})), ModelView::fine);
 }
 
-TEST(Clock, CountsFromTheStartOfTheProcess)
+namespace {
+
+// Seconds since this process started, or a negative number where that cannot be told.
+double processAge()
 {
-    // the seconds since this process started: the machine's uptime less the process's start
+#ifdef _WIN32
+    FILETIME created, exited, kernel, user, now;
+    if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user))
+        return -1.0;
+    GetSystemTimeAsFileTime(&now);
+    auto ticks = [](const FILETIME& t) { return (uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+    return double(ticks(now) - ticks(created)) / 1e7;  // in units of 100 ns
+#else
+    // the machine's uptime less the process's start, field 22 of its stat, in clock ticks
     FILE* uptimeFile = fopen("/proc/uptime", "r");
     FILE* statFile = fopen("/proc/self/stat", "r");
     double uptime = 0;
@@ -148,16 +165,25 @@ TEST(Clock, CountsFromTheStartOfTheProcess)
         fclose(uptimeFile);
     if (statFile)
         fclose(statFile);
-    if (!read)
-        GTEST_SKIP() << "no /proc to tell the process's age";
-    // field 22, the start time in clock ticks, counted after the command's closing parenthesis
-    const char* field = strrchr(stat, ')');
+    const char* field = read ? strrchr(stat, ')') : nullptr;  // after the command's name
     unsigned long long start = 0;
-    ASSERT_EQ(sscanf(field, ") %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %*u %*u %*d %*d %*d %*d %*d %*d %llu", &start),
-              1);
-    double age = uptime - double(start) / double(sysconf(_SC_CLK_TCK));
+    if (!field || sscanf(field, ") %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %*u %*u %*d %*d %*d %*d %*d %*d %llu",
+                         &start) != 1)
+        return -1.0;
+    return uptime - double(start) / double(sysconf(_SC_CLK_TCK));
+#endif
+}
+
+} // namespace
+
+TEST(Clock, CountsFromTheStartOfTheProcess)
+{
+    double age = processAge();
+    if (age < 0.0)
+        GTEST_SKIP() << "the process's age cannot be told here";
+    // a clock from the start of the system would be as old as the machine's uptime
     uint32_t first = tickCountMs();
     EXPECT_LE(first, uint32_t(age * 1000.0) + 1000u);
-    usleep(20000);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
     EXPECT_GE(tickCountMs() - first, 19u);
 }

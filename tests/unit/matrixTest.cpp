@@ -9,6 +9,8 @@
 
 namespace {
 
+const double pi = 3.14159265358979323846;  // M_PI is not in every C library's <cmath>
+
 Matrix4 filled(float start)
 {
     Matrix4 m;
@@ -144,12 +146,12 @@ TEST(Matrix4, RotationEdgeCasesAreIdentity)
 TEST(Matrix4, RotationIsCounterClockwiseSeenFromAxisTip)
 {
     Matrix4 m;
-    rotationAxisAngle(m, float(M_PI / 2), 0, 0, 5);  // quarter turn about +z, axis length ignored
+    rotationAxisAngle(m, float(pi / 2), 0, 0, 5);  // quarter turn about +z, axis length ignored
     Vector4 p = transform(m, 1, 0, 0);
     EXPECT_NEAR(p.x, 0.0f, 1e-7);
     EXPECT_NEAR(p.y, 1.0f, 1e-7);
     // about (1, 1, 1) a third of a turn cycles the axes: x -> y -> z
-    rotationAxisAngle(m, float(2 * M_PI / 3), 1, 1, 1);
+    rotationAxisAngle(m, float(2 * pi / 3), 1, 1, 1);
     p = transform(m, 1, 0, 0);
     EXPECT_NEAR(p.x, 0.0f, 1e-6);
     EXPECT_NEAR(p.y, 1.0f, 1e-6);

@@ -1,0 +1,33 @@
+"""The Windows build of spinview, run under Wine inside a private Xvfb: its window comes up, shows
+the mesh, q ends it with status 0, and every message also goes to the debugger channel.
+scripts/windows.sh runs it with SPINVIEW_WINDOWS_BIN naming spinview.exe (its DLLs beside it) and
+WINEPREFIX set; CTest does not."""
+
+import os
+import re
+import unittest
+
+import harness
+
+VALIDATED = "Program validated successfully !"
+
+
+@unittest.skipUnless(os.environ.get("SPINVIEW_WINDOWS_BIN"), "no Windows build named in SPINVIEW_WINDOWS_BIN")
+class WindowsViewerTest(harness.ViewerCase):
+    def test_draws_quits_and_reports_on_the_debugger_channel(self):
+        # +debugstr shows each OutputDebugStringA on standard error
+        viewer = self.start_with_window(binary=os.environ["SPINVIEW_WINDOWS_BIN"], prefix=["wine"],
+                                        env={"WINEDEBUG": "-all,+debugstr"})
+        self.assertEqual(viewer.title(), "Just a test")
+        image = viewer.wait_for_picture(60)
+        self.assertEqual(image.count_not_clear(258, 0, 512, 512, 2), 0)
+        self.assertGreater(image.count_not_clear(0, 0, 256, 512, 2), 2000)
+        viewer.key("q")
+        self.assertEqual(viewer.wait(30), 0, viewer.errors())
+        self.assertEqual(viewer.output(), VALIDATED + "\r\n")
+        channel = re.findall(r'OutputDebugStringA "([^"]*)"', viewer.errors())
+        self.assertEqual(channel[:2], [VALIDATED, "\\n"], viewer.errors())
+
+
+if __name__ == "__main__":
+    unittest.main()
