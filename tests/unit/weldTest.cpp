@@ -1,5 +1,8 @@
 #include "assets/obj/cornerCache.h"
+#include "assets/obj/objParse.h"
 #include "assets/obj/objReader.h"
+#include "assets/obj/smoothing.h"
+#include "assets/obj/weld.h"
 #include "assets/obj/weldGrid.h"
 #include "support/linearWeld.h"
 
@@ -266,6 +269,38 @@ TEST(Weld, MatchesReferenceOnPolygonsSmoothingGroupsAndMissingIndices)
     for (int round = 0; round < 300; ++round) {
         StressMesh m = makeStressMesh(rng, 4 + int(rng() % 40), 1 + int(rng() % 50), true, true);
         expectReferenceResult(m, "round " + std::to_string(round));
+    }
+}
+
+TEST(Weld, BatchesDrawWhatTheLinearScanWelds)
+{
+    // small batches, so that small meshes cross many borders
+    std::mt19937 rng(13);
+    for (int round = 0; round < 100; ++round) {
+        StressMesh m = makeStressMesh(rng, 4 + int(rng() % 40), 1 + int(rng() % 50), true, true);
+        std::string text = toObj(m);
+        ObjRecords records;
+        readObjRecords(text.data(), text.size(), records);
+        fillMissingNormals(records);
+        WeldedMesh welded;
+        weldTriangles(records, welded);
+        std::vector<Vertex> vertices;
+        std::vector<uint16_t> indices;
+        std::vector<MeshBatch> batches;
+        size_t limit = 3 + rng() % 10;
+        splitIntoBatches(welded, vertices, indices, batches, limit);
+
+        LinearWeld reference = linearWeld(referenceCorners(m));
+        std::vector<Vertex> drawn;
+        for (const MeshBatch& batch : batches) {
+            ASSERT_LE(batch.vertexCount, limit);
+            for (uint32_t i = batch.firstIndex; i < batch.firstIndex + batch.indexCount; ++i)
+                drawn.push_back(vertices[batch.firstVertex + indices[i]]);
+        }
+        ASSERT_EQ(drawn.size(), reference.indices.size()) << text;
+        for (size_t i = 0; i < drawn.size(); ++i)
+            ASSERT_EQ(memcmp(&drawn[i], &reference.vertices[reference.indices[i]], sizeof(Vertex)), 0)
+                << "round " << round << ", corner " << i << "\n" << text;
     }
 }
 
