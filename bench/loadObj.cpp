@@ -1,9 +1,31 @@
-// Reads, welds and batches one OBJ file as the viewer does, without OpenGL: load_obj FILE
-// Prints the counts; scripts/bench.sh runs it under valgrind's massif for the peak heap.
+// Reads, welds and batches one OBJ file as the viewer does, without OpenGL:  load_obj FILE
+// Prints the counts, and the peak of the process's resident memory above what it held before
+// loading (heap and the file's mapped pages alike), from /proc/self/status where there is one.
 
 #include "assets/meshFile.h"
 
 #include <cstdio>
+#include <cstring>
+
+namespace {
+
+// A "Vm..." line of /proc/self/status in kB, or -1.
+long statusKb(const char* field)
+{
+    FILE* status = fopen("/proc/self/status", "r");
+    if (!status)
+        return -1;
+    char line[256];
+    long kb = -1;
+    size_t length = strlen(field);
+    while (fgets(line, sizeof(line), status))
+        if (strncmp(line, field, length) == 0 && line[length] == ':')
+            sscanf(line + length + 1, "%ld", &kb);
+    fclose(status);
+    return kb;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -11,6 +33,7 @@ int main(int argc, char** argv)
         fprintf(stderr, "usage: load_obj FILE\n");
         return 2;
     }
+    long baseline = statusKb("VmRSS");
     ObjMesh mesh;
     if (readMeshFile(argv[1], mesh) != FileStatus::ok) {
         fprintf(stderr, "Cannot open file [%s]\n", argv[1]);
@@ -18,5 +41,8 @@ int main(int argc, char** argv)
     }
     printf("%zu vertices in %zu batches, %zu triangles\n", mesh.vertices.size(), mesh.batches.size(),
            mesh.indices.size() / 3);
+    long peak = statusKb("VmHWM");
+    if (baseline >= 0 && peak >= 0)
+        printf("peak memory above the baseline: %.1f MB\n", double(peak - baseline) * 1024.0 / 1e6);
     return 0;
 }

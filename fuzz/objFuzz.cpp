@@ -5,6 +5,7 @@
 
 #include "assets/obj/batches.h"
 #include "assets/obj/objParse.h"
+#include "assets/obj/objReader.h"
 #include "assets/obj/smoothing.h"
 #include "assets/obj/weld.h"
 #include "support/linearWeld.h"
@@ -52,10 +53,10 @@ void checkBatches(const WeldedMesh& welded, size_t limit)
     check(corner == welded.indices.size());
 }
 
-template <typename T>
-bool sameItems(const std::vector<T>& a, const std::vector<T>& b)
+template <typename Array>
+bool sameItems(const Array& a, const Array& b)
 {
-    return a.size() == b.size() && (a.empty() || memcmp(a.data(), b.data(), a.size() * sizeof(T)) == 0);
+    return a.size() == b.size() && (a.empty() || memcmp(a.data(), b.data(), a.size() * sizeof(a[0])) == 0);
 }
 
 bool sameRecords(const ObjRecords& a, const ObjRecords& b)
@@ -116,5 +117,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // a small limit reaches the borders between batches on small inputs too
     checkBatches(welded, 7);
     checkBatches(welded, maxBatchVertices);
+
+    // reading with the complete faces welded as they come gives the same mesh
+    ObjMesh streamed;
+    readObj(reinterpret_cast<const char*>(data), size, streamed);
+    std::vector<Vertex> vertices;
+    std::vector<uint16_t> indices;
+    std::vector<MeshBatch> batches;
+    splitIntoBatches(welded, vertices, indices, batches);
+    check(streamed.indices == indices && streamed.batches.size() == batches.size());
+    check(sameItems(streamed.vertices, vertices));
     return 0;
 }

@@ -44,3 +44,39 @@ void freeFileBytes(FileBytes& bytes)
     bytes.data = nullptr;
     bytes.size = 0;
 }
+
+FileStatus viewFile(const char* path, FileView& out)
+{
+    out = FileView{nullptr, 0, false};
+    uint64_t size = 0;
+    FILE* file = openRegularFile(path, size);
+    if (!file)
+        return FileStatus::cannotOpen;
+    const char* mapped = mapOpenFile(file, size);
+    fclose(file);
+    if (mapped) {
+        out = FileView{mapped, size_t(size), true};
+        return FileStatus::ok;
+    }
+    // not mapped: an empty file, or one on a file system that cannot map
+    FileBytes bytes;
+    FileStatus status = readFileBytes(path, bytes);
+    if (status == FileStatus::ok)
+        out = FileView{bytes.data, bytes.size, false};
+    return status;
+}
+
+void passFileView(FileView& view, size_t offset)
+{
+    if (view.mapped)
+        releaseMappedPages(view.data, offset);
+}
+
+void closeFileView(FileView& view)
+{
+    if (view.mapped)
+        unmapFile(view.data, view.size);
+    else
+        free(const_cast<char*>(view.data));
+    view = FileView{nullptr, 0, false};
+}

@@ -20,3 +20,21 @@ enum class FileStatus {
 FileStatus readFileBytes(const char* path, FileBytes& out);
 
 void freeFileBytes(FileBytes& bytes);
+
+// A whole file in memory, to be read once from front to back: mapped where the system can, so that
+// nothing is copied and the pages read can be given back, read into a buffer otherwise. Not
+// zero-terminated.
+struct FileView {
+    const char* data;  // nullptr for an empty file, or after a failure
+    size_t size;
+    bool mapped;
+};
+
+// Opens path as readFileBytes does, without waiting, and maps or reads it. On failure `out` is
+// empty.
+FileStatus viewFile(const char* path, FileView& out);
+
+// Tells the view that the bytes before `offset` will not be read again.
+void passFileView(FileView& view, size_t offset);
+
+void closeFileView(FileView& view);

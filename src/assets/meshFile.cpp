@@ -30,17 +30,22 @@ void logProblem(const ObjProblem& problem, const char* what, const char* path)
 FileStatus readMeshFile(const char* path, ObjMesh& out)
 {
     out = ObjMesh();
-    FileBytes bytes;
-    FileStatus status = readFileBytes(path, bytes);
+    FileView view;
+    FileStatus status = viewFile(path, view);
     if (status != FileStatus::ok)
         return status;
 
     fileBeingRead = path;
     std::new_handler previous = std::set_new_handler(reportNoMemory);
+    Welder welder;
+    startObjWelding(welder, view.size);
+    // the pages of the file are given back as the reading passes them
+    ObjStream stream = {&welder, [](void* context, size_t offset) { passFileView(*static_cast<FileView*>(context), offset); },
+                        &view};
     ObjRecords records;
-    readObjRecords(bytes.data, bytes.size, records);
-    freeFileBytes(bytes);
-    buildObjMesh(records, out);
+    readObjRecords(view.data, view.size, records, &stream);
+    closeFileView(view);
+    buildObjMesh(records, welder, out);
     std::set_new_handler(previous);
 
     logObjReport(out.report, path);

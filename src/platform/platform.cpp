@@ -1,6 +1,7 @@
 #include "platform/platform.h"
 
 #ifdef _WIN32
+#include <io.h>
 #include <sys/stat.h>
 #include <windows.h>
 
@@ -18,6 +19,28 @@ const DWORD processStart = GetTickCount();
 uint32_t tickCountMs()
 {
     return uint32_t(GetTickCount() - processStart);  // wraps like GetTickCount, every 2^32 ms
+}
+
+const char* mapOpenFile(FILE* file, uint64_t size)
+{
+    if (size == 0 || size > SIZE_MAX)
+        return nullptr;
+    HANDLE mapping = CreateFileMappingA(HANDLE(_get_osfhandle(_fileno(file))), nullptr, PAGE_READONLY, 0, 0, nullptr);
+    if (!mapping)
+        return nullptr;
+    void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, size_t(size));
+    CloseHandle(mapping);  // the view keeps the mapping
+    return static_cast<const char*>(view);
+}
+
+void releaseMappedPages(const char*, size_t)
+{
+}
+
+void unmapFile(const char* data, uint64_t)
+{
+    if (data)
+        UnmapViewOfFile(data);
 }
 
 FileStamp fileStamp(const char* path)
@@ -44,6 +67,7 @@ FILE* openRegularFile(const char* path, uint64_t& size)
 
 #else
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
@@ -94,5 +118,30 @@ FILE* openRegularFile(const char* path, uint64_t& size)
     }
     size = uint64_t(info.st_size);
     return file;
+}
+
+const char* mapOpenFile(FILE* file, uint64_t size)
+{
+    if (size == 0 || size > SIZE_MAX)
+        return nullptr;
+    void* data = mmap(nullptr, size_t(size), PROT_READ, MAP_PRIVATE, fileno(file), 0);
+    if (data == MAP_FAILED)
+        return nullptr;
+    madvise(data, size_t(size), MADV_SEQUENTIAL);  // read ahead, front to back
+    return static_cast<const char*>(data);
+}
+
+void releaseMappedPages(const char* data, size_t offset)
+{
+    size_t page = size_t(sysconf(_SC_PAGESIZE));
+    size_t whole = offset / page * page;  // the mapping starts on a page
+    if (whole > 0)
+        madvise(const_cast<char*>(data), whole, MADV_DONTNEED);
+}
+
+void unmapFile(const char* data, uint64_t size)
+{
+    if (data)
+        munmap(const_cast<char*>(data), size_t(size));
 }
 #endif

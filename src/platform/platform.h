@@ -15,6 +15,17 @@ uint32_t tickCountMs();
 // from the file system, in 64 bits on every platform.
 FILE* openRegularFile(const char* path, uint64_t& size);
 
+// Maps the first `size` bytes of an open regular file into memory, read-only; nullptr where the
+// system or the file system cannot (the caller then reads the file instead). The file may be
+// closed afterwards. A size of 0 maps nothing.
+const char* mapOpenFile(FILE* file, uint64_t size);
+
+// Gives back the mapped pages wholly before `offset`, as a reader that is done with them; they are
+// read from the file again if touched. Does nothing where the system has no such call.
+void releaseMappedPages(const char* data, size_t offset);
+
+void unmapFile(const char* data, uint64_t size);
+
 // What tells one version of a file from the next: whether it is there, its size and the time it
 // was last modified, in nanoseconds where the system keeps them.
 struct FileStamp {

@@ -51,10 +51,10 @@ std::vector<Vertex> drawnCorners(const ObjMesh& mesh)
 }
 
 // The same items, bit for bit.
-template <typename T>
-bool sameItems(const std::vector<T>& a, const std::vector<T>& b)
+template <typename Array>
+bool sameItems(const Array& a, const Array& b)
 {
-    return a.size() == b.size() && (a.empty() || memcmp(a.data(), b.data(), a.size() * sizeof(T)) == 0);
+    return a.size() == b.size() && (a.empty() || memcmp(a.data(), b.data(), a.size() * sizeof(a[0])) == 0);
 }
 
 void expectNormal(const Vertex& v, float x, float y, float z)

@@ -11,9 +11,13 @@
 namespace {
 
 constexpr size_t maxPieceLength = 1023;  // what fgets reads into a 1024-byte buffer
+constexpr size_t weldedTogether = 3 * 4096;     // corners welded in one go while streaming
+constexpr size_t passedEvery = size_t(1) << 20;  // bytes of text between two calls of passed
 
 struct LineReader {
     ObjRecords* records;
+    Welder* welder;      // while complete faces are welded as they come
+    const ObjStream* stream;
     uint32_t line;       // the line being read
     uint32_t lineStart;  // the line where a continued line began
     uint32_t group;      // smoothing group of the faces that follow
@@ -47,6 +51,22 @@ void scanRecordNumbers(LineReader& reader, const char* text, float* values, int 
     }
 }
 
+// Welds the faces read so far, while streaming.
+void weldReadCorners(LineReader& reader)
+{
+    ObjRecords& records = *reader.records;
+    weldCorners(*reader.welder, records, records.corners.data(), records.corners.size());
+    records.corners.clear();
+}
+
+bool lacksNormal(const std::vector<ObjCorner>& polygon)
+{
+    for (const ObjCorner& corner : polygon)
+        if (corner.normal == noRecord)
+            return true;
+    return false;
+}
+
 void readFace(LineReader& reader, const char* text)
 {
     ObjRecords& records = *reader.records;
@@ -57,6 +77,17 @@ void readFace(LineReader& reader, const char* text)
     }
     noticeCorners(records.report.missingTexCoords, reader.lineStart, problems.missingTexCoords);
     noticeCorners(records.report.missingNormals, reader.lineStart, problems.missingNormals);
+    if (reader.welder) {
+        if (!lacksNormal(reader.polygon)) {
+            fanPolygon(reader.polygon, records.corners);
+            if (records.corners.size() >= weldedTogether)
+                weldReadCorners(reader);
+            return;
+        }
+        // this face and all after it are kept, for the smoothing
+        weldReadCorners(reader);
+        reader.welder = nullptr;
+    }
     if (records.groups.empty() || records.groups.back().group != reader.group)
         records.groups.push_back(GroupRun{uint32_t(records.corners.size() / 3), reader.group});
     fanPolygon(reader.polygon, records.corners);
@@ -148,15 +179,17 @@ void reserveRecords(const char* text, size_t size, ObjRecords& out)
 
 } // namespace
 
-void readObjRecords(const char* text, size_t size, ObjRecords& out)
+void readObjRecords(const char* text, size_t size, ObjRecords& out, const ObjStream* stream)
 {
     out = ObjRecords();
     LineReader reader;
     reader.records = &out;
+    reader.stream = stream;
+    reader.welder = stream ? stream->welder : nullptr;
     reader.line = 1;
     reader.lineStart = 1;
     reader.group = defaultGroup;
-    reserveRecords(text, size, out);
+    //reserveRecords(text, size, out);
 
     char piece[maxPieceLength + 1];
     size_t offset = 0;
@@ -188,7 +221,11 @@ void readObjRecords(const char* text, size_t size, ObjRecords& out)
         }
         if (newline)
             ++reader.line;
+        if (stream && stream->passed && offset / passedEvery != (offset - length) / passedEvery)
+            stream->passed(stream->context, offset);
     }
     if (!reader.continued.empty())  // the text ends in a backslash
         readLine(reader, reader.continued.c_str());
+    if (reader.welder)
+        weldReadCorners(reader);
 }

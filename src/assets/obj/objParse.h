@@ -2,8 +2,20 @@
 // Reading OBJ text into records and triangles. Pure: no OpenGL, no output.
 
 #include "assets/obj/objRecords.h"
+#include "assets/obj/weld.h"
 
 #include <cstddef>
+
+// What readObjRecords may do with the reading as it goes; both are optional.
+struct ObjStream {
+    // Faces whose corners all have normals, while no face before them lacked one, need no
+    // smoothing: they are welded here as they come, in batches of a few thousand corners, instead
+    // of being kept in out.corners. Faces from the first that lacks a normal on are kept.
+    Welder* welder;
+    // Told now and then that the text before `offset` will not be read again.
+    void (*passed)(void* context, size_t offset);
+    void* context;
+};
 
 // Reads `size` bytes of OBJ text into `out`, replacing what it held. The text is taken in pieces
 // as fgets with a 1024-byte buffer takes it: up to and including a newline, at most 1023 bytes.
@@ -11,5 +23,6 @@
 // a backslash before its newline goes on with the next piece (the backslash read as a space).
 // Lines are classified on their exact first characters: "v ", "vt " and "vn " records, "f "
 // faces (polygons fanned into triangles), "s " smoothing groups ("off", 0 or a number); other
-// lines are ignored. Problems are counted with the number of the line they start on.
-void readObjRecords(const char* text, size_t size, ObjRecords& out);
+// lines are ignored. Problems are counted with the number of the line they start on. The text
+// needs no terminator: nothing past `size` is read.
+void readObjRecords(const char* text, size_t size, ObjRecords& out, const ObjStream* stream = nullptr);

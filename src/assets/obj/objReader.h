@@ -4,6 +4,7 @@
 
 #include "assets/obj/batches.h"
 #include "assets/obj/objRecords.h"
+#include "assets/obj/weld.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -21,6 +22,11 @@ struct ObjMesh {
 // batches (splitIntoBatches). Replaces what `out` held.
 void readObj(const char* text, size_t size, ObjMesh& out);
 
-// The steps of readObj after readObjRecords, for a caller that frees the text first. Takes the
-// records' contents.
-void buildObjMesh(ObjRecords& records, ObjMesh& out);
+// Starts the welder for a text of `size` bytes, to stream the complete faces into while reading
+// (ObjStream).
+void startObjWelding(Welder& welder, size_t size);
+
+// The steps of readObj after readObjRecords, for a caller that streams the reading or frees the
+// text first: the kept faces are smoothed and welded after those the welder has. Takes the
+// records' and the welder's contents.
+void buildObjMesh(ObjRecords& records, Welder& welder, ObjMesh& out);

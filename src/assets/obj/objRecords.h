@@ -2,6 +2,7 @@
 // What reading an OBJ text yields before welding: its records, its faces as triangles of record
 // numbers, and the problems met on the way.
 
+#include "assets/obj/growArray.h"
 #include "math/vector.h"
 
 #include <cstdint>
@@ -43,10 +44,10 @@ struct GroupRun {
 };
 
 struct ObjRecords {
-    std::vector<Vector3> positions;
-    std::vector<Vector2> texCoords;
-    std::vector<Vector3> normals;
-    std::vector<ObjCorner> corners;      // three per triangle, polygons fanned, in file order
+    GrowArray<Vector3> positions;
+    GrowArray<Vector2> texCoords;
+    GrowArray<Vector3> normals;
+    GrowArray<ObjCorner> corners;        // three per triangle, polygons fanned, in file order
     std::vector<GroupRun> groups;        // smoothing groups, in triangle order; empty without triangles
     ObjReport report;
 };

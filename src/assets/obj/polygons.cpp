@@ -87,6 +87,53 @@ const char* scanCorner(const char* p, const ObjRecords& records, ObjCorner& corn
     return scanOptionalPart(p, records.normals.size(), corner.normal, problems.missingNormals);
 }
 
+// A plain positive decimal of at most 9 digits right at p, not starting with 0 (an octal number
+// to "%i"); nullptr otherwise.
+inline const char* quickDecimal(const char* p, uint32_t& value)
+{
+    uint32_t v = uint32_t(*p - '1');
+    if (v > 8)
+        return nullptr;
+    ++v;
+    for (int n = 1; n < 9; ++n) {
+        uint32_t digit = uint32_t(p[n] - '0');
+        if (digit > 9) {
+            value = v;
+            return p + n;
+        }
+        v = v * 10 + digit;
+    }
+    return nullptr;
+}
+
+// The common corner, "v", "v/vt", "v//vn" or "v/vt/vn" of plain decimals each within its records,
+// read on a short path; nullptr for anything else (signs, octal or hexadecimal numbers, indices
+// out of range, text that does not parse), which scanCorner then reads from the start.
+inline const char* quickCorner(const char* p, const ObjRecords& records, ObjCorner& corner)
+{
+    uint32_t v, t, n;
+    p = quickDecimal(p, v);
+    if (!p || v > records.positions.size())
+        return nullptr;
+    corner = ObjCorner{v - 1, noRecord, noRecord};
+    if (*p != '/')
+        return p;
+    ++p;
+    if (*p != '/') {
+        p = quickDecimal(p, t);
+        if (!p || t > records.texCoords.size())
+            return nullptr;
+        corner.texCoord = t - 1;
+        if (*p != '/')
+            return p;
+    }
+    p = quickDecimal(p + 1, n);
+    if (!p || n > records.normals.size())
+        return nullptr;
+    corner.normal = n - 1;
+    return p;
+}
+
 } // namespace
 
 bool scanFace(const char* p, const ObjRecords& records, std::vector<ObjCorner>& polygon, FaceProblems& problems)
@@ -99,14 +146,15 @@ bool scanFace(const char* p, const ObjRecords& records, std::vector<ObjCorner>& 
         if (endsLine(*p) || *p == '#')
             return polygon.size() >= 3;
         ObjCorner corner;
-        p = scanCorner(p, records, corner, problems);
+        const char* quick = quickCorner(p, records, corner);
+        p = quick ? quick : scanCorner(p, records, corner, problems);
         if (!p || !(isBlank(*p) || endsLine(*p) || *p == '#'))
             return false;
         polygon.push_back(corner);
     }
 }
 
-void fanPolygon(const std::vector<ObjCorner>& polygon, std::vector<ObjCorner>& corners)
+void fanPolygon(const std::vector<ObjCorner>& polygon, GrowArray<ObjCorner>& corners)
 {
     for (size_t i = 1; i + 1 < polygon.size(); ++i) {
         corners.push_back(polygon[0]);

@@ -21,4 +21,4 @@ struct FaceProblems {
 bool scanFace(const char* text, const ObjRecords& records, std::vector<ObjCorner>& polygon, FaceProblems& problems);
 
 // Appends the polygon's n - 2 triangles (c0, ci, ci+1), i from 1, in order.
-void fanPolygon(const std::vector<ObjCorner>& polygon, std::vector<ObjCorner>& corners);
+void fanPolygon(const std::vector<ObjCorner>& polygon, GrowArray<ObjCorner>& corners);

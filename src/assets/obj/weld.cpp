@@ -1,7 +1,6 @@
 #include "assets/obj/weld.h"
 
-#include "assets/obj/cornerCache.h"
-#include "assets/obj/weldGrid.h"
+#include <utility>
 
 namespace {
 
@@ -15,10 +14,10 @@ struct PreparedCorner {
     WeldSearch search;
 };
 
-void prepare(const ObjRecords& records, size_t corner, PreparedCorner& slot)
+void prepare(const ObjRecords& records, const ObjCorner& corner, size_t number, PreparedCorner& slot)
 {
-    slot.corner = corner;
-    slot.vertex = cornerVertex(records, records.corners[corner]);
+    slot.corner = number;
+    slot.vertex = cornerVertex(records, corner);
     prepareWeldSearch(slot.vertex, slot.search);
 }
 
@@ -33,51 +32,62 @@ Vertex cornerVertex(const ObjRecords& records, const ObjCorner& corner)
     return v;
 }
 
-void weldTriangles(const ObjRecords& records, WeldedMesh& out)
+void startWelding(Welder& welder, size_t expectedVertices)
 {
-    out = WeldedMesh();
-    const std::vector<ObjCorner>& corners = records.corners;
-    out.indices.reserve(corners.size());
-    // a guess: a vertex on at least two corners, and mostly one per position record
-    size_t expected = corners.size() / 2;
-    if (records.positions.size() < expected)
-        expected = records.positions.size();
-    out.vertices.reserve(expected);
-    WeldGrid grid;
-    reserveWeldGrid(grid, out.vertices, expected);
-    CornerCache cache;
+    welder = Welder();
+    welder.mesh.vertices.reserve(expectedVertices);
+    reserveWeldGrid(welder.grid, welder.mesh.vertices, expectedVertices);
+}
+
+void weldCorners(Welder& welder, const ObjRecords& records, const ObjCorner* corners, size_t count)
+{
+    WeldedMesh& out = welder.mesh;
+    if (welder.positionSeen.size() < records.positions.size())
+        welder.positionSeen.resize(records.positions.size());
 
     // The first corner of a position record is never cached and nearly always a new vertex: its
     // search is prepared some corners ahead and the memory it touches fetched meanwhile, so that
     // the grid's table, larger than the cache, does not stall the welding.
-    std::vector<bool> positionSeen(records.positions.size());
     PreparedCorner ahead[lookahead];
     for (PreparedCorner& slot : ahead)
         slot.corner = SIZE_MAX;
     size_t next = 0;
-    for (size_t i = 0; i < corners.size(); ++i) {
-        for (; next < corners.size() && next < i + lookahead; ++next) {
-            if (positionSeen[corners[next].position])
+    for (size_t i = 0; i < count; ++i) {
+        for (; next < count && next < i + lookahead; ++next) {
+            if (welder.positionSeen[corners[next].position])
                 continue;
-            positionSeen[corners[next].position] = true;
-            prepare(records, next, ahead[next % lookahead]);
-            prefetchWeldSearch(grid, ahead[next % lookahead].search);
+            welder.positionSeen[corners[next].position] = true;
+            prepare(records, corners[next], next, ahead[next % lookahead]);
+            prefetchWeldSearch(welder.grid, ahead[next % lookahead].search);
         }
 
         const ObjCorner& corner = corners[i];
-        uint32_t vertex = findCachedCorner(cache, corner.position, corner.texCoord, corner.normal);
+        uint32_t vertex = findCachedCorner(welder.cache, corner.position, corner.texCoord, corner.normal);
         if (vertex == cacheMiss) {
             PreparedCorner& slot = ahead[i % lookahead];
             if (slot.corner != i)
-                prepare(records, i, slot);
-            vertex = findWeldMatch(grid, out.vertices, slot.vertex, slot.search);
+                prepare(records, corner, i, slot);
+            vertex = findWeldMatch(welder.grid, out.vertices, slot.vertex, slot.search);
             if (vertex == noVertex) {
                 vertex = uint32_t(out.vertices.size());
                 out.vertices.push_back(slot.vertex);
-                addToWeldGrid(grid, out.vertices, vertex, slot.search.own);
+                addToWeldGrid(welder.grid, out.vertices, vertex, slot.search.own);
             }
-            cacheCorner(cache, corner.position, corner.texCoord, corner.normal, vertex);
+            cacheCorner(welder.cache, corner.position, corner.texCoord, corner.normal, vertex);
         }
         out.indices.push_back(vertex);
     }
+}
+
+void weldTriangles(const ObjRecords& records, WeldedMesh& out)
+{
+    // a guess: a vertex on at least two corners, and mostly one per position record
+    size_t expected = records.corners.size() / 2;
+    if (records.positions.size() < expected)
+        expected = records.positions.size();
+    Welder welder;
+    startWelding(welder, expected);
+    welder.mesh.indices.reserve(records.corners.size());
+    weldCorners(welder, records, records.corners.data(), records.corners.size());
+    out = std::move(welder.mesh);
 }

@@ -210,8 +210,9 @@ uint32_t findWeldMatch(const WeldGrid& grid, const std::vector<Vertex>& vertices
 
 void reserveWeldGrid(WeldGrid& grid, const std::vector<Vertex>& vertices, size_t vertexCount)
 {
+    // at most 70% full: open addressing stays quick
     size_t size = 1024;
-    while (size < vertexCount * 2)
+    while (size * 7 < vertexCount * 10)
         size *= 2;
     if (size > grid.cells.size())
         resizeCells(grid, vertices, size);
@@ -223,7 +224,7 @@ void addToWeldGrid(WeldGrid& grid, const std::vector<Vertex>& vertices, uint32_t
 {
     if (grid.occupied.empty())
         resizeOccupied(grid, vertices, 0);
-    if ((grid.usedCells + 1) * 2 > grid.cells.size()) {
+    if ((grid.usedCells + 1) * 10 > grid.cells.size() * 7) {
         resizeCells(grid, vertices, grid.cells.empty() ? 1024 : grid.cells.size() * 2);
         resizeOccupied(grid, vertices, grid.cells.size() / 2);
     }
