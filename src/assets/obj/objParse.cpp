@@ -152,31 +152,6 @@ size_t continuedLength(const char* piece, size_t length)
     return end;
 }
 
-// Sizes the record arrays for the text, and the corners for one triangle a face, so that they
-// rarely grow (a growing array briefly holds its old and its new copy): a quick pass counts the
-// lines by their first characters. Cut pieces and continued lines only make it an overestimate.
-void reserveRecords(const char* text, size_t size, ObjRecords& out)
-{
-    size_t positions = 0, texCoords = 0, normals = 0, faces = 0;
-    const char* end = text + size;
-    for (const char* line = text; line < end;) {
-        const char* newline = static_cast<const char*>(memchr(line, '\n', size_t(end - line)));
-        const char* next = newline ? newline + 1 : end;
-        if (next - line > 2 && line[0] == 'v') {
-            positions += line[1] == ' ';
-            texCoords += line[1] == 't';
-            normals += line[1] == 'n';
-        } else if (next - line > 2) {
-            faces += line[0] == 'f' && line[1] == ' ';
-        }
-        line = next;
-    }
-    out.positions.reserve(positions);
-    out.texCoords.reserve(texCoords);
-    out.normals.reserve(normals);
-    out.corners.reserve(3 * faces);
-}
-
 } // namespace
 
 void readObjRecords(const char* text, size_t size, ObjRecords& out, const ObjStream* stream)
@@ -189,7 +164,6 @@ void readObjRecords(const char* text, size_t size, ObjRecords& out, const ObjStr
     reader.line = 1;
     reader.lineStart = 1;
     reader.group = defaultGroup;
-    //reserveRecords(text, size, out);
 
     char piece[maxPieceLength + 1];
     size_t offset = 0;
