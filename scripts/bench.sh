@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# Measures OBJ reading: speed on generated files beside tinyobjloader + meshoptimizer and, for the
-# limit torus, the literal linear scan (Google Benchmark); then the peak heap of loading the limit
-# torus and the million-triangle scan (valgrind's massif).
+# Measures OBJ reading:
+#  1. in-process speed on generated files beside tinyobjloader + meshoptimizer and, for the limit
+#     torus, the literal linear scan (Google Benchmark, interleaved repetitions);
+#  2. whole fresh processes on the limit torus and the million-triangle scan beside the same pair,
+#     with the peak memory above the process's baseline (heap and mapped file pages alike);
+#  3. how time and memory grow with the file, from 12 MB to 200 MB.
 #   scripts/bench.sh [Google Benchmark options]     REPETITIONS=5 by default
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -16,21 +19,20 @@ for package in libtinyobjloader-dev libmeshoptimizer-dev; do
   fi
 done
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$(nproc)" --target obj_bench load_obj make_torus >/dev/null
+cmake --build build -j"$(nproc)" --target obj_bench load_obj tinyobj_load make_torus >/dev/null
 
 build/bench/obj_bench --benchmark_repetitions="${REPETITIONS:-5}" --benchmark_enable_random_interleaving=true \
   --benchmark_report_aggregates_only=true "$@"
 
-peakHeap() {
-  local file=$1
-  valgrind --tool=massif --massif-out-file=build/massif.out build/bench/load_obj "$file" >/dev/null 2>&1
-  local peak size
-  peak=$(grep -E '^mem_heap_B=' build/massif.out | cut -d= -f2 | sort -n | tail -1)
-  size=$(stat -c %s "$file")
-  awk -v peak="$peak" -v size="$size" -v name="$(basename "$file")" 'BEGIN {
-    printf "Peak heap loading %s: %.1f MB for a %.1f MB file (%.2f times its size)\n", name, peak / 1e6, size / 1e6, peak / size }'
-}
 build/make_torus build/limit-torus.obj --limit >/dev/null
 build/make_torus build/scan-torus.obj --scan 708 708 >/dev/null
-peakHeap build/limit-torus.obj
-peakHeap build/scan-torus.obj
+echo
+python3 scripts/timeProcesses.py build/limit-torus.obj build/scan-torus.obj
+
+# 12.6, 50, 100 and 200 MB tori with shared records
+echo
+for side in 256 512 724 1024; do
+  build/make_torus "build/grid-$side.obj" --grid "$side" "$side" >/dev/null
+done
+python3 scripts/timeProcesses.py --runs 5 --alone build/grid-256.obj build/grid-512.obj build/grid-724.obj build/grid-1024.obj
+rm -f build/grid-512.obj build/grid-724.obj build/grid-1024.obj
