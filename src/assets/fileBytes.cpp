@@ -72,11 +72,13 @@ void passFileView(FileView& view, size_t offset)
         releaseMappedPages(view.data, offset);
 }
 
-void closeFileView(FileView& view)
+bool closeFileView(FileView& view)
 {
+    bool whole = true;
     if (view.mapped)
-        unmapFile(view.data, view.size);
+        whole = unmapFile(view.data, view.size);
     else
         free(const_cast<char*>(view.data));
     view = FileView{nullptr, 0, false};
+    return whole;
 }

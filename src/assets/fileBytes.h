@@ -37,4 +37,6 @@ FileStatus viewFile(const char* path, FileView& out);
 // Tells the view that the bytes before `offset` will not be read again.
 void passFileView(FileView& view, size_t offset);
 
-void closeFileView(FileView& view);
+// False when the mapped file was cut short by another program while it was viewed: its missing
+// bytes read as zeros.
+bool closeFileView(FileView& view);

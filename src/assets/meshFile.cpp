@@ -44,7 +44,8 @@ FileStatus readMeshFile(const char* path, ObjMesh& out)
                         &view};
     ObjRecords records;
     readObjRecords(view.data, view.size, records, &stream);
-    closeFileView(view);
+    if (!closeFileView(view))
+        logMessage("File [%s] shrank while it was read", path);
     buildObjMesh(records, welder, out);
     std::set_new_handler(previous);
 

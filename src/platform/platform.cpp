@@ -37,10 +37,11 @@ void releaseMappedPages(const char*, size_t)
 {
 }
 
-void unmapFile(const char* data, uint64_t)
+bool unmapFile(const char* data, uint64_t)
 {
     if (data)
         UnmapViewOfFile(data);
+    return true;
 }
 
 FileStamp fileStamp(const char* path)
@@ -67,6 +68,7 @@ FILE* openRegularFile(const char* path, uint64_t& size)
 
 #else
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <time.h>
@@ -120,6 +122,50 @@ FILE* openRegularFile(const char* path, uint64_t& size)
     return file;
 }
 
+namespace {
+
+// The file mapped now, for the bus-error handler: a file cut short while mapped faults past its end.
+struct MappedFile {
+    char* start;
+    size_t size;
+    volatile sig_atomic_t cutShort;
+};
+MappedFile mappedFile;
+struct sigaction previousBusAction;
+
+// Covers the rest of the mapped file from the faulting page on with zero pages, and returns to
+// read them. A fault outside the mapped file is not ours: the previous action is restored and the
+// access faults again under it.
+void coverCutFile(int, siginfo_t* info, void*)
+{
+    char* address = static_cast<char*>(info->si_addr);
+    char* start = mappedFile.start;
+    if (start && address >= start && address < start + mappedFile.size) {
+        size_t page = size_t(sysconf(_SC_PAGESIZE));
+        char* cut = start + size_t(address - start) / page * page;
+        size_t rest = mappedFile.size - size_t(cut - start);
+        if (mmap(cut, rest, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) != MAP_FAILED) {
+            mappedFile.cutShort = 1;
+            return;
+        }
+    }
+    sigaction(SIGBUS, &previousBusAction, nullptr);
+}
+
+void catchBusErrors()
+{
+    static bool installed = false;
+    if (installed)
+        return;
+    struct sigaction action = {};
+    action.sa_sigaction = coverCutFile;
+    action.sa_flags = SA_SIGINFO;
+    sigemptyset(&action.sa_mask);
+    installed = sigaction(SIGBUS, &action, &previousBusAction) == 0;
+}
+
+} // namespace
+
 const char* mapOpenFile(FILE* file, uint64_t size)
 {
     if (size == 0 || size > SIZE_MAX)
@@ -128,6 +174,10 @@ const char* mapOpenFile(FILE* file, uint64_t size)
     if (data == MAP_FAILED)
         return nullptr;
     madvise(data, size_t(size), MADV_SEQUENTIAL);  // read ahead, front to back
+    catchBusErrors();
+    mappedFile.cutShort = 0;
+    mappedFile.size = size_t(size);
+    mappedFile.start = static_cast<char*>(data);
     return static_cast<const char*>(data);
 }
 
@@ -139,9 +189,13 @@ void releaseMappedPages(const char* data, size_t offset)
         madvise(const_cast<char*>(data), whole, MADV_DONTNEED);
 }
 
-void unmapFile(const char* data, uint64_t size)
+bool unmapFile(const char* data, uint64_t size)
 {
-    if (data)
-        munmap(const_cast<char*>(data), size_t(size));
+    if (!data)
+        return true;
+    if (data == mappedFile.start)
+        mappedFile.start = nullptr;
+    munmap(const_cast<char*>(data), size_t(size));
+    return mappedFile.cutShort == 0;
 }
 #endif

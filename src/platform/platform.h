@@ -17,14 +17,19 @@ FILE* openRegularFile(const char* path, uint64_t& size);
 
 // Maps the first `size` bytes of an open regular file into memory, read-only; nullptr where the
 // system or the file system cannot (the caller then reads the file instead). The file may be
-// closed afterwards. A size of 0 maps nothing.
+// closed afterwards. A size of 0 maps nothing. One file is mapped at a time.
+// If another program cuts the file short while it is mapped, reading past its new end does not
+// fault: from the first page past it to the end of the mapping, the bytes read as zeros (Windows
+// refuses to cut a mapped file instead).
 const char* mapOpenFile(FILE* file, uint64_t size);
 
 // Gives back the mapped pages wholly before `offset`, as a reader that is done with them; they are
 // read from the file again if touched. Does nothing where the system has no such call.
 void releaseMappedPages(const char* data, size_t offset);
 
-void unmapFile(const char* data, uint64_t size);
+// Unmaps what mapOpenFile mapped. False when the file was cut short while mapped and zeros were
+// read in place of its missing bytes.
+bool unmapFile(const char* data, uint64_t size);
 
 // What tells one version of a file from the next: whether it is there, its size and the time it
 // was last modified, in nanoseconds where the system keeps them.

@@ -10,6 +10,8 @@
 #include <string>
 #include <sys/stat.h>
 #ifndef _WIN32
+#include <csignal>
+#include <sys/mman.h>
 #include <unistd.h>
 #endif
 
@@ -136,3 +138,102 @@ TEST(FileBytes, FileTooLargeForMemoryIsReportedNotRead)
     EXPECT_EQ(bytes.data, nullptr);
     removeFile(path);
 }
+
+namespace {
+
+// Some pages of text, no two alike.
+std::string pagesOfText(size_t pages)
+{
+    std::string text;
+    for (size_t line = 0; text.size() < pages * 4096; ++line)
+        text += "v " + std::to_string(line) + " 0 0\n";
+    return text;
+}
+
+} // namespace
+
+TEST(FileView, MapsRegularFilesReadsOthersAndKeepsBytesPastReleasedPages)
+{
+    std::string content = pagesOfText(40);
+    std::string path = writeTempFile(content);
+    FileView view;
+    ASSERT_EQ(viewFile(path.c_str(), view), FileStatus::ok);
+    EXPECT_TRUE(view.mapped);
+    ASSERT_EQ(view.size, content.size());
+    // giving back the first pages, mid-page, keeps what follows untouched
+    passFileView(view, content.size() / 2 + 17);
+    size_t half = content.size() / 2 + 17;
+    EXPECT_EQ(std::string(view.data + half, view.size - half), content.substr(half));
+    EXPECT_TRUE(closeFileView(view));
+    EXPECT_EQ(view.data, nullptr);
+    removeFile(path);
+
+    // an empty file maps nothing and views as empty
+    path = writeTempFile("");
+    ASSERT_EQ(viewFile(path.c_str(), view), FileStatus::ok);
+    EXPECT_EQ(view.size, 0u);
+    EXPECT_TRUE(closeFileView(view));
+    removeFile(path);
+
+    EXPECT_EQ(viewFile("/nonexistent/spinview/torus.obj", view), FileStatus::cannotOpen);
+
+    // a file system that cannot map: a /sys file is read instead, only its actual bytes
+    const char* unmappable = "/sys/devices/system/cpu/possible";
+    FileBytes bytes;
+    if (readFileBytes(unmappable, bytes) == FileStatus::ok) {
+        ASSERT_EQ(viewFile(unmappable, view), FileStatus::ok);
+        EXPECT_FALSE(view.mapped);
+        EXPECT_EQ(std::string(view.data, view.size), std::string(bytes.data, bytes.size));
+        EXPECT_TRUE(closeFileView(view));
+        freeFileBytes(bytes);
+    }
+}
+
+#ifndef _WIN32
+TEST(FileView, FileCutShortWhileMappedReadsZerosInsteadOfFaulting)
+{
+    std::string content = pagesOfText(8);
+    std::string path = writeTempFile(content);
+    FileView view;
+    ASSERT_EQ(viewFile(path.c_str(), view), FileStatus::ok);
+    ASSERT_TRUE(view.mapped);
+    // another program rewrites the file from the start while it is read
+    ASSERT_EQ(truncate(path.c_str(), 100), 0);
+    EXPECT_EQ(std::string(view.data, 100), content.substr(0, 100));
+    EXPECT_EQ(view.data[5 * 4096 + 3], '\0');
+    EXPECT_EQ(view.data[view.size - 1], '\0');
+    EXPECT_FALSE(closeFileView(view));
+
+    // the next file read whole is reported whole
+    removeFile(path);
+    path = writeTempFile(content);
+    ASSERT_EQ(viewFile(path.c_str(), view), FileStatus::ok);
+    EXPECT_EQ(view.data[view.size - 1], '\n');
+    EXPECT_TRUE(closeFileView(view));
+    removeFile(path);
+}
+
+TEST(FileViewDeathTest, BusErrorsOutsideTheViewedFileStillStopTheProgram)
+{
+    std::string content = pagesOfText(8);
+    std::string path = writeTempFile(content);
+    FileView view;
+    ASSERT_EQ(viewFile(path.c_str(), view), FileStatus::ok);  // the handler is in place
+    FILE* other = fopen(path.c_str(), "rb");
+    ASSERT_NE(other, nullptr);
+    const char* unwatched = mapOpenFile(other, content.size());  // now the mapped file
+    fclose(other);
+    ASSERT_NE(unwatched, nullptr);
+    const volatile char* stale = view.data;
+    EXPECT_EXIT(
+        {
+            if (truncate(path.c_str(), 0) == 0)
+                (void)stale[5 * 4096];
+            exit(0);
+        },
+        testing::KilledBySignal(SIGBUS), "");
+    unmapFile(unwatched, content.size());
+    munmap(const_cast<char*>(view.data), view.size);
+    removeFile(path);
+}
+#endif
