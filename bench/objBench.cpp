@@ -20,8 +20,7 @@
 #include <cstdio>
 
 #ifdef SPINVIEW_BENCH_TINYOBJ
-#include <meshoptimizer.h>
-#include <tiny_obj_loader.h>
+#include "tinyobjWeld.h"
 #endif
 
 namespace {
@@ -113,8 +112,7 @@ void readAndWeldByLinearScan(benchmark::State& state)
 }
 
 #ifdef SPINVIEW_BENCH_TINYOBJ
-// tinyobjloader's parse (polygons triangulated), its corners as 32-byte vertices (0 where the file
-// has no texture coordinate or normal), then meshoptimizer's exact remap into unique vertices.
+// tinyobjloader's parse (polygons triangulated), then meshoptimizer's exact remap of its corners.
 void tinyObjAndMeshopt(benchmark::State& state)
 {
     const std::string& text = fileOf(state.range(0));
@@ -124,26 +122,9 @@ void tinyObjAndMeshopt(benchmark::State& state)
         tinyobj::ObjReaderConfig config;
         config.triangulate = true;
         reader.ParseFromString(text, "", config);
-        const tinyobj::attrib_t& attrib = reader.GetAttrib();
-        std::vector<Vertex> corners;
-        for (const tinyobj::shape_t& shape : reader.GetShapes())
-            for (const tinyobj::index_t& index : shape.mesh.indices) {
-                Vertex v = {};
-                v.position = {attrib.vertices[3 * index.vertex_index], attrib.vertices[3 * index.vertex_index + 1],
-                              attrib.vertices[3 * index.vertex_index + 2]};
-                if (index.texcoord_index >= 0)
-                    v.texCoord = {attrib.texcoords[2 * index.texcoord_index], attrib.texcoords[2 * index.texcoord_index + 1]};
-                if (index.normal_index >= 0)
-                    v.normal = {attrib.normals[3 * index.normal_index], attrib.normals[3 * index.normal_index + 1],
-                                attrib.normals[3 * index.normal_index + 2]};
-                corners.push_back(v);
-            }
-        std::vector<unsigned int> remap(corners.size());
-        uniqueCount = meshopt_generateVertexRemap(remap.data(), nullptr, corners.size(), corners.data(), corners.size(),
-                                                  sizeof(Vertex));
-        std::vector<Vertex> vertices(uniqueCount);
-        meshopt_remapVertexBuffer(vertices.data(), corners.data(), corners.size(), sizeof(Vertex), remap.data());
-        triangles = remap.size() / 3;
+        std::vector<Vertex> vertices;
+        triangles = weldTinyobjCorners(reader, vertices);
+        uniqueCount = vertices.size();
         benchmark::DoNotOptimize(vertices.data());
     }
     reportFile(state, text, uniqueCount, triangles);
