@@ -128,6 +128,7 @@ namespace {
 struct MappedFile {
     char* start;
     size_t size;
+    size_t page;  // the system's page size, looked up before any fault
     volatile sig_atomic_t cutShort;
 };
 MappedFile mappedFile;
@@ -141,8 +142,7 @@ void coverCutFile(int, siginfo_t* info, void*)
     char* address = static_cast<char*>(info->si_addr);
     char* start = mappedFile.start;
     if (start && address >= start && address < start + mappedFile.size) {
-        size_t page = size_t(sysconf(_SC_PAGESIZE));
-        char* cut = start + size_t(address - start) / page * page;
+        char* cut = start + size_t(address - start) / mappedFile.page * mappedFile.page;
         size_t rest = mappedFile.size - size_t(cut - start);
         if (mmap(cut, rest, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) != MAP_FAILED) {
             mappedFile.cutShort = 1;
@@ -177,6 +177,7 @@ const char* mapOpenFile(FILE* file, uint64_t size)
     catchBusErrors();
     mappedFile.cutShort = 0;
     mappedFile.size = size_t(size);
+    mappedFile.page = size_t(sysconf(_SC_PAGESIZE));
     mappedFile.start = static_cast<char*>(data);
     return static_cast<const char*>(data);
 }
