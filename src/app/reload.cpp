@@ -22,11 +22,6 @@ struct Watch {
 
 Watch watch;
 
-void logUnreadable(FileStatus status, const char* path)
-{
-    logMessage(status == FileStatus::cannotOpen ? "Cannot open file [%s]" : "Not enough memory to read [%s]", path);
-}
-
 // True when the file is no longer the version the watcher settled on: it was written to while it
 // was read, and its next version is read when it settles.
 bool changedWhileRead(const WatchedFile& file)
@@ -44,7 +39,7 @@ void reloadModel(const WatchedFile& file)
     if (changedWhileRead(file))
         return;
     if (status != FileStatus::ok) {
-        logUnreadable(status, path);
+        logMessage(unreadableFileMessage(status), path);
         return;
     }
     replaceMesh(mesh);
@@ -75,9 +70,9 @@ void reloadProgram(const WatchedFile& vertex, const WatchedFile& fragment, bool 
         return;
     }
     if (vertexStatus != FileStatus::ok)
-        logUnreadable(vertexStatus, vertex.path);
+        logMessage(unreadableFileMessage(vertexStatus), vertex.path);
     if (fragmentStatus != FileStatus::ok)
-        logUnreadable(fragmentStatus, fragment.path);
+        logMessage(unreadableFileMessage(fragmentStatus), fragment.path);
 
     ShaderState fresh = {};
     if (vertexShader && fragmentShader)

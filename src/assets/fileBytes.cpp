@@ -6,6 +6,11 @@
 #include <cstdio>
 #include <cstdlib>
 
+const char* unreadableFileMessage(FileStatus status)
+{
+    return status == FileStatus::outOfMemory ? "Not enough memory to read [%s]" : "Cannot open file [%s]";
+}
+
 FileStatus readFileBytes(const char* path, FileBytes& out)
 {
     out.data = nullptr;

@@ -14,6 +14,10 @@ enum class FileStatus {
     outOfMemory,  // the buffer of size + 1 bytes could not be had
 };
 
+// The message for a file that could not be read, a format taking its path: "Cannot open file [%s]"
+// or "Not enough memory to read [%s]". Not meant for FileStatus::ok.
+const char* unreadableFileMessage(FileStatus status);
+
 // Opens path in binary mode without waiting (openRegularFile), allocates the size the file system
 // gives plus one byte and reads it whole. A short read keeps only the bytes actually read
 // (zero-terminated after them). On failure `out` is empty.

@@ -55,7 +55,7 @@ void loadObjMesh(const char* path)
     ObjMesh mesh;
     FileStatus status = readMeshFile(path, mesh);
     if (status != FileStatus::ok) {
-        logMessage(status == FileStatus::cannotOpen ? "Cannot open file [%s]" : "Not enough memory to read [%s]", path);
+        logMessage(unreadableFileMessage(status), path);
         exit(1);
     }
     replaceMesh(mesh);

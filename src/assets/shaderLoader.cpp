@@ -37,11 +37,9 @@ GLhandleARB loadShader(const char* path, GLenum shaderType)
 {
     FileStatus status;
     GLhandleARB shader = compileShaderFile(path, shaderType, status);
-    if (status == FileStatus::cannotOpen) {
-        logMessage("Cannot open file [%s]", path);
+    if (status != FileStatus::ok)
+        logMessage(unreadableFileMessage(status), path);
+    if (status == FileStatus::cannotOpen)
         exit(1);
-    }
-    if (status == FileStatus::outOfMemory)
-        logMessage("Not enough memory to read [%s]", path);
     return shader;
 }

@@ -45,24 +45,21 @@ glGetError() = GL_NO_ERROR
 glGetError() = GL_NO_ERROR                  # after loading the mesh
 """
 
-SHADER_COMPILES = """
+SHADER_COMPILE = """
 glCreateShaderObjectARB($type) = $shader
 glGetError() = GL_NO_ERROR
 glShaderSourceARB($shader, 1, *, NULL)
 glGetError() = GL_NO_ERROR
 glCompileShader($shader)
 glGetError() = GL_NO_ERROR
+"""
+
+SHADER_COMPILES = SHADER_COMPILE + """\
 glGetObjectParameterivARB($shader, GL_COMPILE_STATUS, &1)
 glGetError() = GL_NO_ERROR
 """
 
-SHADER_FAILS = """
-glCreateShaderObjectARB($type) = $shader
-glGetError() = GL_NO_ERROR
-glShaderSourceARB($shader, 1, *, NULL)
-glGetError() = GL_NO_ERROR
-glCompileShader($shader)
-glGetError() = GL_NO_ERROR
+SHADER_FAILS = SHADER_COMPILE + """\
 glGetObjectParameterivARB($shader, GL_COMPILE_STATUS, &0)
 glGetError() = GL_NO_ERROR
 glGetObjectParameterivARB($shader, GL_INFO_LOG_LENGTH, &$length)

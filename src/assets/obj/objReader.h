@@ -17,9 +17,10 @@ struct ObjMesh {
     ObjReport report;
 };
 
-// Reads the text into records and triangles (readObjRecords), gives the corners without a normal
-// one (fillMissingNormals), welds all corners (weldTriangles) and splits the triangles into
-// batches (splitIntoBatches). Replaces what `out` held.
+// Reads the text into records and triangles (readObjRecords), welding the faces that carry all
+// their normals as they are read; then gives the other corners a normal (fillMissingNormals),
+// welds them after (weldCorners: the result of weldTriangles over all corners) and splits the
+// triangles into batches (splitIntoBatches). Replaces what `out` held.
 void readObj(const char* text, size_t size, ObjMesh& out);
 
 // Starts the welder for a text of `size` bytes, to stream the complete faces into while reading
