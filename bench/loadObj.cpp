@@ -2,7 +2,7 @@
 // Prints the counts, and the peak of the process's resident memory above what it held before
 // loading (heap and the file's mapped pages alike), from /proc/self/status where there is one.
 
-#include "assets/meshFile.h"
+#include "core/mesh/objMesh.h"
 
 #include <cstdio>
 #include <cstring>

@@ -8,10 +8,10 @@
 // Each beside tinyobjloader followed by meshoptimizer's exact deduplication, where installed, and
 // the limit torus also beside the literal linear scan.
 
-#include "assets/obj/objParse.h"
-#include "assets/obj/objReader.h"
-#include "assets/obj/smoothing.h"
-#include "assets/obj/weld.h"
+#include "core/mesh/objParse.h"
+#include "core/mesh/objMesh.h"
+#include "core/mesh/smoothing.h"
+#include "core/mesh/weld.h"
 #include "support/linearWeld.h"
 #include "torusObj.h"
 
@@ -87,7 +87,7 @@ void readAndWeld(benchmark::State& state)
     const std::string& text = fileOf(state.range(0));
     ObjMesh mesh;
     for (auto _ : state) {
-        readObj(text.data(), text.size(), mesh);
+        readObjText(text.data(), text.size(), mesh);
         benchmark::DoNotOptimize(mesh.indices.data());
     }
     reportFile(state, text, mesh.vertices.size(), mesh.indices.size() / 3);

@@ -3,7 +3,7 @@
 // vertices (0 where the file has no texture coordinate or normal), deduplicated exactly by
 // meshoptimizer.
 
-#include "assets/vertex.h"
+#include "core/mesh/vertex.h"
 
 #include <meshoptimizer.h>
 #include <tiny_obj_loader.h>

@@ -3,12 +3,13 @@
 // draw every corner with the vertex it welded to, and, for inputs of up to 300 triangles, the
 // welding is the literal linear scan's.
 
-#include "assets/obj/batches.h"
-#include "assets/obj/objParse.h"
-#include "assets/obj/objReader.h"
-#include "assets/obj/smoothing.h"
-#include "assets/obj/weld.h"
+#include "core/mesh/batches.h"
+#include "core/mesh/objParse.h"
+#include "core/mesh/objMesh.h"
+#include "core/mesh/smoothing.h"
+#include "core/mesh/weld.h"
 #include "support/linearWeld.h"
+#include "support/weldRecords.h"
 
 #include <cmath>
 #include <cstdint>
@@ -96,7 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
               (i == 0 ? records.groups[i].firstTriangle == 0 : records.groups[i].firstTriangle > records.groups[i - 1].firstTriangle));
     fillMissingNormals(records);
     WeldedMesh welded;
-    weldTriangles(records, welded);
+    weldAllCorners(records, welded);
 
     check(welded.indices.size() == records.corners.size());
     for (uint32_t index : welded.indices)
@@ -120,7 +121,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     // reading with the complete faces welded as they come gives the same mesh
     ObjMesh streamed;
-    readObj(reinterpret_cast<const char*>(data), size, streamed);
+    readObjText(reinterpret_cast<const char*>(data), size, streamed);
     std::vector<Vertex> vertices;
     std::vector<uint16_t> indices;
     std::vector<MeshBatch> batches;

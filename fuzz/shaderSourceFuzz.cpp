@@ -1,7 +1,7 @@
 // Fuzzes reading a whole source file: the bytes come back unchanged and zero-terminated, and the
 // text the compiler is given ends at the first zero byte.
 
-#include "assets/fileBytes.h"
+#include "core/files/fileBytes.h"
 
 #include <cstdint>
 #include <cstdio>

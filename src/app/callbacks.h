@@ -1,5 +1,20 @@
 #pragma once
-// GLUT callbacks that keep the window alive.
+// The GLUT callbacks. GLUT gives them no argument: they reach the viewer record named once by
+// registerCallbacks.
+
+#include "app/viewer.h"
+
+// Registers, in this order, the display callback (renderFrame, or renderSnapshot for a snapshot),
+// onIdle, onKeyboard and onReshape, all driving `viewer`.
+void registerCallbacks(Viewer& viewer);
+
+// The display callback: draws one frame and swaps buffers.
+void renderFrame();
+
+// The display callback of a snapshot: draws one frame, reads the back buffer at the window's size
+// and writes it as a PNG, then ends the process: status 0, or 1 with
+// "Cannot write snapshot [file]" when it cannot be written.
+void renderSnapshot();
 
 // Requests the next frame, so frames are drawn back to back, and reloads the data files that changed.
 void onIdle();

@@ -86,7 +86,7 @@ CommandLine parseCommandLine(int argc, char** argv, ViewerOptions& options)
         case fragment: options.fragmentShader = optarg; break;
         case snapshot: options.snapshot = optarg; break;
         case at:
-            if (!readSeconds(optarg, options.snapshotTickMs))
+            if (!readSeconds(optarg, options.atMs))
                 return wrong("spinview: --at takes seconds from 0 to 4294967, not '%s'\n", optarg);
             atGiven = true;
             break;

@@ -6,13 +6,14 @@
 
 #include <cstdint>
 
+// What the command line sets, with the defaults of a viewer started without arguments.
 struct ViewerOptions {
     const char* model = "torus.obj";
     const char* vertexShader = "VertexProgram.glsl";
     const char* fragmentShader = "FragmentProgram.glsl";
-    bool fit = false;                  // scale and centre the model to fill the view
-    const char* snapshot = nullptr;    // a PNG to write of one frame, instead of running
-    uint32_t snapshotTickMs = 0;       // the clock of that frame: --at in milliseconds
+    bool fit = false;                // scale and centre the model to fill the view
+    const char* snapshot = nullptr;  // a PNG to write of one frame, instead of running
+    uint32_t atMs = 0;               // the moment of the spin a snapshot shows
 };
 
 enum class CommandLine {

@@ -1,24 +1,16 @@
 #include "app/callbacks.h"
 #include "app/commandLine.h"
 #include "app/reload.h"
-#include "diag/log.h"
-#include "render/frame.h"
-#include "render/scene.h"
-#include "render/snapshot.h"
+#include "app/scene.h"
+#include "render/glCheck.h"
 
 #include <GL/glew.h>
 #include <GL/glut.h>
 
 namespace {
 
-void applyOptions(const ViewerOptions& options)
-{
-    sceneFiles = SceneFiles{options.model, options.vertexShader, options.fragmentShader};
-    frameSettings.fitToView = options.fit;
-    frameSettings.clockStopped = options.snapshot != nullptr;
-    frameSettings.stoppedTickMs = options.snapshotTickMs;
-    snapshotFile = options.snapshot;
-}
+// The viewer's state, for the life of the process.
+Viewer viewer;
 
 } // namespace
 
@@ -28,7 +20,7 @@ int main(int argc, char** argv)
     CommandLine read = parseCommandLine(argc, argv, options);
     if (read != CommandLine::run)
         return read == CommandLine::answered ? 0 : 2;
-    applyOptions(options);
+    startViewer(viewer, options);
 
     glutInit(&argc, argv);
     glutInitWindowSize(512, 512);
@@ -36,14 +28,12 @@ int main(int argc, char** argv)
     glutCreateWindow("Just a test");
     checkGlError();
 
-    initScene();
-    if (!snapshotFile)
-        watchDataFiles();
+    if (!initScene(viewer))
+        return 1;
+    if (!options.snapshot)
+        watchDataFiles(viewer);
 
-    glutDisplayFunc(snapshotFile ? renderSnapshot : renderFrame);
-    glutIdleFunc(onIdle);
-    glutKeyboardFunc(onKeyboard);
-    glutReshapeFunc(onReshape);
+    registerCallbacks(viewer);
     checkGlError();
 
     glutMainLoop();

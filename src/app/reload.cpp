@@ -1,26 +1,12 @@
 #include "app/reload.h"
 
-#include "app/fileWatch.h"
-#include "assets/meshFile.h"
-#include "assets/meshStore.h"
-#include "assets/shaderLoader.h"
-#include "diag/log.h"
-#include "platform/platform.h"
-#include "render/scene.h"
-
-#include <GL/glew.h>
+#include "app/scene.h"
+#include "core/diag/log.h"
+#include "core/platform/platform.h"
 
 namespace {
 
 const uint32_t lookEveryMs = 100;
-
-struct Watch {
-    bool started;
-    uint32_t lastLook;
-    WatchedFile model, vertexShader, fragmentShader;
-};
-
-Watch watch;
 
 // True when the file is no longer the version the watcher settled on: it was written to while it
 // was read, and its next version is read when it settles.
@@ -31,42 +17,31 @@ bool changedWhileRead(const WatchedFile& file)
 
 } // namespace
 
-void reloadModel(const WatchedFile& file)
+void reloadModel(Viewer& viewer)
 {
-    const char* path = file.path;
+    const WatchedFile& file = viewer.watch.model;
     ObjMesh mesh;
-    FileStatus status = readMeshFile(path, mesh);
+    FileStatus status = readModel(file.path, mesh);
     if (changedWhileRead(file))
         return;
     if (status != FileStatus::ok) {
-        logMessage(unreadableFileMessage(status), path);
+        logMessage(unreadableFileMessage(status), file.path);
         return;
     }
-    replaceMesh(mesh);
-    placeModel();
-    logMessage("Reloaded [%s]", path);
+    showModel(viewer, mesh);
+    logMessage("Reloaded [%s]", file.path);
 }
 
-namespace {
-
-void deleteObject(GLhandleARB object)
+void reloadProgram(Viewer& viewer, bool vertexChanged, bool fragmentChanged)
 {
-    if (!object)
-        return;
-    glDeleteObjectARB(object);
-    checkGlError();
-}
-
-} // namespace
-
-void reloadProgram(const WatchedFile& vertex, const WatchedFile& fragment, bool vertexChanged, bool fragmentChanged)
-{
+    const WatchedFile& vertex = viewer.watch.vertexShader;
+    const WatchedFile& fragment = viewer.watch.fragmentShader;
     FileStatus vertexStatus, fragmentStatus;
-    GLhandleARB vertexShader = compileShaderFile(vertex.path, GL_VERTEX_SHADER_ARB, vertexStatus);
-    GLhandleARB fragmentShader = compileShaderFile(fragment.path, GL_FRAGMENT_SHADER_ARB, fragmentStatus);
+    ShaderState fresh = {};
+    fresh.vertexShader = loadShader(vertex.path, GL_VERTEX_SHADER_ARB, vertexStatus);
+    fresh.fragmentShader = loadShader(fragment.path, GL_FRAGMENT_SHADER_ARB, fragmentStatus);
     if (changedWhileRead(vertex) || changedWhileRead(fragment)) {
-        deleteObject(vertexShader);
-        deleteObject(fragmentShader);
+        deleteShaders(fresh);
         return;
     }
     if (vertexStatus != FileStatus::ok)
@@ -74,43 +49,37 @@ void reloadProgram(const WatchedFile& vertex, const WatchedFile& fragment, bool 
     if (fragmentStatus != FileStatus::ok)
         logMessage(unreadableFileMessage(fragmentStatus), fragment.path);
 
-    ShaderState fresh = {};
-    if (vertexShader && fragmentShader)
-        linkProgram(vertexShader, fragmentShader, fresh);
-    if (!fresh.program) {  // the old program keeps drawing
-        deleteObject(vertexShader);
-        deleteObject(fragmentShader);
-        return;
-    }
-    deleteObject(shaderState.program);
-    deleteObject(shaderState.vertexShader);
-    deleteObject(shaderState.fragmentShader);
-    shaderState = fresh;  // not yet validated: the next frame does
+    if (fresh.vertexShader && fresh.fragmentShader)
+        linkProgram(fresh.vertexShader, fresh.fragmentShader, fresh);
+    if (!replaceProgram(viewer.shaderState, fresh))
+        return;  // the old program keeps drawing
     if (vertexChanged)
         logMessage("Reloaded [%s]", vertex.path);
     if (fragmentChanged)
         logMessage("Reloaded [%s]", fragment.path);
 }
 
-void watchDataFiles()
+void watchDataFiles(Viewer& viewer)
 {
-    watchFile(watch.model, sceneFiles.model);
-    watchFile(watch.vertexShader, sceneFiles.vertexShader);
-    watchFile(watch.fragmentShader, sceneFiles.fragmentShader);
+    Watch& watch = viewer.watch;
+    watchFile(watch.model, viewer.options.model);
+    watchFile(watch.vertexShader, viewer.options.vertexShader);
+    watchFile(watch.fragmentShader, viewer.options.fragmentShader);
     watch.lastLook = tickCountMs();
     watch.started = true;
 }
 
-void reloadChangedFiles()
+void reloadChangedFiles(Viewer& viewer)
 {
+    Watch& watch = viewer.watch;
     uint32_t now = tickCountMs();
     if (!watch.started || now - watch.lastLook < lookEveryMs)
         return;
     watch.lastLook = now;
     if (fileSettledAfterChange(watch.model, fileStamp(watch.model.path)))
-        reloadModel(watch.model);
+        reloadModel(viewer);
     bool vertexChanged = fileSettledAfterChange(watch.vertexShader, fileStamp(watch.vertexShader.path));
     bool fragmentChanged = fileSettledAfterChange(watch.fragmentShader, fileStamp(watch.fragmentShader.path));
     if (vertexChanged || fragmentChanged)
-        reloadProgram(watch.vertexShader, watch.fragmentShader, vertexChanged, fragmentChanged);
+        reloadProgram(viewer, vertexChanged, fragmentChanged);
 }

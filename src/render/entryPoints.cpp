@@ -1,31 +1,11 @@
 #include "render/entryPoints.h"
 
-#include "diag/log.h"
+#include "core/diag/entryPointList.h"
+#include "core/diag/log.h"
 
 #include <GL/glew.h>
 
-#include <cstdlib>
-#include <initializer_list>
-
-size_t listMissingEntryPoints(const EntryPoint* points, size_t count, char* out, size_t outSize)
-{
-    size_t missing = 0, used = 0;
-    if (outSize > 0)
-        out[0] = '\0';
-    for (size_t i = 0; i < count; ++i) {
-        if (points[i].address)
-            continue;
-        const char* separator = missing++ ? ", " : "";
-        for (const char* part : {separator, points[i].name})
-            for (const char* c = part; *c && used + 1 < outSize; ++c)
-                out[used++] = *c;
-        if (outSize > 0)
-            out[used] = '\0';
-    }
-    return missing;
-}
-
-void requireEntryPoints()
+bool haveEntryPoints()
 {
     const EntryPoint points[] = {
         {"glDrawRangeElements", reinterpret_cast<const void*>(glDrawRangeElements)},
@@ -50,8 +30,8 @@ void requireEntryPoints()
     };
     char names[1024];
     if (listMissingEntryPoints(points, sizeof(points) / sizeof(points[0]), names, sizeof(names)) == 0)
-        return;
+        return true;
     logMessage("This viewer needs OpenGL 2.0 with GL_ARB_shader_objects; the context (OpenGL %s) lacks: %s",
                reinterpret_cast<const char*>(glGetString(GL_VERSION)), names);
-    exit(1);
+    return false;
 }

@@ -1,22 +1,24 @@
 #pragma once
-// Drawing the frames.
+// Drawing one frame.
 
-#include "math/matrix.h"
+#include "core/math/matrix.h"
+#include "render/meshGpu.h"
+#include "render/program.h"
 
 #include <cstdint>
+#include <vector>
 
-// What the command line changes about the frames; without options, neither.
-struct FrameSettings {
-    bool fitToView;       // the world matrix also applies modelFit, after the model is loaded
-    Matrix4 modelFit;
-    bool clockStopped;    // a snapshot: the clock stands at stoppedTickMs
-    uint32_t stoppedTickMs;
+// What a frame uploads: "VPMatrix" and "WMatrix".
+struct FrameMatrices {
+    Matrix4 viewProjection;
+    Matrix4 world;
 };
 
-extern FrameSettings frameSettings;
+// Draws the mesh into the back buffer through the program, without swapping: clears, uploads
+// the matrices, cuts by clip plane 0 (z >= 0 of what the shader writes to gl_ClipVertex), binds
+// the mesh's arrays, validates the program on its first frame, draws, and leaves the state as
+// it found it.
+void drawFrame(const MeshStore& mesh, ShaderState& shader, const FrameMatrices& matrices);
 
-// Draws one frame into the back buffer, without swapping.
-void drawFrame();
-
-// The GLUT display callback: draws one frame and swaps buffers.
-void renderFrame();
+// Reads the back buffer's width x height RGB pixels, bottom row first, into `pixels`.
+void readFramePixels(int width, int height, std::vector<unsigned char>& pixels);

@@ -250,7 +250,7 @@ DRIVER_UNINITIALISED_UNDER_OUR_FRAME = """\
 OUR_WRITE_PAST_A_BLOCK = """\
 ==7== Invalid write of size 1
 ==7==    at 0x10C1B0: readFileBytes(char const*, FileBytes&) ({src}/assets/fileBytes.cpp:52)
-==7==    by 0x10B939: loadShader(char const*, unsigned int) ({src}/assets/shaderLoader.cpp:12)
+==7==    by 0x10B939: loadShader(char const*, unsigned int) ({src}/render/program.cpp:12)
 ==7==  Address 0x14bd8e00 is 0 bytes after a block of size 898 alloc'd
 ==7==    at 0x48417B4: malloc (in /usr/libexec/valgrind/vgpreload_memcheck-amd64-linux.so)
 ==7==    by 0x10C189: readFileBytes(char const*, FileBytes&) ({src}/assets/fileBytes.cpp:41)
@@ -260,7 +260,7 @@ DRIVER_READS_WHAT_WE_FREED = """\
 ==7== Invalid read of size 1
 ==7==    at 0x4847782: strlen (in /usr/libexec/valgrind/vgpreload_memcheck-amd64-linux.so)
 ==7==    by 0x6303B3A: ??? (in /usr/lib/x86_64-linux-gnu/dri/swrast_dri.so)
-==7==    by 0x10B980: loadShader(char const*, unsigned int) ({src}/assets/shaderLoader.cpp:26)
+==7==    by 0x10B980: loadShader(char const*, unsigned int) ({src}/render/program.cpp:26)
 ==7==  Address 0x14bd8e00 is 0 bytes inside a block of size 898 free'd
 ==7==    at 0x484417B: free (in /usr/libexec/valgrind/vgpreload_memcheck-amd64-linux.so)
 ==7==    by 0x10C23B: freeFileBytes(FileBytes&) ({src}/assets/fileBytes.cpp:61)

@@ -1,4 +1,4 @@
-#include "diag/log.h"
+#include "render/glCheck.h"
 #include "support/captureStdout.h"
 
 #include <GL/glew.h>

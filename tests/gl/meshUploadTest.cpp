@@ -1,4 +1,4 @@
-#include "assets/meshStore.h"
+#include "app/scene.h"
 #include "support/captureStdout.h"
 #include "support/tempFile.h"
 
@@ -7,6 +7,11 @@
 
 #include <cstring>
 #include <string>
+#ifndef _WIN32
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -27,13 +32,22 @@ std::string bufferContents(GLenum target, GLuint buffer)
     return bytes;
 }
 
+// Loads the file as the viewer's model; returns what was printed.
+std::string loadModel(Viewer& viewer, const std::string& path)
+{
+    viewer.options.model = path.c_str();
+    return captureStdout([&] { loadObjMesh(viewer); });
+}
+
 } // namespace
 
 TEST(LoadObjMesh, UploadsWeldedListsIntoTwoBuffers)
 {
     std::string path = writeObj("v 0 0 0\nv 1 0 0\nv 0 1 0\nv 1 1 0\nvt 0 0\nvn 0 0 1\n"
                                 "f 1/1/1 2/1/1 3/1/1\nf 3/1/1 2/1/1 4/1/1\n");
-    std::string printed = captureStdout([&] { loadObjMesh(path.c_str()); });
+    Viewer viewer;
+    std::string printed = loadModel(viewer, path);
+    const MeshStore& meshStore = viewer.meshStore;
     removeFile(path);
     EXPECT_EQ(printed, "");
     ASSERT_EQ(meshStore.meshVertices.size(), 4u);
@@ -61,7 +75,9 @@ TEST(LoadObjMesh, UploadsWeldedListsIntoTwoBuffers)
 TEST(LoadObjMesh, FacelessFileGivesEmptyBuffersAndNoError)
 {
     std::string path = writeObj("v 1 2 3\n");
-    std::string printed = captureStdout([&] { loadObjMesh(path.c_str()); });
+    Viewer viewer;
+    std::string printed = loadModel(viewer, path);
+    const MeshStore& meshStore = viewer.meshStore;
     removeFile(path);
     EXPECT_EQ(printed, "");
     EXPECT_TRUE(meshStore.meshVertices.empty());
@@ -73,8 +89,71 @@ TEST(LoadObjMesh, FacelessFileGivesEmptyBuffersAndNoError)
 TEST(LoadObjMesh, ReportsProblemsNamingTheFile)
 {
     std::string path = writeObj("v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\nf 1 2 0\n");
-    std::string printed = captureStdout([&] { loadObjMesh(path.c_str()); });
+    Viewer viewer;
+    std::string printed = loadModel(viewer, path);
+    const MeshStore& meshStore = viewer.meshStore;
     removeFile(path);
     EXPECT_EQ(printed, "Skipped 1 face with invalid indices in [" + path + "], first at line 5\n");
     EXPECT_EQ(meshStore.meshIndices.size(), 3u);
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+#define SPINVIEW_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define SPINVIEW_ASAN 1
+#endif
+#endif
+
+TEST(ReadModel, RunningOutOfMemoryIsReportedAndEnds)
+{
+#if defined(SPINVIEW_ASAN)
+    GTEST_SKIP() << "AddressSanitizer needs more address space than the limit leaves";
+#elif defined(_WIN32)
+    GTEST_SKIP() << "the address space is limited here with setrlimit, which Windows has not";
+#else
+    // 32 MB of positions: the text fits under the limit, the 48 MB of records do not
+    char path[] = "/tmp/spinview-huge-XXXXXX";
+    int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    std::string line = "v 1 2 3\n";
+    std::string chunk;
+    for (int i = 0; i < 1 << 16; ++i)
+        chunk += line;
+    for (int i = 0; i < 64; ++i)
+        ASSERT_EQ(write(fd, chunk.data(), chunk.size()), ssize_t(chunk.size()));
+    close(fd);
+
+    int output[2];
+    ASSERT_EQ(pipe(output), 0);
+    fflush(stdout);
+    pid_t child = fork();
+    if (child == 0) {
+        dup2(output[1], 1);
+        long pages = 0;
+        FILE* statm = fopen("/proc/self/statm", "r");
+        if (!statm || fscanf(statm, "%ld", &pages) != 1)
+            _exit(3);
+        fclose(statm);
+        rlimit limit;
+        limit.rlim_cur = limit.rlim_max = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + (40u << 20);
+        if (setrlimit(RLIMIT_AS, &limit) != 0)
+            _exit(4);
+        ObjMesh mesh;
+        readModel(path, mesh);
+        _exit(0);  // not reached: the reader runs out of memory first
+    }
+    close(output[1]);
+    std::string printed;
+    char buffer[256];
+    for (ssize_t n; (n = read(output[0], buffer, sizeof(buffer))) > 0;)
+        printed.append(buffer, size_t(n));
+    close(output[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    unlink(path);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_EQ(printed, std::string("Not enough memory to read [") + path + "]\n");
+#endif
 }

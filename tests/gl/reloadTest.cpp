@@ -1,7 +1,5 @@
 #include "app/reload.h"
-#include "assets/meshStore.h"
-#include "assets/shaderLoader.h"
-#include "render/scene.h"
+#include "app/scene.h"
 #include "support/captureStdout.h"
 
 #include <GL/glew.h>
@@ -28,8 +26,10 @@ void writeFile(const std::string& path, const std::string& text)
 
 // Live OpenGL objects: buffers, and programs and shaders (which share their names). The driver
 // hands out ever higher names, so every name up to the highest in use is looked at.
-int liveObjects()
+int liveObjects(const Viewer& viewer)
 {
+    const MeshStore& meshStore = viewer.meshStore;
+    const ShaderState& shaderState = viewer.shaderState;
     GLuint highest = std::max({meshStore.vertexBuffer, meshStore.indexBuffer, GLuint(shaderState.program),
                                GLuint(shaderState.vertexShader), GLuint(shaderState.fragmentShader)});
     int live = 0;
@@ -70,35 +70,33 @@ TEST(Reload, ThousandReloadsLeaveNoObjectOrMemoryBehind)
                       "void main() { gl_Position = VPMatrix[0] * (WMatrix[0].x * gl_Vertex.x); }\n");
     writeFile(fragment, "#version 120\n" + padding + "void main() { gl_FragColor = vec4(1.0); }\n");
 
-    sceneFiles = SceneFiles{model.c_str(), vertex.c_str(), fragment.c_str()};
-    std::string printed = captureStdout([&] {
-        loadObjMesh(model.c_str());
-        linkProgram(loadShader(vertex.c_str(), GL_VERTEX_SHADER_ARB), loadShader(fragment.c_str(), GL_FRAGMENT_SHADER_ARB),
-                    shaderState);
-    });
-    ASSERT_NE(shaderState.program, 0u) << printed;
-    WatchedFile watchedModel, watchedVertex, watchedFragment;
-    watchFile(watchedModel, model.c_str());
-    watchFile(watchedVertex, vertex.c_str());
-    watchFile(watchedFragment, fragment.c_str());
+    ViewerOptions options;
+    options.model = model.c_str();
+    options.vertexShader = vertex.c_str();
+    options.fragmentShader = fragment.c_str();
+    Viewer viewer;
+    startViewer(viewer, options);
+    std::string printed = captureStdout([&] { EXPECT_TRUE(initScene(viewer)); });
+    ASSERT_NE(viewer.shaderState.program, 0u) << printed;
+    watchDataFiles(viewer);
 
     auto reload = [&](int times) {
         return captureStdout([&] {
             for (int i = 0; i < times; ++i) {
-                reloadModel(watchedModel);
-                reloadProgram(watchedVertex, watchedFragment, true, true);
+                reloadModel(viewer);
+                reloadProgram(viewer, true, true);
             }
         });
     };
     // the first reloads settle the driver's and the allocator's own caches
     reload(20);
-    int objects = liveObjects();
+    int objects = liveObjects(viewer);
     size_t heap = mallinfo2().uordblks;
     printed = reload(1000);
-    EXPECT_EQ(liveObjects(), objects);
+    EXPECT_EQ(liveObjects(viewer), objects);
     // the driver's bookkeeping of ever higher names grows by a few hundred bytes a reload
     EXPECT_LT(mallinfo2().uordblks, heap + 1000 * 1000) << "grew from " << heap;
-    EXPECT_NE(shaderState.program, 0u);
+    EXPECT_NE(viewer.shaderState.program, 0u);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
     size_t lines = 0;
     for (size_t at = printed.find("Reloaded ["); at != std::string::npos; at = printed.find("Reloaded [", at + 1))

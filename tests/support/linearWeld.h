@@ -2,7 +2,7 @@
 // The reference welding: for every corner, a scan of all vertices from index 0 for the first that
 // matches, exactly as slow as it reads.
 
-#include "assets/vertex.h"
+#include "core/mesh/vertex.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "assets/obj/batches.h"
+#include "core/mesh/batches.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "assets/fileBytes.h"
-#include "platform/platform.h"
+#include "core/files/fileBytes.h"
+#include "core/platform/platform.h"
 #include "support/overcommit.h"
 #include "support/tempFile.h"
 

@@ -1,4 +1,4 @@
-#include "app/fileWatch.h"
+#include "core/files/fileWatch.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "platform/platform.h"
-#include "render/entryPoints.h"
-#include "render/frameMath.h"
+#include "core/platform/platform.h"
+#include "core/diag/entryPointList.h"
+#include "core/view/frameMath.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,5 @@
-#include "diag/log.h"
+#include "core/diag/log.h"
+#include "render/glCheck.h"
 #include "support/captureStdout.h"
 
 #include <gtest/gtest.h>
@@ -38,7 +39,6 @@ TEST(LogMessage, AppendsOneNewline)
 {
     EXPECT_EQ(captureStdout([] { logMessage("Cannot open file [%s]", "torus.obj"); }),
               "Cannot open file [torus.obj]\n");
-    EXPECT_STREQ(logBuffer, "Cannot open file [torus.obj]");
 }
 
 TEST(LogMessage, InfoLogFormatEndsWithBlankLine)
@@ -55,7 +55,6 @@ TEST(LogMessage, CutsLongMessageAt8191Characters)
     ASSERT_EQ(printed.size(), 8192u);  // 8191 characters and the newline
     EXPECT_EQ(printed[8190], 'y');
     EXPECT_EQ(printed.back(), '\n');
-    EXPECT_EQ(strlen(logBuffer), 8191u);
     // the buffer is reused: a short message afterwards is whole and alone
     EXPECT_EQ(captureStdout([] { logMessage("short"); }), "short\n");
 }

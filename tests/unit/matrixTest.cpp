@@ -1,4 +1,4 @@
-#include "math/matrix.h"
+#include "core/math/matrix.h"
 
 #include "support/floatBits.h"
 

@@ -1,4 +1,4 @@
-#include "assets/obj/numberScan.h"
+#include "core/mesh/numberScan.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "math/vector.h"
+#include "core/math/vector.h"
 
 #include "support/floatBits.h"
 

@@ -1,10 +1,11 @@
-#include "assets/obj/cornerCache.h"
-#include "assets/obj/objParse.h"
-#include "assets/obj/objReader.h"
-#include "assets/obj/smoothing.h"
-#include "assets/obj/weld.h"
-#include "assets/obj/weldGrid.h"
+#include "core/mesh/cornerCache.h"
+#include "core/mesh/objParse.h"
+#include "core/mesh/objMesh.h"
+#include "core/mesh/smoothing.h"
+#include "core/mesh/weld.h"
+#include "core/mesh/weldGrid.h"
 #include "support/linearWeld.h"
+#include "support/weldRecords.h"
 
 #include <gtest/gtest.h>
 
@@ -231,7 +232,7 @@ void expectReferenceResult(const StressMesh& m, const std::string& context)
 {
     std::string text = toObj(m);
     ObjMesh mesh;
-    readObj(text.data(), text.size(), mesh);
+    readObjText(text.data(), text.size(), mesh);
     LinearWeld reference = linearWeld(referenceCorners(m));
     ASSERT_EQ(mesh.indices.size(), reference.indices.size()) << context << "\n" << text;
     for (size_t i = 0; i < reference.indices.size(); ++i)
@@ -283,7 +284,7 @@ TEST(Weld, BatchesDrawWhatTheLinearScanWelds)
         readObjRecords(text.data(), text.size(), records);
         fillMissingNormals(records);
         WeldedMesh welded;
-        weldTriangles(records, welded);
+        weldAllCorners(records, welded);
         std::vector<Vertex> vertices;
         std::vector<uint16_t> indices;
         std::vector<MeshBatch> batches;
@@ -343,7 +344,7 @@ TEST(Weld, CrowdOfDistinctVerticesAtOnePositionStaysApart)
         text += line;
     }
     ObjMesh mesh;
-    readObj(text.data(), text.size(), mesh);
+    readObjText(text.data(), text.size(), mesh);
     size_t vertices = 0;
     for (const MeshBatch& batch : mesh.batches)
         vertices += batch.vertexCount;

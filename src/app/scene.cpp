@@ -1,0 +1,121 @@
+#include "app/scene.h"
+
+#include "core/diag/log.h"
+#include "core/view/frameMath.h"
+#include "render/entryPoints.h"
+#include "render/glCheck.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+
+namespace {
+
+// The file being read, for the new handler, which operator new calls without an argument.
+const char* fileBeingRead;
+
+// No data structure of the reader survives running out of memory: the viewer ends at once,
+// without the exit handlers, which may want memory themselves or wait on the driver's threads.
+void endForLackOfMemory()
+{
+    logMessage("Not enough memory to read [%s]", fileBeingRead);
+    fflush(stdout);
+    _Exit(1);
+}
+
+// Reads a shader at start-up; false when it cannot be opened. Running out of memory for its text
+// is logged and leaves the stage 0, as a failed compile does.
+bool loadShaderAtStart(const char* path, GLenum type, GLhandleARB& shader)
+{
+    FileStatus status;
+    shader = loadShader(path, type, status);
+    if (status != FileStatus::ok)
+        logMessage(unreadableFileMessage(status), path);
+    return status != FileStatus::cannotOpen;
+}
+
+} // namespace
+
+FileStatus readModel(const char* path, ObjMesh& mesh)
+{
+    fileBeingRead = path;
+    std::new_handler previous = std::set_new_handler(endForLackOfMemory);
+    FileStatus status = readMeshFile(path, mesh);
+    std::set_new_handler(previous);
+    return status;
+}
+
+void showModel(Viewer& viewer, ObjMesh& mesh)
+{
+    logObjReport(mesh.report, viewer.options.model);
+    replaceMesh(viewer.meshStore, mesh);
+    checkGlError();
+    placeModel(viewer);
+}
+
+bool loadObjMesh(Viewer& viewer)
+{
+    const char* path = viewer.options.model;
+    ObjMesh mesh;
+    FileStatus status = readModel(path, mesh);
+    if (status != FileStatus::ok) {
+        logMessage(unreadableFileMessage(status), path);
+        return false;
+    }
+    showModel(viewer, mesh);
+    return true;
+}
+
+void placeModel(Viewer& viewer)
+{
+    ModelExtent extent;
+    measureModel(viewer.meshStore.meshVertices, extent);
+    if (viewer.options.fit) {
+        fitToView(viewer.modelFit, extent);
+        return;
+    }
+    double across = extent.empty ? 0.0 : modelSize(extent);
+    const char* model = viewer.options.model;
+    switch (viewOf(extent)) {
+    case ModelView::speck:
+        logMessage("[%s] is %.3g units across and shows as a speck: --fit scales it to the view", model, across);
+        break;
+    case ModelView::pastCamera:
+        logMessage("[%s] is %.3g units across and reaches past the camera: --fit scales it to the view", model,
+                   across);
+        break;
+    case ModelView::fine: break;
+    }
+}
+
+bool initScene(Viewer& viewer)
+{
+    checkGlError();
+    glEnable(GL_DEPTH_TEST);
+    glDepthMask(GL_TRUE);
+    glDepthFunc(GL_LESS);
+    glClearColor(0.2f, 0.2f, 0.2f, 1.0f);
+
+    glewInit();  // its result is not acted on: the entry points themselves are checked
+    checkGlError();
+    if (!haveEntryPoints())
+        return false;
+
+    if (!loadObjMesh(viewer))
+        return false;
+    const ViewerOptions& options = viewer.options;
+    GLhandleARB vertexShader, fragmentShader;
+    if (!loadShaderAtStart(options.vertexShader, GL_VERTEX_SHADER_ARB, vertexShader) ||
+        !loadShaderAtStart(options.fragmentShader, GL_FRAGMENT_SHADER_ARB, fragmentShader))
+        return false;
+    linkProgram(vertexShader, fragmentShader, viewer.shaderState);
+    return true;
+}
+
+void frameMatrices(const Viewer& viewer, FrameMatrices& out)
+{
+    cameraViewProjection(out.viewProjection);
+    worldRotation(out.world, spinTimeMs(viewer.clock));
+    if (viewer.options.fit)
+        multiply(out.world, out.world, viewer.modelFit);
+}

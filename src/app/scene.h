@@ -1,0 +1,31 @@
+#pragma once
+// Setting the scene up, and what each frame is drawn with.
+
+#include "app/viewer.h"
+#include "core/mesh/objMesh.h"
+#include "render/frame.h"
+
+// Reads the model file into `mesh` as readMeshFile does; running out of memory while reading
+// logs "Not enough memory to read [path]" and ends the process with status 1.
+FileStatus readModel(const char* path, ObjMesh& mesh);
+
+// Logs the problems of the model read and makes it the one drawn: uploads it into new buffers,
+// which replace the old ones (checked), and places it in the view.
+void showModel(Viewer& viewer, ObjMesh& mesh);
+
+// Reads the model named on the command line and shows it; false, with the problem logged, when
+// it cannot be read.
+bool loadObjMesh(Viewer& viewer);
+
+// Places the model in the view after it is loaded: with --fit, the transform that fills the view
+// with it; without, a hint when it would show as a speck or reaches past the camera.
+void placeModel(Viewer& viewer);
+
+// Sets the depth and clear state, initialises GLEW, loads the mesh and builds the program.
+// Needs the window's context current. False, with the reason logged, when the viewer cannot go
+// on: the context lacks entry points the viewer calls, or the model or a shader cannot be opened.
+bool initScene(Viewer& viewer);
+
+// The matrices of the frame drawn now: the camera's view and projection, and the spin (with the
+// fit) at the spin clock's time.
+void frameMatrices(const Viewer& viewer, FrameMatrices& out);

@@ -1,0 +1,39 @@
+#pragma once
+// The viewer's one state record, owned by the entry point and passed to what needs it.
+
+#include "app/commandLine.h"
+#include "core/files/fileWatch.h"
+#include "core/math/matrix.h"
+#include "render/meshGpu.h"
+#include "render/program.h"
+
+#include <cstdint>
+
+// The spin's clock: the process's tick count while it runs, one moment while it stands.
+struct SpinClock {
+    bool running;
+    uint32_t stoppedAtMs;
+};
+
+// Looking at the data files for changes, from the idle callback.
+struct Watch {
+    bool started;
+    uint32_t lastLook;
+    WatchedFile model, vertexShader, fragmentShader;
+};
+
+struct Viewer {
+    ViewerOptions options;
+    MeshStore meshStore;
+    ShaderState shaderState;
+    Matrix4 modelFit;  // with options.fit: the scale and translation that fill the view with the model
+    SpinClock clock;
+    Watch watch;
+    const char* fileBeingRead;  // named when memory runs out while it is read
+};
+
+// A viewer with these options, nothing loaded yet: a snapshot stops the clock at its moment.
+void startViewer(Viewer& viewer, const ViewerOptions& options);
+
+// Milliseconds on the spin's clock now.
+uint32_t spinTimeMs(const SpinClock& clock);

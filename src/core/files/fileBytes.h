@@ -1,0 +1,46 @@
+#pragma once
+// Reading a whole data file into memory.
+
+#include <cstddef>
+
+struct FileBytes {
+    char* data;   // malloc'ed, size + 1 bytes, zero-terminated; nullptr after a failure
+    size_t size;  // bytes actually read
+};
+
+enum class FileStatus {
+    ok,
+    cannotOpen,   // missing, unreadable, or not a regular file (a directory, FIFO, device or socket)
+    outOfMemory,  // the buffer of size + 1 bytes could not be had
+};
+
+// The message for a file that could not be read, a format taking its path: "Cannot open file [%s]"
+// or "Not enough memory to read [%s]". Not meant for FileStatus::ok.
+const char* unreadableFileMessage(FileStatus status);
+
+// Opens path in binary mode without waiting (openRegularFile), allocates the size the file system
+// gives plus one byte and reads it whole. A short read keeps only the bytes actually read
+// (zero-terminated after them). On failure `out` is empty.
+FileStatus readFileBytes(const char* path, FileBytes& out);
+
+void freeFileBytes(FileBytes& bytes);
+
+// A whole file in memory, to be read once from front to back: mapped where the system can, so that
+// nothing is copied and the pages read can be given back, read into a buffer otherwise. Not
+// zero-terminated.
+struct FileView {
+    const char* data;  // nullptr for an empty file, or after a failure
+    size_t size;
+    bool mapped;
+};
+
+// Opens path once, as readFileBytes does, without waiting, and maps the open file or else reads
+// it. On failure `out` is empty.
+FileStatus viewFile(const char* path, FileView& out);
+
+// Tells the view that the bytes before `offset` will not be read again.
+void passFileView(FileView& view, size_t offset);
+
+// False when the mapped file was cut short by another program while it was viewed: its missing
+// bytes read as zeros.
+bool closeFileView(FileView& view);

@@ -1,0 +1,39 @@
+#pragma once
+// Reading a Wavefront OBJ file into batches of welded vertices with 16-bit indices: the one way in
+// for the viewer, the tests, the fuzzers and the benchmarks. No OpenGL; nothing is printed but by
+// logObjReport.
+//
+// The passes, each handed the previous one's output:
+//   text -> records and faces (readObjRecords; the faces that carry all their normals are welded
+//   as they come, through ObjFaceSink) -> missing normals (fillMissingNormals) -> the other faces
+//   welded after them (weldCorners) -> batches (splitIntoBatches).
+
+#include "core/files/fileBytes.h"
+#include "core/mesh/batches.h"
+#include "core/mesh/objRecords.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+struct ObjMesh {
+    std::vector<Vertex> vertices;   // each batch's vertices, batch after batch
+    std::vector<uint16_t> indices;  // three per triangle, in file order, relative to their batch
+    std::vector<MeshBatch> batches;
+    ObjReport report;
+};
+
+// Reads `size` bytes of OBJ text (no terminator needed) into `out`, replacing what it held.
+// `passed`, when given, is told now and then that the text before `offset` will not be read again.
+void readObjText(const char* text, size_t size, ObjMesh& out, void (*passed)(void* context, size_t offset) = nullptr,
+                 void* context = nullptr);
+
+// Reads the file as readObjText does, opening it once, without waiting (a FIFO is refused), and
+// mapping it where the system can, its pages given back as the reading passes them. Returns
+// cannotOpen or outOfMemory, with `out` empty, when the file cannot be viewed; out.report.shrank
+// tells that another program cut the file short while it was read. Running out of memory later
+// calls the new handler, as operator new does.
+FileStatus readMeshFile(const char* path, ObjMesh& out);
+
+// Logs one line per kind of problem in the report, naming the file; nothing for a clean file.
+void logObjReport(const ObjReport& report, const char* path);

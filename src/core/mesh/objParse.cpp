@@ -1,0 +1,195 @@
+#include "core/mesh/objParse.h"
+
+#include "core/mesh/numberScan.h"
+#include "core/mesh/polygons.h"
+
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <unordered_map>
+
+namespace {
+
+constexpr size_t maxPieceLength = 1023;  // what fgets reads into a 1024-byte buffer
+constexpr size_t handedOnTogether = 3 * 4096;  // corners handed on in one go
+constexpr size_t passedEvery = size_t(1) << 20;  // bytes of text between two calls of passed
+
+struct LineReader {
+    ObjRecords* records;
+    const ObjReadSink* sink;
+    bool handingOn;      // while complete faces are handed on as they come
+    uint32_t line;       // the line being read
+    uint32_t lineStart;  // the line where a continued line began
+    uint32_t group;      // smoothing group of the faces that follow
+    std::unordered_map<uint64_t, uint32_t> groupIds;  // s N -> its group
+    std::vector<ObjCorner> polygon;
+    std::string continued;  // a line continued by backslashes, so far
+};
+
+void noticeCorners(ObjProblem& problem, uint32_t line, uint32_t corners)
+{
+    if (corners == 0)
+        return;
+    if (problem.count == 0)
+        problem.firstLine = line;
+    problem.count += corners;
+}
+
+// Scans `count` numbers into values; missing ones and non-finite ones become 0 and are reported.
+void scanRecordNumbers(LineReader& reader, const char* text, float* values, int count)
+{
+    ObjReport& report = reader.records->report;
+    for (int i = 0; i < count; ++i)
+        values[i] = 0.0f;
+    if (scanFloats(text, values, count) < count)
+        notice(report.missingNumbers, reader.lineStart);
+    for (int i = 0; i < count; ++i) {
+        if (!std::isfinite(values[i])) {
+            values[i] = 0.0f;
+            notice(report.nonFiniteNumbers, reader.lineStart);
+        }
+    }
+}
+
+void handOnFaces(LineReader& reader)
+{
+    if (!reader.records->corners.empty())
+        reader.sink->takeFaces(reader.sink->context, *reader.records);
+}
+
+void readFace(LineReader& reader, const char* text)
+{
+    ObjRecords& records = *reader.records;
+    FaceProblems problems;
+    if (!scanFace(text, records, reader.polygon, problems)) {
+        notice(records.report.invalidFaces, reader.lineStart);
+        return;
+    }
+    noticeCorners(records.report.missingTexCoords, reader.lineStart, problems.missingTexCoords);
+    noticeCorners(records.report.missingNormals, reader.lineStart, problems.missingNormals);
+    if (reader.handingOn) {
+        if (!lacksNormal(reader.polygon.data(), reader.polygon.size())) {
+            fanPolygon(reader.polygon, records.corners);
+            if (records.corners.size() >= handedOnTogether)
+                handOnFaces(reader);
+            return;
+        }
+        // this face and all after it are kept, for the smoothing
+        handOnFaces(reader);
+        reader.handingOn = false;
+    }
+    if (records.groups.empty() || records.groups.back().group != reader.group)
+        records.groups.push_back(GroupRun{uint32_t(records.corners.size() / 3), reader.group});
+    fanPolygon(reader.polygon, records.corners);
+}
+
+// "s off" and "s 0" facet the faces that follow, "s N" puts them in group N; anything else is ignored.
+void readSmoothingGroup(LineReader& reader, const char* text)
+{
+    while (*text == ' ' || *text == '\t')
+        ++text;
+    if (strncmp(text, "off", 3) == 0) {
+        reader.group = facetedGroup;
+        return;
+    }
+    if (*text < '0' || *text > '9')
+        return;
+    uint64_t number = 0;
+    for (; *text >= '0' && *text <= '9'; ++text)
+        number = number < (uint64_t(1) << 59) ? number * 10 + uint64_t(*text - '0') : number;  // saturates
+    if (number == 0) {
+        reader.group = facetedGroup;
+        return;
+    }
+    auto found = reader.groupIds.emplace(number, uint32_t(defaultGroup + 1 + reader.groupIds.size()));
+    reader.group = found.first->second;
+}
+
+// Classifies one line, which ends at its first zero byte or newline, on its exact leading characters.
+void readLine(LineReader& reader, const char* line)
+{
+    ObjRecords& records = *reader.records;
+    if (line[0] == 'v' && line[1] == ' ') {
+        float v[3];
+        scanRecordNumbers(reader, line + 2, v, 3);
+        records.positions.push_back(Vector3{v[0], v[1], v[2]});
+    } else if (line[0] == 'v' && line[1] == 't' && line[2] == ' ') {
+        float v[2];
+        scanRecordNumbers(reader, line + 3, v, 2);
+        records.texCoords.push_back(Vector2{v[0], v[1]});
+    } else if (line[0] == 'v' && line[1] == 'n' && line[2] == ' ') {
+        float v[3];
+        scanRecordNumbers(reader, line + 3, v, 3);
+        records.normals.push_back(Vector3{v[0], v[1], v[2]});
+    } else if (line[0] == 'f' && line[1] == ' ') {
+        readFace(reader, line + 2);
+    } else if (line[0] == 's' && line[1] == ' ') {
+        readSmoothingGroup(reader, line + 2);
+    }
+}
+
+// Length of the piece without its closing backslash, newline (and carriage return) when it ends
+// in a continuation; 0 when it does not. A zero byte inside hides the end, so it never continues.
+size_t continuedLength(const char* piece, size_t length)
+{
+    if (length < 2 || piece[length - 1] != '\n')
+        return 0;
+    size_t end = length - 1;
+    if (end > 0 && piece[end - 1] == '\r')
+        --end;
+    if (end == 0 || piece[end - 1] != '\\' || memchr(piece, '\0', end))
+        return 0;
+    return end;
+}
+
+} // namespace
+
+void readObjRecords(const char* text, size_t size, ObjRecords& out, const ObjReadSink* sink)
+{
+    out = ObjRecords();
+    LineReader reader;
+    reader.records = &out;
+    reader.sink = sink;
+    reader.handingOn = sink && sink->takeFaces;
+    reader.line = 1;
+    reader.lineStart = 1;
+    reader.group = defaultGroup;
+
+    char piece[maxPieceLength + 1];
+    size_t offset = 0;
+    while (offset < size) {
+        size_t available = size - offset < maxPieceLength ? size - offset : maxPieceLength;
+        const char* start = text + offset;
+        const char* newline = static_cast<const char*>(memchr(start, '\n', available));
+        size_t length = newline ? size_t(newline - start) + 1 : available;
+        offset += length;
+        if (reader.continued.empty())
+            reader.lineStart = reader.line;
+
+        if (size_t kept = continuedLength(start, length)) {
+            reader.continued.append(start, kept - 1);
+            reader.continued += ' ';  // for the backslash
+        } else if (!reader.continued.empty()) {
+            const char* zero = static_cast<const char*>(memchr(start, '\0', length));
+            reader.continued.append(start, zero ? size_t(zero - start) : length);
+            readLine(reader, reader.continued.c_str());
+            reader.continued.clear();
+        } else if (newline) {
+            // read in place: every scan stops at the newline, as at the end of a piece
+            readLine(reader, start);
+        } else {
+            // a piece cut at 1023 bytes, or the last one: a copy gives it its terminator
+            memcpy(piece, start, length);
+            piece[length] = '\0';
+            readLine(reader, piece);
+        }
+        if (newline)
+            ++reader.line;
+        if (sink && sink->passed && offset / passedEvery != (offset - length) / passedEvery)
+            sink->passed(sink->context, offset);
+    }
+    if (!reader.continued.empty())  // the text ends in a backslash
+        readLine(reader, reader.continued.c_str());
+    if (reader.handingOn)
+        handOnFaces(reader);
+}

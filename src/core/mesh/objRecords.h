@@ -1,0 +1,71 @@
+#pragma once
+// What reading an OBJ text yields before welding: its records, its faces as triangles of record
+// numbers, and the problems met on the way.
+
+#include "core/mesh/growArray.h"
+#include "core/math/vector.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// Marks an absent record number: a corner without a texture coordinate or normal.
+constexpr uint32_t noRecord = 0xFFFFFFFFu;
+
+// One corner of a triangle: 0-based numbers of its position, texture coordinate and normal records.
+struct ObjCorner {
+    uint32_t position;
+    uint32_t texCoord;  // noRecord: (0, 0)
+    uint32_t normal;    // noRecord until the missing normals are filled in
+};
+
+// A smoothing group of a triangle: faceted (s off, s 0), the group before any s line, or a
+// group of its own for each s N, numbered in order of first appearance.
+constexpr uint32_t facetedGroup = 0;
+constexpr uint32_t defaultGroup = 1;
+
+// One kind of problem found in a file: how often, and the line of the first case (1-based).
+struct ObjProblem {
+    uint32_t count = 0;
+    uint32_t firstLine = 0;
+};
+
+struct ObjReport {
+    ObjProblem invalidFaces;         // a position index 0, past the records, too large, or a corner unparseable
+    ObjProblem missingTexCoords;     // corners whose texture index is 0 or past the records: (0, 0)
+    ObjProblem missingNormals;       // corners whose normal index is 0 or past the records: smoothed
+    ObjProblem missingNumbers;       // v, vt or vn records with fewer numbers than their format
+    ObjProblem nonFiniteNumbers;     // nan, inf or an overflowing number, read as 0
+    bool fileShrank = false;         // cut short by another program while read: its rest read as empty
+};
+
+// The triangles from firstTriangle on, up to the next run, are in `group`.
+struct GroupRun {
+    uint32_t firstTriangle;
+    uint32_t group;
+};
+
+struct ObjRecords {
+    GrowArray<Vector3> positions;
+    GrowArray<Vector2> texCoords;
+    GrowArray<Vector3> normals;
+    GrowArray<ObjCorner> corners;        // three per triangle, polygons fanned, in file order
+    std::vector<GroupRun> groups;        // smoothing groups, in triangle order; empty without triangles
+    ObjReport report;
+};
+
+// True when any of the `count` corners has no normal record.
+inline bool lacksNormal(const ObjCorner* corners, size_t count)
+{
+    for (size_t i = 0; i < count; ++i)
+        if (corners[i].normal == noRecord)
+            return true;
+    return false;
+}
+
+// Counts a problem at `line`, remembering the first line it was seen on.
+inline void notice(ObjProblem& problem, uint32_t line)
+{
+    if (problem.count++ == 0)
+        problem.firstLine = line;
+}

@@ -1,0 +1,88 @@
+#include "core/mesh/weld.h"
+
+#include <utility>
+
+namespace {
+
+// How many corners ahead of the one being welded the searches are prepared: enough for the
+// memory they touch to arrive.
+constexpr size_t lookahead = 16;
+
+struct PreparedCorner {
+    size_t corner;  // the corner prepared in this slot
+    Vertex vertex;
+    WeldSearch search;
+};
+
+void prepare(const ObjRecords& records, const ObjCorner& corner, size_t number, PreparedCorner& slot)
+{
+    slot.corner = number;
+    slot.vertex = cornerVertex(records, corner);
+    prepareWeldSearch(slot.vertex, slot.search);
+}
+
+} // namespace
+
+Vertex cornerVertex(const ObjRecords& records, const ObjCorner& corner)
+{
+    Vertex v;
+    v.position = records.positions[corner.position];
+    v.texCoord = corner.texCoord == noRecord ? Vector2{0.0f, 0.0f} : records.texCoords[corner.texCoord];
+    v.normal = records.normals[corner.normal];
+    return v;
+}
+
+void startWelding(Welder& welder, size_t expectedVertices)
+{
+    welder = Welder();
+    welder.mesh.vertices.reserve(expectedVertices);
+    reserveWeldGrid(welder.grid, welder.mesh.vertices, expectedVertices);
+}
+
+void reserveWelding(Welder& welder, size_t moreVertices, size_t moreCorners)
+{
+    size_t vertices = welder.mesh.vertices.size() + moreVertices;
+    reserveWeldGrid(welder.grid, welder.mesh.vertices, vertices);
+    welder.mesh.vertices.reserve(vertices);
+    welder.mesh.indices.reserve(welder.mesh.indices.size() + moreCorners);
+}
+
+void weldCorners(Welder& welder, const ObjRecords& records, const ObjCorner* corners, size_t count)
+{
+    WeldedMesh& out = welder.mesh;
+    if (welder.positionSeen.size() < records.positions.size())
+        welder.positionSeen.resize(records.positions.size());
+
+    // The first corner of a position record is never cached and nearly always a new vertex: its
+    // search is prepared some corners ahead and the memory it touches fetched meanwhile, so that
+    // the grid's table, larger than the cache, does not stall the welding.
+    PreparedCorner ahead[lookahead];
+    for (PreparedCorner& slot : ahead)
+        slot.corner = SIZE_MAX;
+    size_t next = 0;
+    for (size_t i = 0; i < count; ++i) {
+        for (; next < count && next < i + lookahead; ++next) {
+            if (welder.positionSeen[corners[next].position])
+                continue;
+            welder.positionSeen[corners[next].position] = true;
+            prepare(records, corners[next], next, ahead[next % lookahead]);
+            prefetchWeldSearch(welder.grid, ahead[next % lookahead].search);
+        }
+
+        const ObjCorner& corner = corners[i];
+        uint32_t vertex = findCachedCorner(welder.cache, corner.position, corner.texCoord, corner.normal);
+        if (vertex == cacheMiss) {
+            PreparedCorner& slot = ahead[i % lookahead];
+            if (slot.corner != i)
+                prepare(records, corner, i, slot);
+            vertex = findWeldMatch(welder.grid, out.vertices, slot.vertex, slot.search);
+            if (vertex == noVertex) {
+                vertex = uint32_t(out.vertices.size());
+                out.vertices.push_back(slot.vertex);
+                addToWeldGrid(welder.grid, out.vertices, vertex, slot.search.own);
+            }
+            cacheCorner(welder.cache, corner.position, corner.texCoord, corner.normal, vertex);
+        }
+        out.indices.push_back(vertex);
+    }
+}

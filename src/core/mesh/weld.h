@@ -1,0 +1,39 @@
+#pragma once
+// Welding the corners of the triangles into shared vertices.
+
+#include "core/mesh/cornerCache.h"
+#include "core/mesh/objRecords.h"
+#include "core/mesh/weldGrid.h"
+#include "core/mesh/vertex.h"
+
+#include <cstdint>
+#include <vector>
+
+struct WeldedMesh {
+    std::vector<Vertex> vertices;   // unique vertices, in order of first appearance
+    std::vector<uint32_t> indices;  // three per triangle, in file order
+};
+
+// The welding so far: the vertices and indices made, and what finds the vertices again.
+struct Welder {
+    WeldedMesh mesh;
+    WeldGrid grid;
+    CornerCache cache;
+    std::vector<bool> positionSeen;  // per position record: a corner of it was welded
+};
+
+// Starts a welding, sized for about `expectedVertices` vertices (it grows past them).
+void startWelding(Welder& welder, size_t expectedVertices);
+
+// Makes room for about `moreVertices` vertices and `moreCorners` indices past those welded so far.
+void reserveWelding(Welder& welder, size_t moreVertices, size_t moreCorners);
+
+// Welds each corner, in order, after those welded before: to the first vertex in welder.mesh
+// that matches it within the tolerance (verticesMatch: position, normal, then texture
+// coordinate), or appended as a new vertex. Exactly the result of a linear scan over all the
+// vertices so far, with no limit on their count. Every corner needs a normal record
+// (fillMissingNormals); a corner without a texture coordinate has (0, 0).
+void weldCorners(Welder& welder, const ObjRecords& records, const ObjCorner* corners, size_t count);
+
+// The vertex of one corner, from its records.
+Vertex cornerVertex(const ObjRecords& records, const ObjCorner& corner);

@@ -1,0 +1,247 @@
+#include "core/mesh/weldGrid.h"
+
+#include "core/platform/platform.h"
+
+namespace {
+
+constexpr int axes = 8;  // position x, y, z; normal x, y, z; texture coordinate x, y
+
+// Cells of 30 tolerances, centred on the multiples of their width, so that 0, the integers and
+// the other round values of real files sit well inside a cell. A vertex can match only values
+// within 1.5 tolerances on each axis (see prepareWeldSearch): a search touches at most two cells
+// per axis, and mostly one.
+const double cellsPerUnit = 1.0 / (30.0 * double(tolerance));
+const double searchReach = 1.5 * double(tolerance);
+const double cellLimit = 4611686018427387904.0;  // 2^62, keeps cell numbers inside int64
+
+// Cell number of a value: floor(value * cellsPerUnit + 0.5) in double, clamped to +-2^62 (nan
+// gives 0). Every step is monotonic, so a <= b gives cellOf(a) <= cellOf(b).
+int64_t cellOf(double value)
+{
+    double q = value * cellsPerUnit + 0.5;
+    if (!(q >= -cellLimit))  // also catches nan
+        return q != q ? 0 : int64_t(-cellLimit);
+    if (q >= cellLimit)
+        return int64_t(cellLimit);
+    // truncation is the floor but for negative non-integers: one less there
+    int64_t whole = int64_t(q);
+    return whole - (double(whole) > q);
+}
+
+// Most values lie well inside their cell, and then their reach does too: true, with the cell, for a
+// value more than 0.06 of a cell from both edges (the reach is 0.05 of a cell) and fewer than
+// 2^40 cells from 0, where cellOf's rounding of value -+ reach is far below the margin of 0.01.
+bool wellInsideCell(float value, int64_t& cell)
+{
+    const double limit = 1099511627776.0;  // 2^40
+    double q = double(value) * cellsPerUnit + 0.5;
+    if (!(q > -limit && q < limit))
+        return false;
+    int64_t whole = int64_t(q);
+    cell = whole - (double(whole) > q);
+    double inside = q - double(cell);
+    return inside > 0.06 && inside < 0.94;
+}
+
+void componentsOf(const Vertex& v, float (&c)[axes])
+{
+    const float components[axes] = {v.position.x, v.position.y, v.position.z, v.normal.x,
+                                    v.normal.y,   v.normal.z,   v.texCoord.x, v.texCoord.y};
+    for (int i = 0; i < axes; ++i)
+        c[i] = components[i];
+}
+
+// The hash of a cell is the sum of its cell numbers times a constant per axis, mixed: a cell one
+// step up an axis adds that axis's constant before the mixing.
+const uint64_t axisFactors[axes] = {0x9E3779B97F4A7C15ull, 0xC2B2AE3D27D4EB4Full, 0x165667B19E3779F9ull,
+                                    0xD6E8FEB86659FD93ull, 0xFF51AFD7ED558CCDull, 0xC4CEB9FE1A85EC53ull,
+                                    0x94D049BB133111EBull, 0xBF58476D1CE4E5B9ull};
+
+uint64_t mixed(uint64_t sum)
+{
+    sum ^= sum >> 31;
+    sum *= 0x7FB5D329728EA185ull;
+    return sum ^ (sum >> 29);
+}
+
+bool sameCell(const WeldCellKey& key, const Vertex& v)
+{
+    float c[axes];
+    componentsOf(v, c);
+    for (int i = 0; i < axes; ++i)
+        if (cellOf(c[i]) != key.cell[i])
+            return false;
+    return true;
+}
+
+size_t occupiedBit(const WeldGrid& grid, uint64_t hash)
+{
+    return size_t(hash >> 24) & (grid.occupied.size() * 64 - 1);
+}
+
+bool mayBeOccupied(const WeldGrid& grid, uint64_t hash)
+{
+    size_t bit = occupiedBit(grid, hash);
+    return (grid.occupied[bit / 64] >> (bit % 64)) & 1;
+}
+
+void markOccupied(WeldGrid& grid, uint64_t hash)
+{
+    size_t bit = occupiedBit(grid, hash);
+    grid.occupied[bit / 64] |= uint64_t(1) << (bit % 64);
+}
+
+// The slot of the key's cell, or of the empty slot where it would go.
+size_t findSlot(const std::vector<WeldCell>& cells, const std::vector<Vertex>& vertices, const WeldCellKey& key)
+{
+    size_t mask = cells.size() - 1;
+    uint32_t tag = uint32_t(key.hash >> 32);
+    for (size_t i = key.hash & mask;; i = (i + 1) & mask) {
+        const WeldCell& cell = cells[i];
+        if (cell.head == noVertex || (cell.tag == tag && sameCell(key, vertices[cell.head])))
+            return i;
+    }
+}
+
+void resizeCells(WeldGrid& grid, const std::vector<Vertex>& vertices, size_t size)
+{
+    std::vector<WeldCell> old;
+    old.swap(grid.cells);
+    grid.cells.assign(size, WeldCell{noVertex, 0});
+    for (const WeldCell& cell : old)
+        if (cell.head != noVertex)
+            grid.cells[findSlot(grid.cells, vertices, weldCellKey(vertices[cell.head]))] = cell;
+}
+
+// The occupancy bits: about eight per vertex, at least 2^19 (64 KiB).
+void resizeOccupied(WeldGrid& grid, const std::vector<Vertex>& vertices, size_t vertexCount)
+{
+    size_t bits = size_t(1) << 19;
+    while (bits < vertexCount * 8)
+        bits *= 2;
+    if (bits <= grid.occupied.size() * 64)
+        return;
+    grid.occupied.assign(bits / 64, 0);
+    for (const WeldCell& cell : grid.cells)
+        if (cell.head != noVertex)
+            markOccupied(grid, weldCellKey(vertices[cell.head]).hash);
+}
+
+} // namespace
+
+WeldCellKey weldCellKey(const Vertex& v)
+{
+    float c[axes];
+    componentsOf(v, c);
+    WeldCellKey key;
+    uint64_t sum = 0;
+    for (int i = 0; i < axes; ++i) {
+        key.cell[i] = cellOf(c[i]);
+        sum += uint64_t(key.cell[i]) * axisFactors[i];
+    }
+    key.hash = mixed(sum);
+    return key;
+}
+
+// Cells that can hold a component matching v's. approxEqual accepts a float difference of at most
+// the tolerance, so the exact difference is at most the tolerance plus half its ulp, below 1.5
+// tolerances; b <= value + reach exactly implies b <= fl(value + reach), and so on through the
+// monotonic cellOf.
+void prepareWeldSearch(const Vertex& v, WeldSearch& search)
+{
+    float c[axes];
+    componentsOf(v, c);
+    uint64_t ownSum = 0;
+    search.lowSum = 0;
+    search.straddling = 0;
+    for (int i = 0; i < axes; ++i) {
+        int64_t own, low;
+        if (!wellInsideCell(c[i], own)) {
+            own = cellOf(c[i]);
+            low = cellOf(double(c[i]) - searchReach);
+            // low <= own <= high, and high - low <= 1
+            if (own != low || cellOf(double(c[i]) + searchReach) != low)
+                search.straddling |= 1u << i;
+        } else {
+            low = own;
+        }
+        search.own.cell[i] = own;
+        search.low[i] = low;
+        ownSum += uint64_t(own) * axisFactors[i];
+        search.lowSum += uint64_t(low) * axisFactors[i];
+    }
+    search.own.hash = mixed(ownSum);
+}
+
+void prefetchWeldSearch(const WeldGrid& grid, const WeldSearch& search)
+{
+    if (grid.cells.empty() || grid.occupied.empty())
+        return;
+    prefetch(&grid.cells[search.own.hash & (grid.cells.size() - 1)]);
+    prefetch(&grid.occupied[occupiedBit(grid, search.own.hash) / 64]);
+}
+
+uint32_t findWeldMatch(const WeldGrid& grid, const std::vector<Vertex>& vertices, const Vertex& v,
+                       const WeldSearch& search)
+{
+    uint32_t best = noVertex;
+    if (grid.occupied.empty())  // nothing added yet
+        return best;
+    // every subset of the straddling axes, stepped up by one cell, is a cell to search
+    for (unsigned steps = search.straddling;; steps = (steps - 1) & search.straddling) {
+        uint64_t sum = search.lowSum;
+        WeldCellKey key;
+        for (int i = 0; i < axes; ++i) {
+            key.cell[i] = search.low[i] + ((steps >> i) & 1);
+            if ((steps >> i) & 1)
+                sum += axisFactors[i];
+        }
+        key.hash = mixed(sum);
+        // most searches look at empty cells: the bit saves a lookup in the larger table
+        if (mayBeOccupied(grid, key.hash)) {
+            const WeldCell& cell = grid.cells[findSlot(grid.cells, vertices, key)];
+            for (uint32_t i = cell.head; i != noVertex; i = grid.next[i])
+                if (i < best && verticesMatch(vertices[i], v))
+                    best = i;
+        }
+        if (steps == 0)
+            break;
+    }
+    return best;
+}
+
+void reserveWeldGrid(WeldGrid& grid, const std::vector<Vertex>& vertices, size_t vertexCount)
+{
+    // at most 70% full: open addressing stays quick
+    size_t size = 1024;
+    while (size * 7 < vertexCount * 10)
+        size *= 2;
+    if (size > grid.cells.size())
+        resizeCells(grid, vertices, size);
+    resizeOccupied(grid, vertices, vertexCount);
+    grid.next.reserve(vertexCount);
+}
+
+void addToWeldGrid(WeldGrid& grid, const std::vector<Vertex>& vertices, uint32_t index, const WeldCellKey& key)
+{
+    if (grid.occupied.empty())
+        resizeOccupied(grid, vertices, 0);
+    if ((grid.usedCells + 1) * 10 > grid.cells.size() * 7) {
+        resizeCells(grid, vertices, grid.cells.empty() ? 1024 : grid.cells.size() * 2);
+        resizeOccupied(grid, vertices, grid.cells.size() / 2);
+    }
+
+    markOccupied(grid, key.hash);
+    WeldCell& cell = grid.cells[findSlot(grid.cells, vertices, key)];
+    if (grid.next.size() <= index)
+        grid.next.resize(index + 1, noVertex);
+    if (cell.head == noVertex) {
+        cell = WeldCell{index, uint32_t(key.hash >> 32)};
+        grid.next[index] = noVertex;
+        ++grid.usedCells;
+    } else {
+        // the head names the cell, so it stays first; later vertices go right behind it
+        grid.next[index] = grid.next[cell.head];
+        grid.next[cell.head] = index;
+    }
+}

@@ -1,0 +1,62 @@
+#pragma once
+// Finding the vertex a corner welds to, without scanning every vertex.
+//
+// The result is that of a scan of all vertices from index 0 for the first that matches
+// (verticesMatch): a hash grid over all eight components of a vertex (position, normal, texture
+// coordinate) yields every vertex that can match, and the smallest matching index among them
+// wins. Because the grid separates normals and texture coordinates too, many vertices at one
+// position do not share a cell.
+
+#include "core/mesh/vertex.h"
+
+#include <cstdint>
+#include <vector>
+
+// A cell of the grid, named by its first vertex: the cell's coordinates are those of that
+// vertex, so the table stays small (8 bytes a cell).
+struct WeldCell {
+    uint32_t head;  // first vertex of the cell's chain; noVertex marks an empty slot
+    uint32_t tag;   // high bits of the cell's hash, to skip most foreign cells without a lookup
+};
+
+struct WeldGrid {
+    std::vector<WeldCell> cells;     // open addressing, size a power of two
+    std::vector<uint64_t> occupied;  // one bit per cell hash: a clear bit means an empty cell
+    std::vector<uint32_t> next;      // next vertex in the same cell, per vertex
+    size_t usedCells = 0;
+};
+
+constexpr uint32_t noVertex = 0xFFFFFFFFu;
+
+// The cell of a vertex: its cell number on each of the eight axes, and their hash.
+struct WeldCellKey {
+    int64_t cell[8];
+    uint64_t hash;
+};
+
+WeldCellKey weldCellKey(const Vertex& v);
+
+// Where a search for a vertex looks: the cells within reach of it on every axis, and its own cell.
+struct WeldSearch {
+    WeldCellKey own;
+    int64_t low[8];      // the lower cell within reach on each axis
+    uint64_t lowSum;     // the hash of the cell of all the lower ones, before mixing
+    unsigned straddling; // axes whose reach spans the lower cell and the one above it
+};
+
+// Works out the search for v: pure arithmetic on v, apart from the grid.
+void prepareWeldSearch(const Vertex& v, WeldSearch& search);
+
+// Starts loading the memory the search and the addition of its vertex will touch.
+void prefetchWeldSearch(const WeldGrid& grid, const WeldSearch& search);
+
+// Smallest i below vertices.size() with verticesMatch(vertices[i], v), or noVertex; `search` must
+// be v's. Every vertex in `vertices` must have been added to the grid; components must be finite.
+uint32_t findWeldMatch(const WeldGrid& grid, const std::vector<Vertex>& vertices, const Vertex& v,
+                       const WeldSearch& search);
+
+// Sizes the grid for about `vertexCount` vertices, so that it rarely grows while welding.
+void reserveWeldGrid(WeldGrid& grid, const std::vector<Vertex>& vertices, size_t vertexCount);
+
+// Adds vertices[index], whose cell is `key`, to the grid.
+void addToWeldGrid(WeldGrid& grid, const std::vector<Vertex>& vertices, uint32_t index, const WeldCellKey& key);

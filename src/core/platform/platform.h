@@ -1,0 +1,60 @@
+#pragma once
+// The few operating-system services the viewer needs: one source file per system
+// (posixPlatform.cpp, win32Platform.cpp), chosen by the build.
+
+#include <cstdint>
+#include <cstdio>
+
+// Sends text to the debugger's output channel; does nothing where the platform has none.
+void debugOutput(const char* text);
+
+// Asks the processor to start loading the memory at `address`: a hint, nothing where the
+// compiler offers no such instruction.
+inline void prefetch(const void* address)
+{
+#if defined(__GNUC__)
+    __builtin_prefetch(address);
+#else
+    (void)address;
+#endif
+}
+
+// Milliseconds since the process started, from a monotonic clock, wrapped to unsigned 32 bits.
+uint32_t tickCountMs();
+
+// Opens a regular file for reading in binary mode, never waiting: a FIFO, a device, a socket or a
+// directory is refused like a file that cannot be opened (nullptr). `size` gets the file's size
+// from the file system, in 64 bits on every platform.
+FILE* openRegularFile(const char* path, uint64_t& size);
+
+// Maps the first `size` bytes of an open regular file into memory, read-only; nullptr where the
+// system or the file system cannot (the caller then reads the file instead). The file may be
+// closed afterwards. A size of 0 maps nothing. One file is mapped at a time.
+// If another program cuts the file short while it is mapped, reading past its new end does not
+// fault: from the first page past it to the end of the mapping, the bytes read as zeros (Windows
+// refuses to cut a mapped file instead).
+const char* mapOpenFile(FILE* file, uint64_t size);
+
+// Gives back the mapped pages wholly before `offset`, as a reader that is done with them; they are
+// read from the file again if touched. Does nothing where the system has no such call.
+void releaseMappedPages(const char* data, size_t offset);
+
+// Unmaps what mapOpenFile mapped. False when the file was cut short while mapped and zeros were
+// read in place of its missing bytes.
+bool unmapFile(const char* data, uint64_t size);
+
+// What tells one version of a file from the next: whether it is there, its size and the time it
+// was last modified, in nanoseconds where the system keeps them.
+struct FileStamp {
+    bool exists;
+    uint64_t size;
+    int64_t modified;
+};
+
+// The file's stamp, without opening it; exists is false when it cannot be looked at.
+FileStamp fileStamp(const char* path);
+
+inline bool sameStamp(const FileStamp& a, const FileStamp& b)
+{
+    return a.exists == b.exists && a.size == b.size && a.modified == b.modified;
+}

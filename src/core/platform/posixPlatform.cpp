@@ -1,0 +1,134 @@
+#include "core/platform/platform.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+void debugOutput(const char*)
+{
+}
+
+namespace {
+
+uint64_t monotonicMs()
+{
+    timespec now = {};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return uint64_t(now.tv_sec) * 1000u + uint64_t(now.tv_nsec) / 1000000u;
+}
+
+const uint64_t processStart = monotonicMs();
+
+} // namespace
+
+uint32_t tickCountMs()
+{
+    return uint32_t(monotonicMs() - processStart);  // wraps every 2^32 ms, about 49.7 days
+}
+
+FileStamp fileStamp(const char* path)
+{
+    struct stat info;
+    if (stat(path, &info) != 0)
+        return FileStamp{false, 0, 0};
+    return FileStamp{true, uint64_t(info.st_size), int64_t(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+}
+
+FILE* openRegularFile(const char* path, uint64_t& size)
+{
+    // without O_NONBLOCK, opening a FIFO waits for a writer, forever
+    int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    struct stat info;
+    FILE* file = nullptr;
+    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode))
+        file = fdopen(fd, "rb");
+    if (!file) {
+        close(fd);
+        return nullptr;
+    }
+    size = uint64_t(info.st_size);
+    return file;
+}
+
+namespace {
+
+// The file mapped now, for the bus-error handler: a file cut short while mapped faults past its end.
+struct MappedFile {
+    char* start;
+    size_t size;
+    size_t page;  // the system's page size, looked up before any fault
+    volatile sig_atomic_t cutShort;
+};
+MappedFile mappedFile;
+struct sigaction previousBusAction;
+
+// Covers the rest of the mapped file from the faulting page on with zero pages, and returns to
+// read them. A fault outside the mapped file is not ours: the previous action is restored and the
+// access faults again under it.
+void coverCutFile(int, siginfo_t* info, void*)
+{
+    char* address = static_cast<char*>(info->si_addr);
+    char* start = mappedFile.start;
+    if (start && address >= start && address < start + mappedFile.size) {
+        char* cut = start + size_t(address - start) / mappedFile.page * mappedFile.page;
+        size_t rest = mappedFile.size - size_t(cut - start);
+        if (mmap(cut, rest, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) != MAP_FAILED) {
+            mappedFile.cutShort = 1;
+            return;
+        }
+    }
+    sigaction(SIGBUS, &previousBusAction, nullptr);
+}
+
+void catchBusErrors()
+{
+    static bool installed = false;
+    if (installed)
+        return;
+    struct sigaction action = {};
+    action.sa_sigaction = coverCutFile;
+    action.sa_flags = SA_SIGINFO;
+    sigemptyset(&action.sa_mask);
+    installed = sigaction(SIGBUS, &action, &previousBusAction) == 0;
+}
+
+} // namespace
+
+const char* mapOpenFile(FILE* file, uint64_t size)
+{
+    if (size == 0 || size > SIZE_MAX)
+        return nullptr;
+    void* data = mmap(nullptr, size_t(size), PROT_READ, MAP_PRIVATE, fileno(file), 0);
+    if (data == MAP_FAILED)
+        return nullptr;
+    madvise(data, size_t(size), MADV_SEQUENTIAL);  // read ahead, front to back
+    catchBusErrors();
+    mappedFile.cutShort = 0;
+    mappedFile.size = size_t(size);
+    mappedFile.page = size_t(sysconf(_SC_PAGESIZE));
+    mappedFile.start = static_cast<char*>(data);
+    return static_cast<const char*>(data);
+}
+
+void releaseMappedPages(const char* data, size_t offset)
+{
+    size_t page = size_t(sysconf(_SC_PAGESIZE));
+    size_t whole = offset / page * page;  // the mapping starts on a page
+    if (whole > 0)
+        madvise(const_cast<char*>(data), whole, MADV_DONTNEED);
+}
+
+bool unmapFile(const char* data, uint64_t size)
+{
+    if (!data)
+        return true;
+    if (data == mappedFile.start)
+        mappedFile.start = nullptr;
+    munmap(const_cast<char*>(data), size_t(size));
+    return mappedFile.cutShort == 0;
+}

@@ -1,0 +1,79 @@
+#include "core/view/frameMath.h"
+
+#include <algorithm>
+#include <cmath>
+
+float frameAngle(uint32_t tickMs)
+{
+    return float(double(tickMs) / 1000.0);
+}
+
+void cameraViewProjection(Matrix4& viewProjection)
+{
+    Matrix4 view;
+    lookAt(view, 50.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f);
+    Matrix4 projection;
+    perspective(projection, 45.0f, 1.0f, 1.0f, 1024.0f);
+    multiply(projection, viewProjection, view);
+}
+
+void worldRotation(Matrix4& world, uint32_t tickMs)
+{
+    rotationAxisAngle(world, frameAngle(tickMs), 1.0f, 1.0f, 1.0f);
+}
+
+namespace {
+
+const double cameraDistance = 50.0;
+const double halfFieldOfView = 0.39269908169872414;  // 22.5 degrees
+const double windowPixels = 512.0;
+
+} // namespace
+
+void measureModel(const std::vector<Vertex>& vertices, ModelExtent& out)
+{
+    out.empty = vertices.empty();
+    out.reach = 0.0;
+    set(out.low, 0.0f, 0.0f, 0.0f);
+    set(out.high, 0.0f, 0.0f, 0.0f);
+    if (out.empty)
+        return;
+    out.low = out.high = vertices[0].position;
+    for (const Vertex& v : vertices) {
+        const Vector3& p = v.position;
+        set(out.low, std::min(out.low.x, p.x), std::min(out.low.y, p.y), std::min(out.low.z, p.z));
+        set(out.high, std::max(out.high.x, p.x), std::max(out.high.y, p.y), std::max(out.high.z, p.z));
+        out.reach = std::max(out.reach, std::sqrt(double(p.x) * p.x + double(p.y) * p.y + double(p.z) * p.z));
+    }
+}
+
+double modelSize(const ModelExtent& extent)
+{
+    double dx = double(extent.high.x) - extent.low.x, dy = double(extent.high.y) - extent.low.y,
+           dz = double(extent.high.z) - extent.low.z;
+    return std::sqrt(dx * dx + dy * dy + dz * dz);
+}
+
+void fitToView(Matrix4& m, const ModelExtent& extent)
+{
+    identity(m);
+    if (extent.empty)
+        return;
+    double radius = modelSize(extent) / 2.0;
+    double scale = radius > 0.0 ? cameraDistance * std::sin(halfFieldOfView) / radius : 1.0;
+    double centre[3] = {(double(extent.low.x) + extent.high.x) / 2.0, (double(extent.low.y) + extent.high.y) / 2.0,
+                        (double(extent.low.z) + extent.high.z) / 2.0};
+    m[0] = m[5] = m[10] = float(scale);
+    for (int i = 0; i < 3; ++i)
+        m[12 + i] = float(-centre[i] * scale);
+}
+
+ModelView viewOf(const ModelExtent& extent)
+{
+    if (extent.empty)
+        return ModelView::fine;
+    if (extent.reach >= cameraDistance)
+        return ModelView::pastCamera;
+    double pixelsPerUnit = windowPixels / (2.0 * cameraDistance * std::tan(halfFieldOfView));
+    return modelSize(extent) * pixelsPerUnit < 8.0 ? ModelView::speck : ModelView::fine;
+}

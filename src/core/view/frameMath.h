@@ -1,0 +1,43 @@
+#pragma once
+// The matrices of one frame, without OpenGL.
+
+#include "core/mesh/vertex.h"
+#include "core/math/matrix.h"
+
+#include <cstdint>
+#include <vector>
+
+// The world rotation angle for a tick count: the unsigned milliseconds converted exactly to
+// double, divided by 1000 and rounded to float. Never negative; it falls back to 0 when the
+// count wraps after 2^32 ms.
+float frameAngle(uint32_t tickMs);
+
+// Projection times view of the fixed camera: eye (50, 0, 0) looking at the origin with y up,
+// 45 degrees vertical field of view, aspect 1, depth from 1 to 1024.
+void cameraViewProjection(Matrix4& viewProjection);
+
+// The world rotation about (1, 1, 1) at one radian per second.
+void worldRotation(Matrix4& world, uint32_t tickMs);
+
+// Where a model lies as loaded: the box around its positions, and the farthest any position is
+// from the origin, about which it spins. `empty` without vertices.
+struct ModelExtent {
+    Vector3 low, high;
+    double reach;
+    bool empty;
+};
+
+void measureModel(const std::vector<Vertex>& vertices, ModelExtent& out);
+
+// The length of the box's diagonal.
+double modelSize(const ModelExtent& extent);
+
+// The scale and translation that centre the box on the origin and make the sphere around it just
+// fit the camera's view: radius 50 sin(22.5 degrees), about 19.1. Each element one double
+// formula rounded once; a box of no size is only centred, an empty model gives the identity.
+void fitToView(Matrix4& m, const ModelExtent& extent);
+
+// How a model shows from the camera as loaded: fine; a speck, its box under 8 pixels of the
+// 512-pixel window across; or reaching past the camera, 50 units away, as it spins.
+enum class ModelView { fine, speck, pastCamera };
+ModelView viewOf(const ModelExtent& extent);

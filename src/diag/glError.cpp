@@ -1,8 +1,0 @@
-#include "diag/log.h"
-
-#include <GL/glew.h>
-
-void checkGlError()
-{
-    logGlError(glGetError());
-}

@@ -1,0 +1,10 @@
+#include "render/glCheck.h"
+
+#include "core/diag/log.h"
+
+#include <GL/glew.h>
+
+void checkGlError()
+{
+    logGlError(glGetError());
+}

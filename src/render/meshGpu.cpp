@@ -1,0 +1,105 @@
+#include "render/meshGpu.h"
+
+#include "render/glCheck.h"
+
+#include <GL/glew.h>
+
+#include <utility>
+
+namespace {
+
+// Binds the buffer to target, fills it and unbinds it, checking after each step.
+void fillBuffer(GLenum target, GLuint buffer, size_t bytes, const void* data)
+{
+    glBindBuffer(target, buffer);
+    checkGlError();
+    glBufferData(target, GLsizeiptr(bytes), data, GL_STATIC_DRAW);
+    checkGlError();
+    glBindBuffer(target, 0);
+    checkGlError();
+}
+
+const GLvoid* bufferOffset(size_t bytes)
+{
+    return reinterpret_cast<const GLvoid*>(bytes);
+}
+
+// Points position, texture coordinate (unit 0) and normal (unit 1) at vertex `base` of the bound
+// interleaved vertex buffer; `enable` also turns the three arrays on, each before its pointer.
+void pointMeshArrays(size_t base, bool enable)
+{
+    size_t at = base * sizeof(Vertex);
+    if (enable)
+        glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, sizeof(Vertex), bufferOffset(at + offsetof(Vertex, position)));
+    checkGlError();
+    glClientActiveTexture(GL_TEXTURE1);
+    if (enable)
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glTexCoordPointer(3, GL_FLOAT, sizeof(Vertex), bufferOffset(at + offsetof(Vertex, normal)));
+    checkGlError();
+    glClientActiveTexture(GL_TEXTURE0);
+    if (enable)
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glTexCoordPointer(2, GL_FLOAT, sizeof(Vertex), bufferOffset(at + offsetof(Vertex, texCoord)));
+    checkGlError();
+}
+
+} // namespace
+
+void replaceMesh(MeshStore& store, ObjMesh& mesh)
+{
+    GLuint oldVertexBuffer = store.vertexBuffer, oldIndexBuffer = store.indexBuffer;
+    store.meshVertices = std::move(mesh.vertices);
+    store.meshIndices = std::move(mesh.indices);
+    store.meshBatches = std::move(mesh.batches);
+    glGenBuffers(1, &store.vertexBuffer);
+    glGenBuffers(1, &store.indexBuffer);
+    checkGlError();
+    fillBuffer(GL_ELEMENT_ARRAY_BUFFER, store.indexBuffer, store.meshIndices.size() * sizeof(uint16_t),
+               store.meshIndices.data());
+    fillBuffer(GL_ARRAY_BUFFER, store.vertexBuffer, store.meshVertices.size() * sizeof(Vertex),
+               store.meshVertices.data());
+    if (oldVertexBuffer || oldIndexBuffer) {
+        glDeleteBuffers(1, &oldVertexBuffer);
+        glDeleteBuffers(1, &oldIndexBuffer);
+        checkGlError();
+    }
+}
+
+void bindMeshArrays(const MeshStore& store)
+{
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, store.indexBuffer);
+    checkGlError();
+    glBindBuffer(GL_ARRAY_BUFFER, store.vertexBuffer);
+    checkGlError();
+    pointMeshArrays(0, true);
+}
+
+void drawMesh(const MeshStore& store)
+{
+    for (const MeshBatch& batch : store.meshBatches) {
+        // the first batch starts at vertex 0, where the arrays already point
+        if (batch.firstVertex != 0)
+            pointMeshArrays(batch.firstVertex, false);
+        glDrawRangeElements(GL_TRIANGLES, 0, batch.vertexCount - 1, GLsizei(batch.indexCount), GL_UNSIGNED_SHORT,
+                            bufferOffset(size_t(batch.firstIndex) * sizeof(uint16_t)));
+        checkGlError();
+    }
+}
+
+void unbindMeshArrays()
+{
+    glDisableClientState(GL_VERTEX_ARRAY);
+    checkGlError();
+    glClientActiveTexture(GL_TEXTURE1);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    checkGlError();
+    glClientActiveTexture(GL_TEXTURE0);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    checkGlError();
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    checkGlError();
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    checkGlError();
+}

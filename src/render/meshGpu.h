@@ -1,0 +1,31 @@
+#pragma once
+// The mesh on the GPU: the mesh store, its two buffer objects, and drawing them.
+
+#include "core/mesh/objMesh.h"
+
+#include <cstdint>
+#include <vector>
+
+struct MeshStore {
+    std::vector<Vertex> meshVertices;   // each batch's vertices, in order of first use
+    std::vector<uint16_t> meshIndices;  // three per triangle, relative to their batch
+    std::vector<MeshBatch> meshBatches; // one for a mesh of up to 65,536 vertices
+    uint32_t vertexBuffer = 0;          // OpenGL buffer holding meshVertices
+    uint32_t indexBuffer = 0;           // OpenGL buffer holding meshIndices
+};
+
+// Makes the mesh the store's, taking its contents: generates two buffers, fills the index buffer
+// then the vertex buffer (each bound, filled and unbound, with a check after each step), then
+// deletes the buffers it replaces. Needs a current context with GLEW initialised.
+void replaceMesh(MeshStore& store, ObjMesh& mesh);
+
+// Binds the element and vertex buffers and turns on the position, texture coordinate (client
+// unit 0) and normal (client unit 1) arrays, pointed at the start of the vertex buffer.
+void bindMeshArrays(const MeshStore& store);
+
+// One indexed draw per batch, the arrays moved to each batch's first vertex; none for an empty
+// mesh. Needs bindMeshArrays.
+void drawMesh(const MeshStore& store);
+
+// Turns the three arrays off and unbinds both buffers, leaving client texture unit 0 active.
+void unbindMeshArrays();
