@@ -10,6 +10,9 @@ namespace {
 // Holds the last message, zero-terminated.
 char logBuffer[8192];
 
+// Where messages go besides the debugger channel: standard output, unless it carries data.
+FILE* logStream;
+
 } // namespace
 
 void logMessage(const char* format, ...)
@@ -26,7 +29,14 @@ void logMessage(const char* format, ...)
 
     debugOutput(logBuffer);
     debugOutput("\n");
-    printf("%s\n", logBuffer);
+    FILE* stream = logStream ? logStream : stdout;
+    fprintf(stream, "%s\n", logBuffer);
+    fflush(stream);  // through a pipe too, each message arrives when it happens
+}
+
+void logToStandardError()
+{
+    logStream = stderr;
 }
 
 const char* glErrorName(unsigned code)
