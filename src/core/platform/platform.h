@@ -43,12 +43,17 @@ void releaseMappedPages(const char* data, size_t offset);
 // read in place of its missing bytes.
 bool unmapFile(const char* data, uint64_t size);
 
-// What tells one version of a file from the next: whether it is there, its size and the time it
-// was last modified, in nanoseconds where the system keeps them.
+// What tells one version of a file from the next: whether it is there, its size, the times its
+// contents and its status last changed (nanoseconds where the system keeps them), and which file
+// it is (device and inode, so that a file put in its place shows even with the same size and
+// times, as a re-pointed symbolic link, `cp -p` or an unzip give).
 struct FileStamp {
     bool exists;
     uint64_t size;
     int64_t modified;
+    int64_t changed;
+    uint64_t device;
+    uint64_t inode;
 };
 
 // The file's stamp, without opening it; exists is false when it cannot be looked at.
@@ -56,5 +61,27 @@ FileStamp fileStamp(const char* path);
 
 inline bool sameStamp(const FileStamp& a, const FileStamp& b)
 {
-    return a.exists == b.exists && a.size == b.size && a.modified == b.modified;
+    return a.exists == b.exists && a.size == b.size && a.modified == b.modified && a.changed == b.changed &&
+           a.device == b.device && a.inode == b.inode;
 }
+
+// True when both paths name the same existing file, whatever their spelling (the same device and
+// inode; on Windows the same volume and file index).
+bool sameFile(const char* a, const char* b);
+
+// True when the path names the file or pipe that standard output writes to (/dev/stdout, say).
+bool isStandardOutput(const char* path);
+
+// Creates a new, empty file in the folder of `path`, named after it, opened for writing in binary
+// mode, with the permissions `path` has (or a new file would have); its name goes into `tempPath`
+// (at most tempPathSize bytes with the terminator). nullptr when it cannot be made.
+FILE* createFileBeside(const char* path, char* tempPath, size_t tempPathSize);
+
+// Puts the file `from` in the place of `to`, replacing what was there in one step.
+bool replaceFile(const char* from, const char* to);
+
+// Removes a file; false when it could not.
+bool removeFile(const char* path);
+
+// Makes a stream write bytes as they are (no line-ending translation), as a PNG needs.
+void setBinaryMode(FILE* stream);

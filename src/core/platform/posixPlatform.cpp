@@ -1,6 +1,7 @@
 #include "core/platform/platform.h"
 
 #include <fcntl.h>
+#include <stdlib.h>
 #include <signal.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -33,8 +34,13 @@ FileStamp fileStamp(const char* path)
 {
     struct stat info;
     if (stat(path, &info) != 0)
-        return FileStamp{false, 0, 0};
-    return FileStamp{true, uint64_t(info.st_size), int64_t(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+        return FileStamp{false, 0, 0, 0, 0, 0};
+    return FileStamp{true,
+                     uint64_t(info.st_size),
+                     int64_t(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec,
+                     int64_t(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec,
+                     uint64_t(info.st_dev),
+                     uint64_t(info.st_ino)};
 }
 
 FILE* openRegularFile(const char* path, uint64_t& size)
@@ -131,4 +137,60 @@ bool unmapFile(const char* data, uint64_t size)
         mappedFile.start = nullptr;
     munmap(const_cast<char*>(data), size_t(size));
     return mappedFile.cutShort == 0;
+}
+
+namespace {
+
+bool sameStatus(const struct stat& a, const struct stat& b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+} // namespace
+
+bool sameFile(const char* a, const char* b)
+{
+    struct stat first, second;
+    return stat(a, &first) == 0 && stat(b, &second) == 0 && sameStatus(first, second);
+}
+
+bool isStandardOutput(const char* path)
+{
+    struct stat named, output;
+    return stat(path, &named) == 0 && fstat(1, &output) == 0 && sameStatus(named, output);
+}
+
+FILE* createFileBeside(const char* path, char* tempPath, size_t tempPathSize)
+{
+    int written = snprintf(tempPath, tempPathSize, "%s.XXXXXX", path);
+    if (written < 0 || size_t(written) >= tempPathSize)
+        return nullptr;
+    int fd = mkstemp(tempPath);
+    if (fd < 0)
+        return nullptr;
+    // mkstemp makes the file private: give it the mode of the file it replaces, or of a new one
+    struct stat existing;
+    mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd, stat(path, &existing) == 0 ? existing.st_mode & 07777 : 0666 & ~mask);
+    FILE* file = fdopen(fd, "wb");
+    if (!file) {
+        close(fd);
+        unlink(tempPath);
+    }
+    return file;
+}
+
+bool replaceFile(const char* from, const char* to)
+{
+    return rename(from, to) == 0;
+}
+
+bool removeFile(const char* path)
+{
+    return unlink(path) == 0;
+}
+
+void setBinaryMode(FILE*)
+{
 }

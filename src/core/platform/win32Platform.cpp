@@ -1,5 +1,6 @@
 #include "core/platform/platform.h"
 
+#include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
 #include <windows.h>
@@ -47,8 +48,13 @@ FileStamp fileStamp(const char* path)
 {
     struct _stat64 info;
     if (_stat64(path, &info) != 0)
-        return FileStamp{false, 0, 0};
-    return FileStamp{true, uint64_t(info.st_size), int64_t(info.st_mtime) * 1000000000};
+        return FileStamp{false, 0, 0, 0, 0, 0};
+    return FileStamp{true,
+                     uint64_t(info.st_size),
+                     int64_t(info.st_mtime) * 1000000000,
+                     int64_t(info.st_ctime) * 1000000000,
+                     uint64_t(info.st_dev),
+                     uint64_t(info.st_ino)};
 }
 
 FILE* openRegularFile(const char* path, uint64_t& size)
@@ -63,4 +69,71 @@ FILE* openRegularFile(const char* path, uint64_t& size)
     if (file)
         size = uint64_t(info.st_size);
     return file;
+}
+
+namespace {
+
+// The volume and index of an open file; false when they cannot be had.
+bool fileIdentity(HANDLE file, BY_HANDLE_FILE_INFORMATION& info)
+{
+    return file != INVALID_HANDLE_VALUE && GetFileInformationByHandle(file, &info);
+}
+
+bool pathIdentity(const char* path, BY_HANDLE_FILE_INFORMATION& info)
+{
+    HANDLE file = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    bool known = fileIdentity(file, info);
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+    return known;
+}
+
+bool sameIdentity(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b)
+{
+    return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+           a.nFileIndexLow == b.nFileIndexLow;
+}
+
+} // namespace
+
+bool sameFile(const char* a, const char* b)
+{
+    BY_HANDLE_FILE_INFORMATION first, second;
+    return pathIdentity(a, first) && pathIdentity(b, second) && sameIdentity(first, second);
+}
+
+bool isStandardOutput(const char* path)
+{
+    BY_HANDLE_FILE_INFORMATION named, output;
+    return pathIdentity(path, named) && fileIdentity(GetStdHandle(STD_OUTPUT_HANDLE), output) &&
+           sameIdentity(named, output);
+}
+
+FILE* createFileBeside(const char* path, char* tempPath, size_t tempPathSize)
+{
+    for (unsigned attempt = 0; attempt < 100; ++attempt) {
+        int written = snprintf(tempPath, tempPathSize, "%s.%lu-%u.tmp", path, GetCurrentProcessId(), attempt);
+        if (written < 0 || size_t(written) >= tempPathSize)
+            return nullptr;
+        // "x": never an existing file
+        if (FILE* file = fopen(tempPath, "wbx"))
+            return file;
+    }
+    return nullptr;
+}
+
+bool replaceFile(const char* from, const char* to)
+{
+    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+bool removeFile(const char* path)
+{
+    return DeleteFileA(path) != 0;
+}
+
+void setBinaryMode(FILE* stream)
+{
+    _setmode(_fileno(stream), _O_BINARY);
 }
