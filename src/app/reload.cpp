@@ -4,9 +4,13 @@
 #include "core/diag/log.h"
 #include "core/platform/platform.h"
 
+#include <utility>
+
 namespace {
 
 const uint32_t lookEveryMs = 100;
+// A held model version is shown when its file has stayed the same this long after it was read.
+const uint32_t heldQuietMs = 2000;
 
 // True when the file is no longer the version the watcher settled on: it was written to while it
 // was read, and its next version is read when it settles.
@@ -15,11 +19,48 @@ bool changedWhileRead(const WatchedFile& file)
     return !sameStamp(fileStamp(file.path), file.loaded);
 }
 
+// True when the reading found more of some kind of problem than that of the model shown: what a
+// file caught halfway through its writing looks like.
+bool hasNewProblems(const ObjReport& read, const ObjReport& shown)
+{
+    const ObjProblem ObjReport::*kinds[] = {&ObjReport::invalidFaces, &ObjReport::missingTexCoords,
+                                            &ObjReport::missingNormals, &ObjReport::missingNumbers,
+                                            &ObjReport::nonFiniteNumbers};
+    for (const ObjProblem ObjReport::*kind : kinds)
+        if ((read.*kind).count > (shown.*kind).count)
+            return true;
+    return read.fileShrank && !shown.fileShrank;
+}
+
+void showReloadedModel(Viewer& viewer, ObjMesh& mesh)
+{
+    showModel(viewer, mesh);
+    logMessage("Reloaded [%s]", viewer.watch.model.path);
+}
+
+// Shows the held version once its file has been quiet long enough; drops it when the file changed.
+void settleHeldModel(Viewer& viewer, uint32_t nowMs)
+{
+    HeldModel& held = viewer.watch.heldModel;
+    if (!held.held)
+        return;
+    if (!sameStamp(fileStamp(viewer.watch.model.path), held.stamp)) {
+        held = HeldModel();  // the new version is read when it settles
+        return;
+    }
+    if (nowMs - held.readAtMs < heldQuietMs)
+        return;
+    ObjMesh mesh = std::move(held.mesh);
+    held = HeldModel();
+    showReloadedModel(viewer, mesh);
+}
+
 } // namespace
 
 void reloadModel(Viewer& viewer)
 {
     const WatchedFile& file = viewer.watch.model;
+    viewer.watch.heldModel = HeldModel();
     ObjMesh mesh;
     FileStatus status = readModel(file.path, mesh);
     if (changedWhileRead(file))
@@ -28,14 +69,18 @@ void reloadModel(Viewer& viewer)
         logMessage(unreadableFileMessage(status), file.path);
         return;
     }
-    showModel(viewer, mesh);
-    logMessage("Reloaded [%s]", file.path);
+    if (hasNewProblems(mesh.report, viewer.modelReport)) {
+        viewer.watch.heldModel = HeldModel{true, std::move(mesh), file.loaded, tickCountMs()};
+        return;
+    }
+    showReloadedModel(viewer, mesh);
 }
 
-void reloadProgram(Viewer& viewer, bool vertexChanged, bool fragmentChanged)
+void reloadProgram(Viewer& viewer)
 {
-    const WatchedFile& vertex = viewer.watch.vertexShader;
-    const WatchedFile& fragment = viewer.watch.fragmentShader;
+    Watch& watch = viewer.watch;
+    const WatchedFile& vertex = watch.vertexShader;
+    const WatchedFile& fragment = watch.fragmentShader;
     FileStatus vertexStatus, fragmentStatus;
     ShaderState fresh = {};
     fresh.vertexShader = loadShader(vertex.path, GL_VERTEX_SHADER_ARB, vertexStatus);
@@ -53,10 +98,11 @@ void reloadProgram(Viewer& viewer, bool vertexChanged, bool fragmentChanged)
         linkProgram(fresh.vertexShader, fresh.fragmentShader, fresh);
     if (!replaceProgram(viewer.shaderState, fresh))
         return;  // the old program keeps drawing
-    if (vertexChanged)
+    if (watch.vertexShaderChanged)
         logMessage("Reloaded [%s]", vertex.path);
-    if (fragmentChanged)
+    if (watch.fragmentShaderChanged)
         logMessage("Reloaded [%s]", fragment.path);
+    watch.vertexShaderChanged = watch.fragmentShaderChanged = false;
 }
 
 void watchDataFiles(Viewer& viewer)
@@ -76,10 +122,14 @@ void reloadChangedFiles(Viewer& viewer)
     if (!watch.started || now - watch.lastLook < lookEveryMs)
         return;
     watch.lastLook = now;
-    if (fileSettledAfterChange(watch.model, fileStamp(watch.model.path)))
+    if (fileSettledAfterChange(watch.model, fileStamp(watch.model.path), now))
         reloadModel(viewer);
-    bool vertexChanged = fileSettledAfterChange(watch.vertexShader, fileStamp(watch.vertexShader.path));
-    bool fragmentChanged = fileSettledAfterChange(watch.fragmentShader, fileStamp(watch.fragmentShader.path));
-    if (vertexChanged || fragmentChanged)
-        reloadProgram(viewer, vertexChanged, fragmentChanged);
+    else
+        settleHeldModel(viewer, now);
+    bool vertexSettled = fileSettledAfterChange(watch.vertexShader, fileStamp(watch.vertexShader.path), now);
+    bool fragmentSettled = fileSettledAfterChange(watch.fragmentShader, fileStamp(watch.fragmentShader.path), now);
+    watch.vertexShaderChanged = watch.vertexShaderChanged || vertexSettled;
+    watch.fragmentShaderChanged = watch.fragmentShaderChanged || fragmentSettled;
+    if (vertexSettled || fragmentSettled)
+        reloadProgram(viewer);
 }

@@ -6,19 +6,23 @@
 // Starts watching the model and the two shaders, as loaded at start-up.
 void watchDataFiles(Viewer& viewer);
 
-// Called from the idle callback. At most every 100 ms, looks at the files' sizes and modification
-// times; a file that changed and settled is read again. A model that reads replaces the one drawn;
-// the shaders, when both compile and link, replace the program, which the next frame validates.
-// Each success prints "Reloaded [file]"; a failure prints its problem once and keeps what is
-// shown. Needs the window's context current. Does nothing before watchDataFiles.
+// Called from the idle callback. At most every 100 ms, looks at the files' stamps; a file that
+// changed and settled (fileSettledAfterChange) is read again. A model that reads replaces the one
+// drawn, unless it has problems the model drawn has not: that version is held back until its file
+// has been quiet for two seconds. The shaders, when both compile and link, replace the program,
+// which the next frame validates. Each success prints "Reloaded [file]"; a failure prints its
+// problem once and keeps what is shown. Needs the window's context current. Does nothing before
+// watchDataFiles.
 void reloadChangedFiles(Viewer& viewer);
 
 // Reads the model again; when it reads, it replaces the mesh drawn (and its fit to the view) and
-// "Reloaded [file]" is printed; when it cannot be read, the problem is printed and the old mesh
-// stays. A file written to while it was read is left for its next version.
+// "Reloaded [file]" is printed, or it is held back when it has new problems; when it cannot be
+// read, the problem is printed and the old mesh stays. A file written to while it was read is
+// left for its next version.
 void reloadModel(Viewer& viewer);
 
 // Compiles both shaders again and links them, printing every log as at start-up. A program that
 // links replaces the old one, which is deleted with its shaders, and "Reloaded [file]" is printed
-// for each file that changed; otherwise the new objects are deleted and the old program stays.
-void reloadProgram(Viewer& viewer, bool vertexChanged, bool fragmentChanged);
+// for each shader changed since the program drawing was made; otherwise the new objects are
+// deleted and the old program stays.
+void reloadProgram(Viewer& viewer);

@@ -84,7 +84,8 @@ TEST(Reload, ThousandReloadsLeaveNoObjectOrMemoryBehind)
         return captureStdout([&] {
             for (int i = 0; i < times; ++i) {
                 reloadModel(viewer);
-                reloadProgram(viewer, true, true);
+                viewer.watch.vertexShaderChanged = viewer.watch.fragmentShaderChanged = true;
+                reloadProgram(viewer);
             }
         });
     };
