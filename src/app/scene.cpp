@@ -48,6 +48,12 @@ FileStatus readModel(const char* path, ObjMesh& mesh)
 void showModel(Viewer& viewer, ObjMesh& mesh)
 {
     logObjReport(mesh.report, viewer.options.model);
+    viewer.modelReport = mesh.report;
+    if (viewer.options.fit) {
+        ModelExtent extent;
+        measureModel(mesh.vertices, extent);
+        scalePositions(mesh.vertices, fitPrescaleExponent(extent));
+    }
     replaceMesh(viewer.meshStore, mesh);
     checkGlError();
     placeModel(viewer);

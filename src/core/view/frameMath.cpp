@@ -68,9 +68,26 @@ void fitToView(Matrix4& m, const ModelExtent& extent)
         m[12 + i] = float(-centre[i] * scale);
 }
 
+int fitPrescaleExponent(const ModelExtent& extent)
+{
+    double size = extent.empty ? 0.0 : modelSize(extent);
+    if (!(size > 0.0) || size >= std::ldexp(1.0, -60))
+        return 0;
+    return -std::ilogb(size);  // the size comes to between 1 and 2
+}
+
+void scalePositions(std::vector<Vertex>& vertices, int exponent)
+{
+    if (exponent == 0)
+        return;
+    for (Vertex& v : vertices)
+        set(v.position, std::ldexp(v.position.x, exponent), std::ldexp(v.position.y, exponent),
+            std::ldexp(v.position.z, exponent));
+}
+
 ModelView viewOf(const ModelExtent& extent)
 {
-    if (extent.empty)
+    if (extent.empty || modelSize(extent) == 0.0)
         return ModelView::fine;
     if (extent.reach >= cameraDistance)
         return ModelView::pastCamera;

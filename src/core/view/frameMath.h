@@ -37,7 +37,17 @@ double modelSize(const ModelExtent& extent);
 // formula rounded once; a box of no size is only centred, an empty model gives the identity.
 void fitToView(Matrix4& m, const ModelExtent& extent);
 
+// The power of two by which the positions of a model so small that the fit could not show it
+// (under 2^-60 across: its scale would overflow a float, or its coordinates be flushed to zero by
+// the GPU) are multiplied before the fit, exactly; 0 for every other model.
+int fitPrescaleExponent(const ModelExtent& extent);
+
+// Multiplies every position by 2^exponent, exactly for the positions fitPrescaleExponent is
+// meant for.
+void scalePositions(std::vector<Vertex>& vertices, int exponent);
+
 // How a model shows from the camera as loaded: fine; a speck, its box under 8 pixels of the
-// 512-pixel window across; or reaching past the camera, 50 units away, as it spins.
+// 512-pixel window across; or reaching past the camera, 50 units away, as it spins. A model of no
+// size (empty, or welded into one point) is fine: no fit would help it.
 enum class ModelView { fine, speck, pastCamera };
 ModelView viewOf(const ModelExtent& extent);
