@@ -3,7 +3,7 @@
 #include "app/reload.h"
 #include "app/scene.h"
 #include "core/diag/log.h"
-#include "image/png.h"
+#include "app/snapshot.h"
 #include "render/glCheck.h"
 
 #include <GL/glew.h>
@@ -49,7 +49,7 @@ void renderSnapshot()
     std::vector<unsigned char> pixels;
     readFramePixels(width, height, pixels);
     const char* path = viewer->options.snapshot;
-    if (!writeRgbPng(path, width, height, pixels.data())) {
+    if (!writeSnapshot(path, width, height, pixels.data())) {
         logMessage("Cannot write snapshot [%s]", path);
         exit(1);
     }

@@ -21,11 +21,8 @@ void quietWarning(png_structp, png_const_charp)
 
 } // namespace
 
-bool writeRgbPng(const char* path, int width, int height, const unsigned char* bottomUpRgb)
+bool writeRgbPng(FILE* file, int width, int height, const unsigned char* bottomUpRgb)
 {
-    FILE* file = fopen(path, "wb");
-    if (!file)
-        return false;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, quietError, quietWarning);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     std::vector<png_bytep> rows(static_cast<size_t>(height));
@@ -42,5 +39,5 @@ bool writeRgbPng(const char* path, int width, int height, const unsigned char* b
         written = true;
     }
     png_destroy_write_struct(&png, info ? &info : nullptr);
-    return fclose(file) == 0 && written;
+    return fflush(file) == 0 && !ferror(file) && written;
 }
