@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -25,7 +26,7 @@ const char* const help =
     "\n"
     "GLUT's options, such as -display and -geometry, are passed on to GLUT.\n";
 
-enum Option { fit = 1, vertex, fragment, snapshot, at, helpOption, version, glut, glutWithValue };
+enum Option { fit = 1, vertex, fragment, snapshot, at, helpOption, version };
 
 const option longOptions[] = {
     {"fit", no_argument, nullptr, fit},
@@ -35,14 +36,6 @@ const option longOptions[] = {
     {"at", required_argument, nullptr, at},
     {"help", no_argument, nullptr, helpOption},
     {"version", no_argument, nullptr, version},
-    // GLUT's, read by glutInit
-    {"display", required_argument, nullptr, glutWithValue},
-    {"geometry", required_argument, nullptr, glutWithValue},
-    {"iconic", no_argument, nullptr, glut},
-    {"direct", no_argument, nullptr, glut},
-    {"indirect", no_argument, nullptr, glut},
-    {"gldebug", no_argument, nullptr, glut},
-    {"sync", no_argument, nullptr, glut},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -66,12 +59,53 @@ bool readSeconds(const char* text, uint32_t& ms)
     return true;
 }
 
+// GLUT's own options, in the only form glutInit reads them: one dash, the whole name, and the value
+// as the next argument.
+struct GlutOption {
+    const char* name;
+    bool takesValue;
+};
+
+const GlutOption glutOptions[] = {{"-display", true}, {"-geometry", true}, {"-iconic", false}, {"-direct", false},
+                                  {"-indirect", false}, {"-gldebug", false}, {"-sync", false}};
+
+const GlutOption* findGlutOption(const char* argument)
+{
+    for (const GlutOption& option : glutOptions)
+        if (strcmp(argument, option.name) == 0)
+            return &option;
+    return nullptr;
+}
+
+// Takes GLUT's options, with their values, out of `args`, leaving the viewer's own for getopt,
+// which then refuses any other spelling of them. Returns the option that lacks its value, if any.
+const char* takeGlutOptions(std::vector<char*>& args, ViewerOptions& options)
+{
+    std::vector<char*> own;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const GlutOption* option = i > 0 ? findGlutOption(args[i]) : nullptr;
+        if (!option) {
+            own.push_back(args[i]);
+            continue;
+        }
+        if (option->takesValue && i + 1 == args.size())
+            return option->name;
+        options.windowGeometry = options.windowGeometry || strcmp(option->name, "-geometry") == 0;
+        i += option->takesValue;
+    }
+    args.swap(own);
+    return nullptr;
+}
+
 } // namespace
 
 CommandLine parseCommandLine(int argc, char** argv, ViewerOptions& options)
 {
     // getopt reorders what it reads: it reads a copy, and glutInit the command line as given
     std::vector<char*> args(argv, argv + argc);
+    if (const char* lacking = takeGlutOptions(args, options))
+        return wrong("spinview: %s needs a value\n", lacking);
+    argc = int(args.size());
     args.push_back(nullptr);
     optind = 0;  // a fresh start, for a parser called more than once
     bool atGiven = false;
@@ -92,8 +126,6 @@ CommandLine parseCommandLine(int argc, char** argv, ViewerOptions& options)
             break;
         case helpOption: fputs(usage, stdout); fputs(help, stdout); return CommandLine::answered;
         case version: puts("spinview 1.1"); return CommandLine::answered;
-        case glut:
-        case glutWithValue: break;
         default: return wrong(nullptr);  // getopt has said what was wrong
         }
     }

@@ -2,7 +2,8 @@
 // The viewer's command line:
 //   spinview [--fit] [--vertex FILE] [--fragment FILE] [--snapshot FILE.png [--at SECONDS]] [MODEL.obj]
 // plus --help and --version. GLUT's own options (-display, -geometry, -iconic, -direct,
-// -indirect, -gldebug, -sync) are left for glutInit.
+// -indirect, -gldebug, -sync), written as glutInit reads them, are left for it; other spellings of
+// them (--display, -disp, -display=:1) are refused.
 
 #include <cstdint>
 
@@ -14,6 +15,7 @@ struct ViewerOptions {
     bool fit = false;                // scale and centre the model to fill the view
     const char* snapshot = nullptr;  // a PNG to write of one frame, instead of running
     uint32_t atMs = 0;               // the moment of the spin a snapshot shows
+    bool windowGeometry = false;     // GLUT's -geometry sets the window's size instead of 512 x 512
 };
 
 enum class CommandLine {

@@ -2,10 +2,14 @@
 #include "app/commandLine.h"
 #include "app/reload.h"
 #include "app/scene.h"
+#include "app/snapshot.h"
+#include "core/diag/log.h"
 #include "render/glCheck.h"
 
 #include <GL/glew.h>
 #include <GL/glut.h>
+
+#include <cstdio>
 
 namespace {
 
@@ -20,10 +24,18 @@ int main(int argc, char** argv)
     CommandLine read = parseCommandLine(argc, argv, options);
     if (read != CommandLine::run)
         return read == CommandLine::answered ? 0 : 2;
+    if (const char* input = inputOverwrittenBySnapshot(options)) {
+        fprintf(stderr, "spinview: the snapshot [%s] would overwrite [%s], which the viewer reads\n", options.snapshot,
+                input);
+        return 2;
+    }
+    if (options.snapshot && snapshotToStandardOutput(options.snapshot))
+        logToStandardError();  // standard output carries the picture
     startViewer(viewer, options);
 
     glutInit(&argc, argv);
-    glutInitWindowSize(512, 512);
+    if (!options.windowGeometry)
+        glutInitWindowSize(512, 512);
     glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH);
     glutCreateWindow("Just a test");
     checkGlError();
