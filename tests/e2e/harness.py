@@ -306,11 +306,13 @@ def read_png(path):
 class Viewer:
     """spinview running in a temporary working directory on a private display."""
 
-    def __init__(self, xvfb, files=None, omit=(), binary=None, prefix=(), user=None, prepare=None, args=(), env=None):
+    def __init__(self, xvfb, files=None, omit=(), binary=None, prefix=(), user=None, prepare=None, args=(), env=None,
+                 preexec=None):
         """files: name -> bytes to write instead of the shipped file (a name may have folders);
         omit: names to leave out; prefix: a command to run the viewer under (valgrind); user: a uid
         to run it as; prepare: called with the working directory before the viewer starts;
-        args: the viewer's command line; env: variables to set for it alone."""
+        args: the viewer's command line; env: variables to set for it alone; preexec: called in
+        the child before the viewer starts (to set limits)."""
         self.xvfb = xvfb
         self.dir = tempfile.mkdtemp(prefix="spinview-e2e-")
         os.chmod(self.dir, 0o755)
@@ -330,6 +332,8 @@ class Viewer:
         self.out_file = open(self.out_path, "wb")
         self.err_file = open(self.err_path, "wb")
         extra = {"user": user, "group": user, "extra_groups": []} if user is not None else {}
+        if preexec:
+            extra["preexec_fn"] = preexec
         self.proc = subprocess.Popen(list(prefix) + [binary or find_binary()] + list(args), cwd=self.dir,
                                      env=program_env(dict(xvfb.env(), **(env or {}))), stdout=self.out_file,
                                      stderr=self.err_file,
@@ -346,11 +350,11 @@ class Viewer:
         with open(path, "wb") as f:
             f.write(content)
 
-    def xdotool(self, *args, timeout=10):
+    def xdotool(self, *args, timeout=60):
         return subprocess.run(["xdotool"] + [str(a) for a in args], env=self.xvfb.env(), timeout=timeout,
                               stdout=subprocess.PIPE, stderr=subprocess.PIPE, check=True).stdout.decode()
 
-    def find_window(self, timeout=15):
+    def find_window(self, timeout=120):
         """Waits for the viewer's window, moves it to (0, 0) and returns its id."""
         deadline = time.time() + timeout
         while time.time() < deadline:
@@ -388,14 +392,16 @@ class Viewer:
         self.xdotool("windowsize", "--sync", self.window, width, height)
         time.sleep(0.5)
 
-    def screenshot(self, save_as=None):
+    def screenshot(self, save_as=None, timeout=120):
+        """The window as it shows now. On a loaded machine the X server can take long to answer
+        while the viewer draws back to back: the wait is generous."""
         ppm = subprocess.run(["import", "-window", self.window, "-depth", "8", "ppm:-"], env=self.xvfb.env(),
-                             stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=20, check=True).stdout
+                             stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=timeout, check=True).stdout
         if save_as:
             subprocess.run([CONVERT, "ppm:-", save_as], input=ppm, check=True)
         return Image(ppm)
 
-    def wait_for_frame(self, timeout=30):
+    def wait_for_frame(self, timeout=120):
         """Waits until a frame fills the window: all four corners hold the clear colour."""
         deadline = time.time() + timeout
         while True:
@@ -407,7 +413,7 @@ class Viewer:
                 raise RuntimeError("no frame within %d s" % timeout)
             time.sleep(0.2)
 
-    def wait_for_picture(self, timeout=30):
+    def wait_for_picture(self, timeout=120):
         """Waits until a frame shows the mesh: besides the clear corners, something in the left half."""
         deadline = time.time() + timeout
         while True:

@@ -1,6 +1,8 @@
 """The command line of the real spinview: named files, a wrong option, --fit and --snapshot."""
 
 import os
+import resource
+import signal
 import subprocess
 import tempfile
 import unittest
@@ -17,9 +19,9 @@ NORMAL_COLOURS = harness.diagnostic_vertex_shader("gl_MultiTexCoord1.xyz")
 def shifted_sphere(radius, centre):
     """A sphere of the given radius around `centre`, far from the camera's view when large."""
     lines = []
-    for line in harness.sphere_obj(radius=radius, rings=12, segments=24).decode().splitlines():
+    for line in harness.sphere_obj(radius=1.0, rings=12, segments=24).decode().splitlines():
         if line.startswith("v "):
-            x, y, z = (float(c) for c in line.split()[1:])
+            x, y, z = (float(c) * radius for c in line.split()[1:])
             line = "v %.7g %.7g %.7g" % (x + centre[0], y + centre[1], z + centre[2])
         lines.append(line)
     return ("\n".join(lines) + "\n").encode()
@@ -55,13 +57,18 @@ class CommandLineTest(harness.ViewerCase):
         viewer.find_window()
         viewer.key("q")
         self.assertEqual(viewer.wait(10), 0)
+        # -geometry sizes the window, and so the snapshot
+        _, image = self.snapshot(["-geometry", "300x200"])
+        self.assertEqual((image.width, image.height), (300, 200))
 
     def test_wrong_options_exit_2_with_the_usage(self):
         # no display is needed to be told
         env = dict(os.environ)
         env.pop("DISPLAY", None)
+        # GLUT reads its options only as -display :1: other spellings would be lost on the way
         for args in (["--bogus"], ["--vertex"], ["--at", "1"], ["a.obj", "b.obj"],
-                     ["--snapshot", "x.png", "--at", "-1"], ["--snapshot", "x.png", "--at", "soon"], ["-f"]):
+                     ["--snapshot", "x.png", "--at", "-1"], ["--snapshot", "x.png", "--at", "soon"], ["-f"],
+                     ["--display", ":1"], ["-disp", ":1"], ["-display=:1"], ["--sync"], ["-geometry"]):
             run = subprocess.run([harness.find_binary()] + args, env=env, stdout=subprocess.PIPE,
                                  stderr=subprocess.PIPE, timeout=20)
             self.assertEqual(run.returncode, 2, args)
@@ -79,14 +86,17 @@ class CommandLineTest(harness.ViewerCase):
     def test_fit_makes_tiny_and_huge_models_fill_alike(self):
         tiny = shifted_sphere(0.075, (3.0, -2.0, 1.0))
         huge = shifted_sphere(250.0, (400.0, 120.0, -900.0))
+        # denormal coordinates: its scale would overflow a float, and the GPU flushes them to zero
+        smallest = shifted_sphere(8.5e-40, (0.0, 0.0, 0.0))
         shares = []
-        for model in (tiny, huge):
+        for model in (tiny, huge, smallest):
             viewer, image = self.snapshot(["--fit", "model.obj"], files={"model.obj": model})
             self.assertEqual(viewer.output(), VALIDATED)
             shares.append(image.count_not_clear(0, 0, 512, 512, 2))
         # a sphere 11 units across at the centre: a half disc about 136 pixels in radius
         self.assertGreater(shares[0], 6000)
-        self.assertLess(abs(shares[0] - shares[1]), 0.03 * shares[0], shares)
+        for share in shares[1:]:
+            self.assertLess(abs(shares[0] - share), 0.03 * shares[0], shares)
 
     def test_models_lost_to_the_camera_suggest_fit(self):
         viewer, _ = self.snapshot(["model.obj"], files={"model.obj": shifted_sphere(0.075, (3.0, -2.0, 1.0))})
@@ -95,6 +105,10 @@ class CommandLineTest(harness.ViewerCase):
         viewer, _ = self.snapshot(["model.obj"], files={"model.obj": shifted_sphere(250.0, (400.0, 120.0, -900.0))})
         self.assertEqual(viewer.output(), "[model.obj] is 866 units across and reaches past the camera: "
                                           "--fit scales it to the view\n" + VALIDATED)
+        # welded into one point: no fit can help it
+        point = b"v 0 0 0\nv 1e-30 0 0\nv 0 1e-30 0\nvn 0 0 1\nf 1//1 2//1 3//1\n"
+        viewer, _ = self.snapshot(["model.obj"], files={"model.obj": point})
+        self.assertEqual(viewer.output(), VALIDATED)
 
     # --snapshot
 
@@ -121,6 +135,51 @@ class CommandLineTest(harness.ViewerCase):
         viewer = self.start(args=["--snapshot", "/nonexistent/folder/frame.png"])
         self.assertEqual(viewer.wait(30), 1)
         self.assertEqual(viewer.output(), VALIDATED + "Cannot write snapshot [/nonexistent/folder/frame.png]\n")
+
+    def test_snapshot_never_destroys_a_file(self):
+        old = b"the previous picture"
+
+        def prepare(folder):
+            with open(os.path.join(folder, "old.png"), "wb") as f:
+                f.write(old)
+            os.symlink("VertexProgram.glsl", os.path.join(folder, "link.glsl"))
+
+        def full_disk():
+            # a file may not grow past 1 kB, as on a full disk; the write fails instead of the process
+            signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+            resource.setrlimit(resource.RLIMIT_FSIZE, (1024, 1024))
+
+        cases = (  # arguments, status, start of the output
+            (["--snapshot", "old.png"], 1, VALIDATED + "Cannot write snapshot [old.png]\n", full_disk),
+            (["--snapshot", "torus.obj"], 2, "", None),
+            (["--snapshot", "link.glsl"], 2, "", None),
+        )
+        for args, status, printed, preexec in cases:
+            viewer = self.start(args=args, prepare=prepare, preexec=preexec)
+            self.assertEqual(viewer.wait(60), status, args)
+            self.assertEqual(viewer.output(), printed, args)
+            with open(viewer.path("old.png"), "rb") as f:
+                self.assertEqual(f.read(), old, args)
+            for name in harness.DATA_FILES:
+                with open(viewer.path(name), "rb") as f, open(os.path.join(harness.DATA_DIR, name), "rb") as shipped:
+                    self.assertEqual(f.read(), shipped.read(), (args, name))
+            self.assertEqual(sorted(os.listdir(viewer.dir)), sorted(harness.DATA_FILES + ("link.glsl", "old.png")))
+            if status == 2:
+                self.assertIn("would overwrite", viewer.errors())
+
+    def test_snapshot_to_standard_output(self):
+        _, written = self.snapshot([])
+        for target in ("-", "/dev/stdout"):
+            viewer = self.start(args=["--snapshot", target])
+            self.assertEqual(viewer.wait(60), 0)
+            with open(viewer.out_path, "rb") as f:
+                png = f.read()
+            self.assertTrue(png.startswith(b"\x89PNG\r\n\x1a\n"), target)
+            path = os.path.join(viewer.logs, "out.png")
+            with open(path, "wb") as f:
+                f.write(png)
+            self.assertEqual(harness.read_png(path).differs(written), 0, target)
+            self.assertEqual(viewer.errors(), VALIDATED, target)
 
 
 if __name__ == "__main__":
