@@ -1,5 +1,6 @@
 #include "core/platform/platform.h"
 #include "core/diag/entryPointList.h"
+#include "core/view/camera.h"
 #include "core/view/frameMath.h"
 
 #include <gtest/gtest.h>
@@ -22,6 +23,13 @@ Vector3 apply(const Matrix4& m, float x, float y, float z)
 {
     return Vector3{m[0] * x + m[4] * y + m[8] * z + m[12], m[1] * x + m[5] * y + m[9] * z + m[13],
                    m[2] * x + m[6] * y + m[10] * z + m[14]};
+}
+
+// The clip coordinates of the point (x, y, z, 1) under m.
+Vector4 project(const Matrix4& m, float x, float y, float z)
+{
+    Vector3 xyz = apply(m, x, y, z);
+    return Vector4{xyz.x, xyz.y, xyz.z, m[3] * x + m[7] * y + m[11] * z + m[15]};
 }
 
 } // namespace
@@ -68,13 +76,56 @@ TEST(WorldRotation, IdentityAtTickZeroAndQuarterTurnAt1571)
     EXPECT_NEAR(axis.z, 1.0f, 1e-6);
 }
 
-TEST(CameraViewProjection, OriginAtImageCentre)
+TEST(Camera, FirstCameraIsTheFixedOneBitForBit)
 {
-    Matrix4 vp;
-    cameraViewProjection(vp);
-    EXPECT_EQ(vp[12], 0.0f);
-    EXPECT_EQ(vp[13], 0.0f);
-    EXPECT_EQ(vp[15], 50.0f);  // w of the origin: its distance from the eye
+    Camera camera;
+    startCamera(camera, 0.0, 0.0);
+    Matrix4 view, projection, fixedView, fixedProjection;
+    cameraMatrices(camera, view, projection);
+    lookAt(fixedView, 50.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f);
+    perspective(fixedProjection, 45.0f, 1.0f, 1.0f, 1024.0f);
+    EXPECT_EQ(memcmp(&view, &fixedView, sizeof(Matrix4)), 0);
+    EXPECT_EQ(memcmp(&projection, &fixedProjection, sizeof(Matrix4)), 0);
+}
+
+TEST(Camera, DragsTurnTiltZoomAndPanAsTheHandExpects)
+{
+    Camera camera;
+    startCamera(camera, 0.0, 0.0);
+    Vector3 eye;
+    // half the width: a quarter turn about y, from +x to +z
+    orbitCamera(camera, 256.0, 0.0, 512, 512);
+    cameraEye(camera, eye);
+    EXPECT_NEAR(eye.x, 0.0f, 1e-5f);
+    EXPECT_NEAR(eye.z, 50.0f, 1e-5f);
+    Camera turned;
+    startCamera(turned, 90.0, 0.0);
+    EXPECT_DOUBLE_EQ(turned.yaw, camera.yaw);
+    // tilting stops a degree short of the pole, however far the drag goes
+    orbitCamera(camera, 0.0, 5000.0, 512, 512);
+    EXPECT_DOUBLE_EQ(camera.pitch, 89.0 * 3.14159265358979323846 / 180.0);
+    orbitCamera(camera, 0.0, -10000.0, 512, 512);
+    EXPECT_DOUBLE_EQ(camera.pitch, -89.0 * 3.14159265358979323846 / 180.0);
+    // zoom keeps the target and the direction: the target stays at the image's centre
+    Matrix4 view, projection, viewProjection;
+    zoomCamera(camera, 0.9);
+    EXPECT_DOUBLE_EQ(camera.distance, 45.0);
+    cameraMatrices(camera, view, projection);
+    multiply(projection, viewProjection, view);
+    EXPECT_NEAR(viewProjection[12], 0.0f, 1e-5f);
+    EXPECT_NEAR(viewProjection[13], 0.0f, 1e-5f);
+    // panning by 100 pixels right and 50 down keeps the point under the cursor there: a point of
+    // the target's depth 100 right and 50 below the centre is at the new centre's spot
+    startCamera(camera, 30.0, 20.0);
+    cameraMatrices(camera, view, projection);
+    multiply(projection, viewProjection, view);
+    Vector4 before = project(viewProjection, 0.0f, 0.0f, 0.0f);
+    panCamera(camera, 100.0, 50.0, 512, 512);
+    cameraMatrices(camera, view, projection);
+    multiply(projection, viewProjection, view);
+    Vector4 after = project(viewProjection, 0.0f, 0.0f, 0.0f);
+    EXPECT_NEAR((after.x / after.w - before.x / before.w) * 256.0f, 100.0f, 0.01f);
+    EXPECT_NEAR((after.y / after.w - before.y / before.w) * 256.0f, -50.0f, 0.01f);
 }
 
 TEST(MissingEntryPoints, ListsOnlyTheMissingInOrder)
