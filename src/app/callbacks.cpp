@@ -1,15 +1,16 @@
 #include "app/callbacks.h"
 
+#include "app/controls.h"
 #include "app/reload.h"
 #include "app/scene.h"
 #include "core/diag/log.h"
+#include "core/platform/platform.h"
 #include "app/snapshot.h"
 #include "render/glCheck.h"
 
 #include <GL/glew.h>
 #include <GL/glut.h>
 
-#include <cctype>
 #include <cstdlib>
 #include <vector>
 
@@ -17,11 +18,53 @@ namespace {
 
 Viewer* viewer;
 
+const unsigned lookEveryMs = 100;
+
 void drawViewerFrame()
 {
-    FrameMatrices matrices;
-    frameMatrices(*viewer, matrices);
-    drawFrame(viewer->meshStore, viewer->shaderState, matrices);
+    FrameInputs inputs;
+    frameInputs(*viewer, inputs);
+    drawFrame(viewer->meshStore, viewer->shaderState, inputs);
+}
+
+void onWatchTimer(int);
+
+// While the spin runs, the idle callback draws frame after frame and looks at the files; while
+// it stands, nothing is drawn until something changes, and a timer looks at the files.
+void keepFramesComing()
+{
+    if (viewer->clock.running) {
+        glutIdleFunc(onIdle);
+        return;
+    }
+    glutIdleFunc(nullptr);
+    if (!viewer->watch.timerArmed) {
+        viewer->watch.timerArmed = true;
+        glutTimerFunc(lookEveryMs, onWatchTimer, 0);
+    }
+}
+
+void onWatchTimer(int)
+{
+    viewer->watch.timerArmed = false;
+    if (viewer->clock.running)
+        return;
+    if (reloadChangedFiles(*viewer))
+        glutPostRedisplay();
+    keepFramesComing();
+}
+
+void onMouse(int button, int state, int x, int y)
+{
+    bool shift = (glutGetModifiers() & GLUT_ACTIVE_SHIFT) != 0;
+    pressButton(*viewer, button, state == GLUT_DOWN, shift, x, y);
+    glutPostRedisplay();
+}
+
+void onMotion(int x, int y)
+{
+    if (dragPointer(*viewer, x, y, glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT)))
+        glutPostRedisplay();
 }
 
 } // namespace
@@ -33,6 +76,10 @@ void registerCallbacks(Viewer& drawn)
     glutIdleFunc(onIdle);
     glutKeyboardFunc(onKeyboard);
     glutReshapeFunc(onReshape);
+    glutMouseFunc(onMouse);
+    glutMotionFunc(onMotion);
+    if (!drawn.options.snapshot)
+        keepFramesComing();
 }
 
 void renderFrame()
@@ -40,6 +87,10 @@ void renderFrame()
     drawViewerFrame();
     glutSwapBuffers();
     checkGlError();
+    if (viewer->frameLog) {
+        fprintf(viewer->frameLog, "%u\n", tickCountMs());
+        fflush(viewer->frameLog);
+    }
 }
 
 void renderSnapshot()
@@ -65,9 +116,9 @@ void onIdle()
 
 void onKeyboard(unsigned char key, int, int)
 {
-    int lowered = tolower(key);
-    if (lowered == 27 || lowered == 'q')
+    if (pressKey(*viewer, key) == Response::quit)
         exit(0);
+    keepFramesComing();
     glutPostRedisplay();
     checkGlError();
 }

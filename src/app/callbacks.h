@@ -5,7 +5,8 @@
 #include "app/viewer.h"
 
 // Registers, in this order, the display callback (renderFrame, or renderSnapshot for a snapshot),
-// onIdle, onKeyboard and onReshape, all driving `viewer`.
+// onIdle, onKeyboard, onReshape and the mouse's, all driving `viewer`. While the spin stands,
+// frames are drawn only when something changes.
 void registerCallbacks(Viewer& viewer);
 
 // The display callback: draws one frame and swaps buffers.
@@ -19,7 +20,8 @@ void renderSnapshot();
 // Requests the next frame, so frames are drawn back to back, and reloads the data files that changed.
 void onIdle();
 
-// Esc, q or Q ends the process with status 0; any other key requests a redisplay.
+// Esc, q or Q ends the process with status 0; any other key does what pressKey says and requests
+// a redisplay.
 void onKeyboard(unsigned char key, int x, int y);
 
 // Sets the viewport to the whole client area and resets the fixed-function matrices.

@@ -1,5 +1,7 @@
 #include "app/commandLine.h"
 
+#include "app/controls.h"
+
 #include <getopt.h>
 
 #include <cmath>
@@ -11,25 +13,33 @@
 namespace {
 
 const char* const usage =
-    "usage: spinview [--fit] [--vertex FILE] [--fragment FILE] [--snapshot FILE.png [--at SECONDS]] [MODEL.obj]\n";
+    "usage: spinview [--fit] [--no-spin] [--no-cut] [--orbit YAW,PITCH] [--at SECONDS] [--vertex FILE]\n"
+    "                [--fragment FILE] [--snapshot FILE.png] [MODEL.obj]\n";
 
 const char* const help =
     "Draws MODEL.obj (torus.obj by default) spinning, through the GLSL shaders VertexProgram.glsl and\n"
-    "FragmentProgram.glsl, and reloads any of the three files when it changes. Esc or q quits.\n"
+    "FragmentProgram.glsl, and reloads any of the three files when it changes.\n"
     "\n"
     "  --fit              centre the model and scale it to fill the view\n"
+    "  --no-spin          start with the spin paused (at 0, or at --at)\n"
+    "  --no-cut           start without the cut by the clip plane\n"
+    "  --orbit YAW,PITCH  start with the camera turned as a drag would turn it, in degrees\n"
+    "  --at SECONDS       the moment of the spin to start from (0 by default)\n"
     "  --vertex FILE      the vertex shader\n"
     "  --fragment FILE    the fragment shader\n"
-    "  --snapshot FILE    draw one frame, write it as an RGB PNG and end\n"
-    "  --at SECONDS       the moment of the spin that frame shows (0 by default)\n"
+    "  --snapshot FILE    draw one frame, write it as an RGB PNG and end ('-': to standard output)\n"
     "  --help, --version  this text, the version\n"
     "\n"
-    "GLUT's options, such as -display and -geometry, are passed on to GLUT.\n";
+    "GLUT's options, such as -display :1 and -geometry WxH, are passed on to GLUT.\n"
+    "\n";
 
-enum Option { fit = 1, vertex, fragment, snapshot, at, helpOption, version };
+enum Option { fit = 1, noSpin, noCut, orbit, vertex, fragment, snapshot, at, helpOption, version };
 
 const option longOptions[] = {
     {"fit", no_argument, nullptr, fit},
+    {"no-spin", no_argument, nullptr, noSpin},
+    {"no-cut", no_argument, nullptr, noCut},
+    {"orbit", required_argument, nullptr, orbit},
     {"vertex", required_argument, nullptr, vertex},
     {"fragment", required_argument, nullptr, fragment},
     {"snapshot", required_argument, nullptr, snapshot},
@@ -97,6 +107,18 @@ const char* takeGlutOptions(std::vector<char*>& args, ViewerOptions& options)
     return nullptr;
 }
 
+// "YAW,PITCH" in degrees, each a finite number.
+bool readOrbit(const char* text, double& yaw, double& pitch)
+{
+    char* end = nullptr;
+    yaw = strtod(text, &end);
+    if (end == text || *end != ',')
+        return false;
+    const char* second = end + 1;
+    pitch = strtod(second, &end);
+    return end != second && *end == '\0' && std::isfinite(yaw) && std::isfinite(pitch);
+}
+
 } // namespace
 
 CommandLine parseCommandLine(int argc, char** argv, ViewerOptions& options)
@@ -108,7 +130,6 @@ CommandLine parseCommandLine(int argc, char** argv, ViewerOptions& options)
     argc = int(args.size());
     args.push_back(nullptr);
     optind = 0;  // a fresh start, for a parser called more than once
-    bool atGiven = false;
     for (;;) {
         // long options with one dash too, as GLUT's are written
         int found = getopt_long_only(argc, args.data(), "", longOptions, nullptr);
@@ -116,24 +137,33 @@ CommandLine parseCommandLine(int argc, char** argv, ViewerOptions& options)
             break;
         switch (found) {
         case fit: options.fit = true; break;
+        case noSpin: options.spin = false; break;
+        case noCut: options.cut = false; break;
+        case orbit:
+            if (!readOrbit(optarg, options.orbitYaw, options.orbitPitch))
+                return wrong("spinview: --orbit takes YAW,PITCH in degrees, not '%s'\n", optarg);
+            break;
         case vertex: options.vertexShader = optarg; break;
         case fragment: options.fragmentShader = optarg; break;
         case snapshot: options.snapshot = optarg; break;
         case at:
             if (!readSeconds(optarg, options.atMs))
                 return wrong("spinview: --at takes seconds from 0 to 4294967, not '%s'\n", optarg);
-            atGiven = true;
             break;
-        case helpOption: fputs(usage, stdout); fputs(help, stdout); return CommandLine::answered;
+        case helpOption:
+            fputs(usage, stdout);
+            fputs(help, stdout);
+            fputs(controlsHelp, stdout);
+            return CommandLine::answered;
         case version: puts("spinview 1.1"); return CommandLine::answered;
         default: return wrong(nullptr);  // getopt has said what was wrong
         }
     }
-    if (atGiven && !options.snapshot)
-        return wrong("spinview: --at goes with --snapshot\n");
     if (argc - optind > 1)
         return wrong("spinview: one model at most, not also '%s'\n", args[size_t(optind) + 1]);
-    if (optind < argc)
+    if (optind < argc) {
         options.model = args[size_t(optind)];
+        options.modelNamed = true;
+    }
     return CommandLine::run;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The viewer's command line:
-//   spinview [--fit] [--vertex FILE] [--fragment FILE] [--snapshot FILE.png [--at SECONDS]] [MODEL.obj]
+//   spinview [--fit] [--no-spin] [--no-cut] [--orbit YAW,PITCH] [--at SECONDS] [--vertex FILE]
+//            [--fragment FILE] [--snapshot FILE.png] [MODEL.obj]
 // plus --help and --version. GLUT's own options (-display, -geometry, -iconic, -direct,
 // -indirect, -gldebug, -sync), written as glutInit reads them, are left for it; other spellings of
 // them (--display, -disp, -display=:1) are refused.
@@ -10,11 +11,16 @@
 // What the command line sets, with the defaults of a viewer started without arguments.
 struct ViewerOptions {
     const char* model = "torus.obj";
+    bool modelNamed = false;         // the model was named on the command line
     const char* vertexShader = "VertexProgram.glsl";
     const char* fragmentShader = "FragmentProgram.glsl";
     bool fit = false;                // scale and centre the model to fill the view
     const char* snapshot = nullptr;  // a PNG to write of one frame, instead of running
-    uint32_t atMs = 0;               // the moment of the spin a snapshot shows
+    bool spin = true;                // the spin runs from the start (--no-spin: paused)
+    bool cut = true;                 // clip plane 0 cuts the model (--no-cut: off)
+    double orbitYaw = 0.0;           // the camera's first turn, in degrees, as a drag gives it
+    double orbitPitch = 0.0;
+    uint32_t atMs = 0;               // the moment of the spin the viewer starts from, or a snapshot shows
     bool windowGeometry = false;     // GLUT's -geometry sets the window's size instead of 512 x 512
 };
 

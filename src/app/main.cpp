@@ -10,11 +10,23 @@
 #include <GL/glut.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 
 namespace {
 
 // The viewer's state, for the life of the process.
 Viewer viewer;
+
+// The last part of a path.
+const char* fileName(const char* path)
+{
+    const char* name = path;
+    for (const char* c = path; *c; ++c)
+        if (*c == '/' || *c == '\\')
+            name = c + 1;
+    return name;
+}
 
 } // namespace
 
@@ -32,12 +44,16 @@ int main(int argc, char** argv)
     if (options.snapshot && snapshotToStandardOutput(options.snapshot))
         logToStandardError();  // standard output carries the picture
     startViewer(viewer, options);
+    if (const char* frameTimes = getenv("SPINVIEW_FRAME_TIMES"))
+        viewer.frameLog = fopen(frameTimes, "w");
 
     glutInit(&argc, argv);
     if (!options.windowGeometry)
         glutInitWindowSize(512, 512);
     glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH);
-    glutCreateWindow("Just a test");
+    // a model named on the command line names the window
+    std::string title = options.modelNamed ? fileName(options.model) + std::string(" - spinview") : "Just a test";
+    glutCreateWindow(title.c_str());
     checkGlError();
 
     if (!initScene(viewer))

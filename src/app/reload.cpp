@@ -38,45 +38,48 @@ void showReloadedModel(Viewer& viewer, ObjMesh& mesh)
     logMessage("Reloaded [%s]", viewer.watch.model.path);
 }
 
-// Shows the held version once its file has been quiet long enough; drops it when the file changed.
-void settleHeldModel(Viewer& viewer, uint32_t nowMs)
+// Shows the held version once its file has been quiet long enough, and returns true; drops it
+// when the file changed.
+bool settleHeldModel(Viewer& viewer, uint32_t nowMs)
 {
     HeldModel& held = viewer.watch.heldModel;
     if (!held.held)
-        return;
+        return false;
     if (!sameStamp(fileStamp(viewer.watch.model.path), held.stamp)) {
         held = HeldModel();  // the new version is read when it settles
-        return;
+        return false;
     }
     if (nowMs - held.readAtMs < heldQuietMs)
-        return;
+        return false;
     ObjMesh mesh = std::move(held.mesh);
     held = HeldModel();
     showReloadedModel(viewer, mesh);
+    return true;
 }
 
 } // namespace
 
-void reloadModel(Viewer& viewer)
+bool reloadModel(Viewer& viewer)
 {
     const WatchedFile& file = viewer.watch.model;
     viewer.watch.heldModel = HeldModel();
     ObjMesh mesh;
     FileStatus status = readModel(file.path, mesh);
     if (changedWhileRead(file))
-        return;
+        return false;
     if (status != FileStatus::ok) {
         logMessage(unreadableFileMessage(status), file.path);
-        return;
+        return false;
     }
     if (hasNewProblems(mesh.report, viewer.modelReport)) {
         viewer.watch.heldModel = HeldModel{true, std::move(mesh), file.loaded, tickCountMs()};
-        return;
+        return false;
     }
     showReloadedModel(viewer, mesh);
+    return true;
 }
 
-void reloadProgram(Viewer& viewer)
+bool reloadProgram(Viewer& viewer)
 {
     Watch& watch = viewer.watch;
     const WatchedFile& vertex = watch.vertexShader;
@@ -87,7 +90,7 @@ void reloadProgram(Viewer& viewer)
     fresh.fragmentShader = loadShader(fragment.path, GL_FRAGMENT_SHADER_ARB, fragmentStatus);
     if (changedWhileRead(vertex) || changedWhileRead(fragment)) {
         deleteShaders(fresh);
-        return;
+        return false;
     }
     if (vertexStatus != FileStatus::ok)
         logMessage(unreadableFileMessage(vertexStatus), vertex.path);
@@ -97,12 +100,13 @@ void reloadProgram(Viewer& viewer)
     if (fresh.vertexShader && fresh.fragmentShader)
         linkProgram(fresh.vertexShader, fresh.fragmentShader, fresh);
     if (!replaceProgram(viewer.shaderState, fresh))
-        return;  // the old program keeps drawing
+        return false;  // the old program keeps drawing
     if (watch.vertexShaderChanged)
         logMessage("Reloaded [%s]", vertex.path);
     if (watch.fragmentShaderChanged)
         logMessage("Reloaded [%s]", fragment.path);
     watch.vertexShaderChanged = watch.fragmentShaderChanged = false;
+    return true;
 }
 
 void watchDataFiles(Viewer& viewer)
@@ -115,21 +119,21 @@ void watchDataFiles(Viewer& viewer)
     watch.started = true;
 }
 
-void reloadChangedFiles(Viewer& viewer)
+bool reloadChangedFiles(Viewer& viewer)
 {
     Watch& watch = viewer.watch;
     uint32_t now = tickCountMs();
     if (!watch.started || now - watch.lastLook < lookEveryMs)
-        return;
+        return false;
     watch.lastLook = now;
-    if (fileSettledAfterChange(watch.model, fileStamp(watch.model.path), now))
-        reloadModel(viewer);
-    else
-        settleHeldModel(viewer, now);
+    bool changed = fileSettledAfterChange(watch.model, fileStamp(watch.model.path), now)
+                       ? reloadModel(viewer)
+                       : settleHeldModel(viewer, now);
     bool vertexSettled = fileSettledAfterChange(watch.vertexShader, fileStamp(watch.vertexShader.path), now);
     bool fragmentSettled = fileSettledAfterChange(watch.fragmentShader, fileStamp(watch.fragmentShader.path), now);
     watch.vertexShaderChanged = watch.vertexShaderChanged || vertexSettled;
     watch.fragmentShaderChanged = watch.fragmentShaderChanged || fragmentSettled;
     if (vertexSettled || fragmentSettled)
-        reloadProgram(viewer);
+        changed = reloadProgram(viewer) || changed;
+    return changed;
 }

@@ -12,17 +12,17 @@ void watchDataFiles(Viewer& viewer);
 // has been quiet for two seconds. The shaders, when both compile and link, replace the program,
 // which the next frame validates. Each success prints "Reloaded [file]"; a failure prints its
 // problem once and keeps what is shown. Needs the window's context current. Does nothing before
-// watchDataFiles.
-void reloadChangedFiles(Viewer& viewer);
+// watchDataFiles. True when what is drawn changed.
+bool reloadChangedFiles(Viewer& viewer);
 
 // Reads the model again; when it reads, it replaces the mesh drawn (and its fit to the view) and
 // "Reloaded [file]" is printed, or it is held back when it has new problems; when it cannot be
 // read, the problem is printed and the old mesh stays. A file written to while it was read is
-// left for its next version.
-void reloadModel(Viewer& viewer);
+// left for its next version. True when the mesh drawn was replaced.
+bool reloadModel(Viewer& viewer);
 
 // Compiles both shaders again and links them, printing every log as at start-up. A program that
 // links replaces the old one, which is deleted with its shaders, and "Reloaded [file]" is printed
 // for each shader changed since the program drawing was made; otherwise the new objects are
-// deleted and the old program stays.
-void reloadProgram(Viewer& viewer);
+// deleted and the old program stays. True when the program was replaced.
+bool reloadProgram(Viewer& viewer);

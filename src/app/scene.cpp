@@ -1,6 +1,7 @@
 #include "app/scene.h"
 
 #include "core/diag/log.h"
+#include "core/view/camera.h"
 #include "core/view/frameMath.h"
 #include "render/entryPoints.h"
 #include "render/glCheck.h"
@@ -49,10 +50,12 @@ void showModel(Viewer& viewer, ObjMesh& mesh)
 {
     logObjReport(mesh.report, viewer.options.model);
     viewer.modelReport = mesh.report;
-    if (viewer.options.fit) {
+    viewer.positionScale = 0;
+    if (viewer.view.fit) {
         ModelExtent extent;
         measureModel(mesh.vertices, extent);
-        scalePositions(mesh.vertices, fitPrescaleExponent(extent));
+        viewer.positionScale = fitPrescaleExponent(extent);
+        scalePositions(mesh.vertices, viewer.positionScale);
     }
     replaceMesh(viewer.meshStore, mesh);
     checkGlError();
@@ -76,7 +79,7 @@ void placeModel(Viewer& viewer)
 {
     ModelExtent extent;
     measureModel(viewer.meshStore.meshVertices, extent);
-    if (viewer.options.fit) {
+    if (viewer.view.fit) {
         fitToView(viewer.modelFit, extent);
         return;
     }
@@ -118,10 +121,31 @@ bool initScene(Viewer& viewer)
     return true;
 }
 
-void frameMatrices(const Viewer& viewer, FrameMatrices& out)
+void toggleFit(Viewer& viewer)
 {
-    cameraViewProjection(out.viewProjection);
+    ViewState& view = viewer.view;
+    view.fit = !view.fit;
+    if (view.fit) {
+        // as showModel would have shown it with the fit: a model too small for it is scaled up
+        ModelExtent extent;
+        measureModel(viewer.meshStore.meshVertices, extent);
+        viewer.positionScale = fitPrescaleExponent(extent);
+        scaleMeshPositions(viewer.meshStore, viewer.positionScale);
+        placeModel(viewer);
+    } else if (viewer.positionScale != 0) {
+        scaleMeshPositions(viewer.meshStore, -viewer.positionScale);
+        viewer.positionScale = 0;
+    }
+}
+
+void frameInputs(const Viewer& viewer, FrameInputs& out)
+{
+    Matrix4 view, projection;
+    cameraMatrices(viewer.view.camera, view, projection);
+    multiply(projection, out.viewProjection, view);
     worldRotation(out.world, spinTimeMs(viewer.clock));
-    if (viewer.options.fit)
+    if (viewer.view.fit)
         multiply(out.world, out.world, viewer.modelFit);
+    out.cut = viewer.view.cut;
+    out.wireframe = viewer.view.wireframe;
 }

@@ -17,7 +17,7 @@ void showModel(Viewer& viewer, ObjMesh& mesh);
 // it cannot be read.
 bool loadObjMesh(Viewer& viewer);
 
-// Places the model in the view after it is loaded: with --fit, the transform that fills the view
+// Places the model in the view after it is loaded: with the fit on, the transform that fills the view
 // with it; without, a hint when it would show as a speck or reaches past the camera.
 void placeModel(Viewer& viewer);
 
@@ -26,6 +26,10 @@ void placeModel(Viewer& viewer);
 // on: the context lacks entry points the viewer calls, or the model or a shader cannot be opened.
 bool initScene(Viewer& viewer);
 
-// The matrices of the frame drawn now: the camera's view and projection, and the spin (with the
-// fit) at the spin clock's time.
-void frameMatrices(const Viewer& viewer, FrameMatrices& out);
+// Turns the fit to view on or off for the model shown (a model too small for the fit has its
+// drawn positions scaled while it is on).
+void toggleFit(Viewer& viewer);
+
+// What the frame drawn now is drawn with: the camera's view and projection, the spin (with the
+// fit) at the spin clock's time, the cut and the wireframe.
+void frameInputs(const Viewer& viewer, FrameInputs& out);

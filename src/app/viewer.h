@@ -5,15 +5,33 @@
 #include "core/files/fileWatch.h"
 #include "core/math/matrix.h"
 #include "core/mesh/objMesh.h"
+#include "core/view/camera.h"
 #include "render/meshGpu.h"
 #include "render/program.h"
 
 #include <cstdint>
+#include <cstdio>
 
-// The spin's clock: the process's tick count while it runs, one moment while it stands.
+// The spin's clock, in milliseconds: while it runs, shownMs plus the ticks since sinceTickMs;
+// while it stands, shownMs.
 struct SpinClock {
     bool running;
-    uint32_t stoppedAtMs;
+    uint32_t shownMs;
+    uint32_t sinceTickMs;
+};
+
+// What the user changes with the mouse and the keys.
+struct ViewState {
+    Camera camera;
+    bool cut;        // clip plane 0 cuts the model
+    bool wireframe;  // only the edges of the triangles are drawn
+    bool fit;        // the world matrix also applies modelFit
+};
+
+// The mouse button held down, and where the pointer was at the last event.
+struct Pointer {
+    enum Drag { none, orbit, zoom, pan } drag;
+    int x, y;
 };
 
 // A version of the model that read with problems the model shown did not have, held back while
@@ -32,21 +50,32 @@ struct Watch {
     WatchedFile model, vertexShader, fragmentShader;
     bool vertexShaderChanged, fragmentShaderChanged;  // since the program drawing was made
     HeldModel heldModel;
+    bool timerArmed;  // a timer will look at the files: the spin stands, and no idle callback does
 };
 
 struct Viewer {
     ViewerOptions options;
     MeshStore meshStore;
     ObjReport modelReport;  // the problems of the model drawn
+    int positionScale;      // the power of two the drawn positions were multiplied by for the fit
     ShaderState shaderState;
-    Matrix4 modelFit;  // with options.fit: the scale and translation that fill the view with the model
+    Matrix4 modelFit;  // with view.fit: the scale and translation that fill the view with the model
     SpinClock clock;
+    ViewState view;
+    Pointer pointer;
     Watch watch;
-    const char* fileBeingRead;  // named when memory runs out while it is read
+    FILE* frameLog;  // SPINVIEW_FRAME_TIMES: the tick count of each frame shown, one a line
 };
 
-// A viewer with these options, nothing loaded yet: a snapshot stops the clock at its moment.
+// A viewer with these options, nothing loaded yet: the camera, the spin, the cut and the fit as
+// the options start them (a snapshot stops the spin at its moment).
 void startViewer(Viewer& viewer, const ViewerOptions& options);
+
+// Puts the camera and the spin back as the viewer started.
+void resetView(Viewer& viewer);
 
 // Milliseconds on the spin's clock now.
 uint32_t spinTimeMs(const SpinClock& clock);
+
+// Stops the spin where it is, or lets it go on from there, without a jump.
+void toggleSpin(SpinClock& clock);

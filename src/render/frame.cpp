@@ -6,7 +6,7 @@
 
 namespace {
 
-void uploadMatrices(const ShaderState& shader, const FrameMatrices& matrices)
+void uploadMatrices(const ShaderState& shader, const FrameInputs& matrices)
 {
     glUniform4fvARB(shader.vpMatrixLocation, 4, matrices.viewProjection.data());
     checkGlError();
@@ -24,21 +24,35 @@ void enableClipPlane()
     checkGlError();
 }
 
+// Draws the mesh's edges only, or its triangles again.
+void showEdgesOnly(bool edges)
+{
+    glPolygonMode(GL_FRONT_AND_BACK, edges ? GL_LINE : GL_FILL);
+    checkGlError();
+}
+
 } // namespace
 
-void drawFrame(const MeshStore& mesh, ShaderState& shader, const FrameMatrices& matrices)
+void drawFrame(const MeshStore& mesh, ShaderState& shader, const FrameInputs& inputs)
 {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     checkGlError();
     glUseProgramObjectARB(shader.program);
     checkGlError();
-    uploadMatrices(shader, matrices);
-    enableClipPlane();
+    uploadMatrices(shader, inputs);
+    if (inputs.cut)
+        enableClipPlane();
     bindMeshArrays(mesh);
     validateProgramOnce(shader);
+    if (inputs.wireframe)
+        showEdgesOnly(true);
     drawMesh(mesh);
-    glDisable(GL_CLIP_PLANE0);
-    checkGlError();
+    if (inputs.wireframe)
+        showEdgesOnly(false);
+    if (inputs.cut) {
+        glDisable(GL_CLIP_PLANE0);
+        checkGlError();
+    }
     unbindMeshArrays();
     glUseProgramObjectARB(0);
     checkGlError();

@@ -8,17 +8,19 @@
 #include <cstdint>
 #include <vector>
 
-// What a frame uploads: "VPMatrix" and "WMatrix".
-struct FrameMatrices {
+// What a frame is drawn with: the matrices it uploads as "VPMatrix" and "WMatrix", and how.
+struct FrameInputs {
     Matrix4 viewProjection;
     Matrix4 world;
+    bool cut;        // clip plane 0 keeps z >= 0 of what the shader writes to gl_ClipVertex
+    bool wireframe;  // only the edges of the triangles
 };
 
 // Draws the mesh into the back buffer through the program, without swapping: clears, uploads
-// the matrices, cuts by clip plane 0 (z >= 0 of what the shader writes to gl_ClipVertex), binds
-// the mesh's arrays, validates the program on its first frame, draws, and leaves the state as
-// it found it.
-void drawFrame(const MeshStore& mesh, ShaderState& shader, const FrameMatrices& matrices);
+// the matrices, cuts by clip plane 0, binds the mesh's arrays, validates the program on its
+// first frame, draws, and leaves the state as it found it. Without the cut or the wireframe, no
+// call is made for them.
+void drawFrame(const MeshStore& mesh, ShaderState& shader, const FrameInputs& inputs);
 
 // Reads the back buffer's width x height RGB pixels, bottom row first, into `pixels`.
 void readFramePixels(int width, int height, std::vector<unsigned char>& pixels);

@@ -1,5 +1,6 @@
 #include "render/meshGpu.h"
 
+#include "core/view/frameMath.h"
 #include "render/glCheck.h"
 
 #include <GL/glew.h>
@@ -65,6 +66,15 @@ void replaceMesh(MeshStore& store, ObjMesh& mesh)
         glDeleteBuffers(1, &oldIndexBuffer);
         checkGlError();
     }
+}
+
+void scaleMeshPositions(MeshStore& store, int exponent)
+{
+    if (exponent == 0)
+        return;
+    scalePositions(store.meshVertices, exponent);
+    fillBuffer(GL_ARRAY_BUFFER, store.vertexBuffer, store.meshVertices.size() * sizeof(Vertex),
+               store.meshVertices.data());
 }
 
 void bindMeshArrays(const MeshStore& store)

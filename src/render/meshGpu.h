@@ -19,6 +19,10 @@ struct MeshStore {
 // deletes the buffers it replaces. Needs a current context with GLEW initialised.
 void replaceMesh(MeshStore& store, ObjMesh& mesh);
 
+// Multiplies the positions of the store's vertices by 2^exponent and fills its vertex buffer
+// with them again (bound, filled and unbound, checked). Nothing for 0.
+void scaleMeshPositions(MeshStore& store, int exponent);
+
 // Binds the element and vertex buffers and turns on the position, texture coordinate (client
 // unit 0) and normal (client unit 1) arrays, pointed at the start of the vertex buffer.
 void bindMeshArrays(const MeshStore& store);
