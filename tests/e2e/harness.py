@@ -362,7 +362,7 @@ class Viewer:
                 raise RuntimeError("spinview ended before its window appeared: status %d\n%s%s"
                                    % (self.proc.returncode, self.output(), self.errors()))
             # freeglut sets no _NET_WM_PID, so look for the title; each viewer has its own display
-            found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Just a test$"],
+            found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^(Just a test|.* - spinview)$"],
                                    env=self.xvfb.env(), stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
             ids = found.stdout.split()
             if ids:
@@ -387,6 +387,21 @@ class Viewer:
     def key(self, name):
         self.xdotool("windowfocus", "--sync", self.window)
         self.xdotool("key", name)
+
+    def drag(self, start, end, button=1, shift=False):
+        """Presses `button` at `start` (window pixels), moves to `end` in one step, lets go."""
+        self.xdotool("windowfocus", "--sync", self.window)
+        if shift:
+            self.xdotool("keydown", "shift")
+        self.xdotool("mousemove", "--window", self.window, *start)
+        self.xdotool("mousedown", button)
+        self.xdotool("mousemove", "--window", self.window, *end)
+        self.xdotool("mouseup", button)
+        if shift:
+            self.xdotool("keyup", "shift")
+
+    def click(self, button):
+        self.xdotool("click", "--window", self.window, button)
 
     def resize(self, width, height):
         self.xdotool("windowsize", "--sync", self.window, width, height)

@@ -10,7 +10,8 @@ import unittest
 import harness
 
 VALIDATED = "Program validated successfully !\n"
-USAGE = "usage: spinview [--fit] [--vertex FILE] [--fragment FILE] [--snapshot FILE.png [--at SECONDS]] [MODEL.obj]\n"
+USAGE = ("usage: spinview [--fit] [--no-spin] [--no-cut] [--orbit YAW,PITCH] [--at SECONDS] [--vertex FILE]\n"
+         "                [--fragment FILE] [--snapshot FILE.png] [MODEL.obj]\n")
 
 # colours the still quad by its normals: red, green, blue and yellow-green corners
 NORMAL_COLOURS = harness.diagnostic_vertex_shader("gl_MultiTexCoord1.xyz")
@@ -66,7 +67,7 @@ class CommandLineTest(harness.ViewerCase):
         env = dict(os.environ)
         env.pop("DISPLAY", None)
         # GLUT reads its options only as -display :1: other spellings would be lost on the way
-        for args in (["--bogus"], ["--vertex"], ["--at", "1"], ["a.obj", "b.obj"],
+        for args in (["--bogus"], ["--vertex"], ["--orbit", "90"], ["--orbit", "1,x"], ["a.obj", "b.obj"],
                      ["--snapshot", "x.png", "--at", "-1"], ["--snapshot", "x.png", "--at", "soon"], ["-f"],
                      ["--display", ":1"], ["-disp", ":1"], ["-display=:1"], ["--sync"], ["-geometry"]):
             run = subprocess.run([harness.find_binary()] + args, env=env, stdout=subprocess.PIPE,
