@@ -85,3 +85,6 @@ bool removeFile(const char* path);
 
 // Makes a stream write bytes as they are (no line-ending translation), as a PNG needs.
 void setBinaryMode(FILE* stream);
+
+// True when the stream goes to a terminal.
+bool isTerminal(FILE* stream);

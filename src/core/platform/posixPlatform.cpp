@@ -194,3 +194,8 @@ bool removeFile(const char* path)
 void setBinaryMode(FILE*)
 {
 }
+
+bool isTerminal(FILE* stream)
+{
+    return isatty(fileno(stream)) != 0;
+}

@@ -137,3 +137,8 @@ void setBinaryMode(FILE* stream)
 {
     _setmode(_fileno(stream), _O_BINARY);
 }
+
+bool isTerminal(FILE* stream)
+{
+    return _isatty(_fileno(stream)) != 0;
+}
