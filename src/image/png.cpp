@@ -21,7 +21,7 @@ void quietWarning(png_structp, png_const_charp)
 
 } // namespace
 
-bool writeRgbPng(FILE* file, int width, int height, const unsigned char* bottomUpRgb)
+bool writePng(FILE* file, int width, int height, int channels, const unsigned char* bottomUp)
 {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, quietError, quietWarning);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
@@ -29,10 +29,12 @@ bool writeRgbPng(FILE* file, int width, int height, const unsigned char* bottomU
     bool written = false;
     if (info && !setjmp(png_jmpbuf(png))) {
         png_init_io(png, file);
-        png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+        int colourType = channels == 4 ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB;
+        png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8, colourType, PNG_INTERLACE_NONE,
                      PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
         for (int y = 0; y < height; ++y)
-            rows[size_t(y)] = const_cast<png_bytep>(bottomUpRgb + size_t(height - 1 - y) * size_t(width) * 3);
+            rows[size_t(y)] =
+                const_cast<png_bytep>(bottomUp + size_t(height - 1 - y) * size_t(width) * size_t(channels));
         png_write_info(png, info);
         png_write_image(png, rows.data());
         png_write_end(png, nullptr);

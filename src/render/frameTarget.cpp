@@ -1,0 +1,82 @@
+#include "render/frameTarget.h"
+
+#include "render/glCheck.h"
+
+bool haveFrameTargets()
+{
+    return glGenFramebuffers && glBindFramebuffer && glFramebufferRenderbuffer && glCheckFramebufferStatus &&
+           glGenRenderbuffers && glBindRenderbuffer && glRenderbufferStorage && glDeleteFramebuffers &&
+           glDeleteRenderbuffers;
+}
+
+namespace {
+
+// Makes the target with a depth buffer of `depthFormat`; false, with nothing left, when the
+// framebuffer is not complete.
+bool createFrameTargetWithDepth(FrameTarget& target, int width, int height, GLenum depthFormat)
+{
+    target = FrameTarget{0, 0, 0, width, height};
+    glGenFramebuffers(1, &target.framebuffer);
+    glGenRenderbuffers(1, &target.colour);
+    glGenRenderbuffers(1, &target.depth);
+    glBindRenderbuffer(GL_RENDERBUFFER, target.colour);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+    glBindRenderbuffer(GL_RENDERBUFFER, target.depth);
+    glRenderbufferStorage(GL_RENDERBUFFER, depthFormat, width, height);
+    glBindRenderbuffer(GL_RENDERBUFFER, 0);
+    glBindFramebuffer(GL_FRAMEBUFFER, target.framebuffer);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, target.colour);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, target.depth);
+    checkGlError();
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE)
+        return true;
+    deleteFrameTarget(target);
+    return false;
+}
+
+} // namespace
+
+bool createFrameTarget(FrameTarget& target, int width, int height)
+{
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &largest);
+    if (width < 1 || height < 1 || width > largest || height > largest)
+        return false;
+    // the depth a window gets from Mesa, 32 bits, so that both draw the same pixels; else 24
+    if (!createFrameTargetWithDepth(target, width, height, GL_DEPTH_COMPONENT32) &&
+        !createFrameTargetWithDepth(target, width, height, GL_DEPTH_COMPONENT24))
+        return false;
+    glViewport(0, 0, width, height);
+    checkGlError();
+    return true;
+}
+
+void defaultFrameTarget(FrameTarget& target, int width, int height)
+{
+    target = FrameTarget{0, 0, 0, width, height};
+}
+
+void readFrameTarget(const FrameTarget& target, std::vector<uint8_t>& rgba, std::vector<float>* depths)
+{
+    size_t pixels = size_t(target.width) * size_t(target.height);
+    rgba.resize(pixels * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, target.width, target.height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    if (depths) {
+        depths->resize(pixels);
+        glReadPixels(0, 0, target.width, target.height, GL_DEPTH_COMPONENT, GL_FLOAT, depths->data());
+    }
+    checkGlError();
+}
+
+void deleteFrameTarget(FrameTarget& target)
+{
+    if (!target.framebuffer)
+        return;
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glDeleteFramebuffers(1, &target.framebuffer);
+    glDeleteRenderbuffers(1, &target.colour);
+    glDeleteRenderbuffers(1, &target.depth);
+    checkGlError();
+    target = FrameTarget{0, 0, 0, 0, 0};
+}

@@ -1,0 +1,30 @@
+#pragma once
+// A frame to draw into and read back: the default framebuffer (a window's back buffer, an
+// offscreen surface) or a framebuffer object of a given size, with an RGBA colour and a depth
+// renderbuffer.
+
+#include <GL/glew.h>
+
+#include <cstdint>
+#include <vector>
+
+struct FrameTarget {
+    GLuint framebuffer, colour, depth;  // all 0 for the default framebuffer
+    int width, height;
+};
+
+// The default framebuffer, as it is, of width x height.
+void defaultFrameTarget(FrameTarget& target, int width, int height);
+
+// True when the context offers framebuffer objects (OpenGL 3.0 or GL_ARB_framebuffer_object).
+bool haveFrameTargets();
+
+// Makes the target, binds it for drawing and sets the viewport to it. False, with nothing left
+// bound or made, when the context cannot make one of that size.
+bool createFrameTarget(FrameTarget& target, int width, int height);
+
+// Reads the target's RGBA pixels, bottom row first, and when `depths` is given its depth values.
+void readFrameTarget(const FrameTarget& target, std::vector<uint8_t>& rgba, std::vector<float>* depths);
+
+// Unbinds and deletes the target; nothing for the default framebuffer.
+void deleteFrameTarget(FrameTarget& target);
