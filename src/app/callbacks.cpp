@@ -12,7 +12,6 @@
 #include <GL/glut.h>
 
 #include <cstdlib>
-#include <vector>
 
 namespace {
 
@@ -95,16 +94,7 @@ void renderFrame()
 
 void renderSnapshot()
 {
-    drawViewerFrame();
-    int width = glutGet(GLUT_WINDOW_WIDTH), height = glutGet(GLUT_WINDOW_HEIGHT);
-    std::vector<unsigned char> pixels;
-    readFramePixels(width, height, pixels);
-    const char* path = viewer->options.snapshot;
-    if (!writeSnapshot(path, width, height, pixels.data())) {
-        logMessage("Cannot write snapshot [%s]", path);
-        exit(1);
-    }
-    exit(0);
+    exit(writeSnapshotFrames(*viewer, glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT)));
 }
 
 void onIdle()

@@ -12,9 +12,8 @@ void registerCallbacks(Viewer& viewer);
 // The display callback: draws one frame and swaps buffers.
 void renderFrame();
 
-// The display callback of a snapshot: draws one frame, reads the back buffer at the window's size
-// and writes it as a PNG, then ends the process: status 0, or 1 with
-// "Cannot write snapshot [file]" when it cannot be written.
+// The display callback of a snapshot: draws its frames at the window's size (writeSnapshotFrames)
+// and ends the process: status 0, or 1 with the reason logged.
 void renderSnapshot();
 
 // Requests the next frame, so frames are drawn back to back, and reloads the data files that changed.

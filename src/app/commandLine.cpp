@@ -1,6 +1,8 @@
 #include "app/commandLine.h"
 
 #include "app/controls.h"
+#include "app/snapshot.h"
+#include "core/files/framePattern.h"
 
 #include <getopt.h>
 
@@ -14,7 +16,8 @@ namespace {
 
 const char* const usage =
     "usage: spinview [--fit] [--no-spin] [--no-cut] [--orbit YAW,PITCH] [--at SECONDS] [--vertex FILE]\n"
-    "                [--fragment FILE] [--snapshot FILE.png] [MODEL.obj]\n";
+    "                [--fragment FILE] [--snapshot FILE.png [--frames N [--fps F]] [--size WxH]\n"
+    "                [--transparent] [--raw]] [MODEL.obj]\n";
 
 const char* const help =
     "Draws MODEL.obj (torus.obj by default) spinning, through the GLSL shaders VertexProgram.glsl and\n"
@@ -28,12 +31,33 @@ const char* const help =
     "  --vertex FILE      the vertex shader\n"
     "  --fragment FILE    the fragment shader\n"
     "  --snapshot FILE    draw one frame, write it as an RGB PNG and end ('-': to standard output)\n"
+    "  --frames N         with --snapshot FILE%03d.png: N frames, one turn of the spin in all\n"
+    "  --fps F            the frames 1/F seconds apart instead\n"
+    "  --size WxH         draw the snapshot at that size, the model's proportions kept\n"
+    "  --transparent      an RGBA PNG whose background is transparent\n"
+    "  --raw              with --snapshot -: raw RGBA rows, top to bottom, frame after frame\n"
     "  --help, --version  this text, the version\n"
     "\n"
     "GLUT's options, such as -display :1 and -geometry WxH, are passed on to GLUT.\n"
     "\n";
 
-enum Option { fit = 1, noSpin, noCut, orbit, vertex, fragment, snapshot, at, helpOption, version };
+enum Option {
+    fit = 1,
+    noSpin,
+    noCut,
+    orbit,
+    vertex,
+    fragment,
+    snapshot,
+    at,
+    frames,
+    fps,
+    size,
+    transparent,
+    raw,
+    helpOption,
+    version
+};
 
 const option longOptions[] = {
     {"fit", no_argument, nullptr, fit},
@@ -44,6 +68,11 @@ const option longOptions[] = {
     {"fragment", required_argument, nullptr, fragment},
     {"snapshot", required_argument, nullptr, snapshot},
     {"at", required_argument, nullptr, at},
+    {"frames", required_argument, nullptr, frames},
+    {"fps", required_argument, nullptr, fps},
+    {"size", required_argument, nullptr, size},
+    {"transparent", no_argument, nullptr, transparent},
+    {"raw", no_argument, nullptr, raw},
     {"help", no_argument, nullptr, helpOption},
     {"version", no_argument, nullptr, version},
     {nullptr, 0, nullptr, 0},
@@ -66,6 +95,23 @@ bool readSeconds(const char* text, uint32_t& ms)
     if (end == text || *end != '\0' || !(seconds >= 0.0 && seconds * 1000.0 <= 4294967295.0))
         return false;
     ms = uint32_t(std::llround(seconds * 1000.0));
+    return true;
+}
+
+// "WxH" at the start of the text, each from 1 to 16384; false, with nothing set, otherwise. The
+// text may go on past it when `rest` is true.
+bool readSizePrefix(const char* text, int& width, int& height, bool rest)
+{
+    char* end = nullptr;
+    long w = strtol(text, &end, 10);
+    if (end == text || (*end != 'x' && *end != 'X'))
+        return false;
+    const char* second = end + 1;
+    long h = strtol(second, &end, 10);
+    if (end == second || (!rest && *end != '\0') || w < 1 || h < 1 || w > 16384 || h > 16384)
+        return false;
+    width = int(w);
+    height = int(h);
     return true;
 }
 
@@ -100,10 +146,52 @@ const char* takeGlutOptions(std::vector<char*>& args, ViewerOptions& options)
         }
         if (option->takesValue && i + 1 == args.size())
             return option->name;
-        options.windowGeometry = options.windowGeometry || strcmp(option->name, "-geometry") == 0;
+        if (strcmp(option->name, "-geometry") == 0) {
+            options.windowGeometry = true;
+            readSizePrefix(args[i + 1], options.windowWidth, options.windowHeight, true);  // X's WxH+X+Y
+        }
+        if (strcmp(option->name, "-display") == 0)
+            options.display = args[i + 1];
         i += option->takesValue;
     }
     args.swap(own);
+    return nullptr;
+}
+
+// A whole number from 1 to 1000000.
+bool readCount(const char* text, unsigned& count)
+{
+    char* end = nullptr;
+    long value = strtol(text, &end, 10);
+    if (end == text || *end != '\0' || value < 1 || value > 1000000)
+        return false;
+    count = unsigned(value);
+    return true;
+}
+
+// A finite rate above 0 and at most a million.
+bool readRate(const char* text, double& rate)
+{
+    char* end = nullptr;
+    rate = strtod(text, &end);
+    return end != text && *end == '\0' && rate > 0.0 && rate <= 1e6;
+}
+
+// The reason, a format whose %s takes the snapshot's path, why the frame options do not go
+// together; nullptr when they do.
+const char* snapshotOptionsMisused(const ViewerOptions& options)
+{
+    bool frameOptions = options.frames || options.framesPerSecond > 0.0 || options.snapshotWidth ||
+                        options.transparent || options.raw;
+    if (!options.snapshot)
+        return frameOptions ? "spinview: --frames, --fps, --size, --transparent and --raw go with --snapshot\n"
+                            : nullptr;
+    if (options.framesPerSecond > 0.0 && !options.frames)
+        return "spinview: --fps goes with --frames\n";
+    if (options.raw && !snapshotToStandardOutput(options.snapshot))
+        return "spinview: --raw writes to standard output: --snapshot -, not '%s'\n";
+    if (options.frames && !snapshotToStandardOutput(options.snapshot) && !readFramePattern(options.snapshot).valid)
+        return "spinview: the frames' names '%s' may hold one integer field, such as %%03d\n";
     return nullptr;
 }
 
@@ -150,15 +238,31 @@ CommandLine parseCommandLine(int argc, char** argv, ViewerOptions& options)
             if (!readSeconds(optarg, options.atMs))
                 return wrong("spinview: --at takes seconds from 0 to 4294967, not '%s'\n", optarg);
             break;
+        case frames:
+            if (!readCount(optarg, options.frames))
+                return wrong("spinview: --frames takes a count from 1 to 1000000, not '%s'\n", optarg);
+            break;
+        case fps:
+            if (!readRate(optarg, options.framesPerSecond))
+                return wrong("spinview: --fps takes frames a second, more than 0, not '%s'\n", optarg);
+            break;
+        case size:
+            if (!readSizePrefix(optarg, options.snapshotWidth, options.snapshotHeight, false))
+                return wrong("spinview: --size takes WxH, each from 1 to 16384, not '%s'\n", optarg);
+            break;
+        case transparent: options.transparent = true; break;
+        case raw: options.raw = true; break;
         case helpOption:
             fputs(usage, stdout);
             fputs(help, stdout);
-            fputs(controlsHelp, stdout);
+            puts(controlsHelp);
             return CommandLine::answered;
         case version: puts("spinview 1.1"); return CommandLine::answered;
         default: return wrong(nullptr);  // getopt has said what was wrong
         }
     }
+    if (const char* reason = snapshotOptionsMisused(options))
+        return wrong(reason, options.snapshot ? options.snapshot : "");
     if (argc - optind > 1)
         return wrong("spinview: one model at most, not also '%s'\n", args[size_t(optind) + 1]);
     if (optind < argc) {

@@ -1,7 +1,8 @@
 #pragma once
 // The viewer's command line:
 //   spinview [--fit] [--no-spin] [--no-cut] [--orbit YAW,PITCH] [--at SECONDS] [--vertex FILE]
-//            [--fragment FILE] [--snapshot FILE.png] [MODEL.obj]
+//            [--fragment FILE] [--snapshot FILE.png [--frames N [--fps F]] [--size WxH]
+//            [--transparent] [--raw]] [MODEL.obj]
 // plus --help and --version. GLUT's own options (-display, -geometry, -iconic, -direct,
 // -indirect, -gldebug, -sync), written as glutInit reads them, are left for it; other spellings of
 // them (--display, -disp, -display=:1) are refused.
@@ -22,6 +23,16 @@ struct ViewerOptions {
     double orbitPitch = 0.0;
     uint32_t atMs = 0;               // the moment of the spin the viewer starts from, or a snapshot shows
     bool windowGeometry = false;     // GLUT's -geometry sets the window's size instead of 512 x 512
+    int windowWidth = 512, windowHeight = 512;  // as -geometry gives them, where it does
+    const char* display = nullptr;   // GLUT's -display, or $DISPLAY
+    // a snapshot's frames: how many, how far apart (0: one turn of the spin over them all), at
+    // what size (0: the window's), whether the background is transparent, and raw RGBA rows on
+    // standard output instead of PNG
+    unsigned frames = 0;
+    double framesPerSecond = 0.0;
+    int snapshotWidth = 0, snapshotHeight = 0;
+    bool transparent = false;
+    bool raw = false;
 };
 
 enum class CommandLine {

@@ -1,5 +1,6 @@
 #include "app/callbacks.h"
 #include "app/commandLine.h"
+#include "app/headless.h"
 #include "app/reload.h"
 #include "app/scene.h"
 #include "app/snapshot.h"
@@ -17,6 +18,19 @@ namespace {
 
 // The viewer's state, for the life of the process.
 Viewer viewer;
+
+// Draws the snapshot through an offscreen context, with no window system at all.
+int snapshotWithoutDisplay(Viewer& drawn)
+{
+    const ViewerOptions& options = drawn.options;
+    if (!startOffscreenContext(options.windowWidth, options.windowHeight)) {
+        fprintf(stderr, "spinview: no display, and no offscreen OpenGL context (EGL) to draw the snapshot with\n");
+        return 1;
+    }
+    if (!initScene(drawn))
+        return 1;
+    return writeSnapshotFrames(drawn, options.windowWidth, options.windowHeight);
+}
 
 // The last part of a path.
 const char* fileName(const char* path)
@@ -46,6 +60,15 @@ int main(int argc, char** argv)
     startViewer(viewer, options);
     if (const char* frameTimes = getenv("SPINVIEW_FRAME_TIMES"))
         viewer.frameLog = fopen(frameTimes, "w");
+
+    if (!displayCanOpen(options.display)) {
+        // a snapshot needs no window: it is drawn offscreen
+        if (options.snapshot)
+            return snapshotWithoutDisplay(viewer);
+        fprintf(stderr, "spinview: cannot open the display [%s]: the window needs one (--snapshot draws without)\n",
+                options.display ? options.display : getenv("DISPLAY") ? getenv("DISPLAY") : "");
+        return 1;
+    }
 
     glutInit(&argc, argv);
     if (!options.windowGeometry)

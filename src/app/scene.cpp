@@ -141,9 +141,9 @@ void toggleFit(Viewer& viewer)
 void frameInputs(const Viewer& viewer, FrameInputs& out)
 {
     Matrix4 view, projection;
-    cameraMatrices(viewer.view.camera, view, projection);
+    cameraMatrices(viewer.view.camera, viewer.view.aspect, view, projection);
     multiply(projection, out.viewProjection, view);
-    worldRotation(out.world, spinTimeMs(viewer.clock));
+    worldRotation(out.world, spinSeconds(viewer.clock));
     if (viewer.view.fit)
         multiply(out.world, out.world, viewer.modelFit);
     out.cut = viewer.view.cut;

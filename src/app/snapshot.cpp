@@ -1,11 +1,60 @@
 #include "app/snapshot.h"
 
+#include "app/scene.h"
+#include "core/diag/log.h"
+#include "core/files/framePattern.h"
 #include "core/platform/platform.h"
 #include "image/png.h"
+#include "render/frameTarget.h"
 
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
+#include <vector>
+
+namespace {
+
+const double pi = 3.14159265358979323846;
+
+// The frame's pixels, bottom row first, as the file wants them: `channels` 3 (RGB) or 4 (RGBA),
+// opaque; with `transparent`, opaque only where something was drawn (its depth nearer than the
+// far plane) and clear elsewhere.
+void pixelsToWrite(const std::vector<uint8_t>& rgba, const std::vector<float>& depths, int channels,
+                   bool transparent, std::vector<uint8_t>& out)
+{
+    size_t pixels = rgba.size() / 4;
+    out.resize(pixels * size_t(channels));
+    for (size_t i = 0; i < pixels; ++i) {
+        memcpy(&out[size_t(channels) * i], &rgba[4 * i], 3);
+        if (channels == 4)
+            out[4 * i + 3] = !transparent || depths[i] < 1.0f ? 255 : 0;
+    }
+}
+
+// Writes the rows top to bottom to standard output, as they are.
+bool writeRawRows(const std::vector<uint8_t>& bottomUp, int width, int height, int channels)
+{
+    size_t row = size_t(width) * size_t(channels);
+    for (int y = height - 1; y >= 0; --y)
+        if (fwrite(&bottomUp[size_t(y) * row], 1, row, stdout) != row)
+            return false;
+    return fflush(stdout) == 0;
+}
+
+// One progress line, rewritten in place, once the sequence has taken a second: only on a terminal.
+void showProgress(unsigned done, unsigned frames, uint32_t startMs)
+{
+    uint32_t elapsed = tickCountMs() - startMs;
+    if (elapsed < 1000 || !isTerminal(stderr))
+        return;
+    double rate = done * 1000.0 / elapsed;
+    fprintf(stderr, "\r%u/%u frames, %.1f frames/s, %.1f s left ", done, frames, rate, (frames - done) / rate);
+    if (done == frames)
+        fputc('\n', stderr);
+    fflush(stderr);
+}
+
+} // namespace
 
 bool snapshotToStandardOutput(const char* path)
 {
@@ -22,20 +71,71 @@ const char* inputOverwrittenBySnapshot(const ViewerOptions& options)
     return nullptr;
 }
 
-bool writeSnapshot(const char* path, int width, int height, const unsigned char* bottomUpRgb)
+bool writeSnapshot(const char* path, int width, int height, int channels, const unsigned char* bottomUp)
 {
     if (snapshotToStandardOutput(path)) {
         setBinaryMode(stdout);
-        return writeRgbPng(stdout, width, height, bottomUpRgb);
+        return writePng(stdout, width, height, channels, bottomUp);
     }
     char tempPath[4096];
     FILE* file = createFileBeside(path, tempPath, sizeof(tempPath));
     if (!file)
         return false;
-    bool written = writeRgbPng(file, width, height, bottomUpRgb);
+    bool written = writePng(file, width, height, channels, bottomUp);
     written = fclose(file) == 0 && written;
     if (written && replaceFile(tempPath, path))
         return true;
     removeFile(tempPath);
     return false;
+}
+
+int writeSnapshotFrames(Viewer& viewer, int width, int height)
+{
+    const ViewerOptions& options = viewer.options;
+    FrameTarget target;
+    // at the window's size into its buffer, as it shows; at another into a framebuffer object
+    if (!options.snapshotWidth) {
+        defaultFrameTarget(target, width, height);
+    } else {
+        width = options.snapshotWidth;
+        height = options.snapshotHeight;
+        viewer.view.aspect = double(width) / height;
+        if (!haveFrameTargets() || !createFrameTarget(target, width, height)) {
+            logMessage("Cannot draw a snapshot of %d x %d: the context has no framebuffer objects of that size", width,
+                       height);
+            return 1;
+        }
+    }
+    unsigned frames = options.frames ? options.frames : 1;
+    double step = options.framesPerSecond > 0.0 ? 1.0 / options.framesPerSecond : 2.0 * pi / frames;
+    int channels = options.transparent || options.raw ? 4 : 3;
+    std::vector<uint8_t> rgba, written;
+    std::vector<float> depths;
+    uint32_t startMs = tickCountMs();
+    int status = 0;
+    for (unsigned i = 0; i < frames && status == 0; ++i) {
+        viewer.clock = SpinClock{false, 0, 0, double(options.atMs) / 1000.0 + i * step};
+        FrameInputs inputs;
+        frameInputs(viewer, inputs);
+        drawFrame(viewer.meshStore, viewer.shaderState, inputs);
+        readFrameTarget(target, rgba, options.transparent ? &depths : nullptr);
+        pixelsToWrite(rgba, depths, channels, options.transparent, written);
+
+        char name[4096];
+        const char* path = options.snapshot;
+        bool named = true;
+        if (options.frames && !snapshotToStandardOutput(path)) {
+            named = frameFileName(path, i, frames, name, sizeof(name));
+            path = name;
+        }
+        bool ok = named && (options.raw ? writeRawRows(written, width, height, channels)
+                                        : writeSnapshot(path, width, height, channels, written.data()));
+        if (!ok) {
+            logMessage("Cannot write snapshot [%s]", named ? path : options.snapshot);
+            status = 1;
+        }
+        showProgress(i + 1, frames, startMs);
+    }
+    deleteFrameTarget(target);
+    return status;
 }

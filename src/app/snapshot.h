@@ -1,7 +1,8 @@
 #pragma once
-// Writing a snapshot where the user asked, without ever leaving a file half-written.
+// Snapshots: one frame or a sequence, drawn offscreen and written where the user asked, without
+// ever leaving a file half-written.
 
-#include "app/commandLine.h"
+#include "app/viewer.h"
 
 // True when the snapshot goes to standard output: "-", or a path naming the file or pipe standard
 // output writes to (/dev/stdout, say).
@@ -11,7 +12,16 @@ bool snapshotToStandardOutput(const char* path);
 // spelling (a link to it, say); nullptr when there is none.
 const char* inputOverwrittenBySnapshot(const ViewerOptions& options);
 
-// Writes width x height RGB pixels, bottom row first, as a PNG: to standard output when asked;
-// otherwise into a new file beside `path` that replaces it only once the PNG is whole. False when
-// it cannot be written; `path` is then as it was.
-bool writeSnapshot(const char* path, int width, int height, const unsigned char* bottomUpRgb);
+// Writes width x height pixels of `channels` (3 or 4), bottom row first, as a PNG: to standard
+// output when asked; otherwise into a new file beside `path` that replaces it only once the PNG
+// is whole. False when it cannot be written; `path` is then as it was.
+bool writeSnapshot(const char* path, int width, int height, int channels, const unsigned char* bottomUp);
+
+// Draws the snapshot's frames offscreen at `width` x `height` (or the --size asked) and writes
+// them as the options say: one PNG; --frames N of them, named after the pattern, at --at plus
+// i 2 pi / N seconds (one turn of the spin) or i / --fps; standard output, as PNG or --raw RGBA
+// rows top to bottom; --transparent: RGBA with the background clear and the model opaque. A
+// sequence of more than a second shows its progress on a terminal. Needs a current context with
+// the scene set up. Returns the exit status: 0, or 1 with the reason logged ("Cannot write
+// snapshot [file]" naming the frame's file); the frames written before stay whole.
+int writeSnapshotFrames(Viewer& viewer, int width, int height);

@@ -2,6 +2,8 @@
 
 #include "core/platform/platform.h"
 
+#include <cmath>
+
 namespace {
 
 // The camera as the options turn it, and the spin from --at on, counted from `sinceTickMs`.
@@ -9,7 +11,8 @@ void startViewAndSpin(Viewer& viewer, uint32_t sinceTickMs)
 {
     const ViewerOptions& options = viewer.options;
     startCamera(viewer.view.camera, options.orbitYaw, options.orbitPitch);
-    viewer.clock = SpinClock{options.spin && !options.snapshot, options.atMs, sinceTickMs};
+    bool running = options.spin && !options.snapshot;
+    viewer.clock = SpinClock{running, options.atMs, sinceTickMs, double(options.atMs) / 1000.0};
 }
 
 } // namespace
@@ -20,6 +23,7 @@ void startViewer(Viewer& viewer, const ViewerOptions& options)
     viewer.options = options;
     viewer.view.cut = options.cut;
     viewer.view.fit = options.fit;
+    viewer.view.aspect = 1.0;
     startViewAndSpin(viewer, 0);  // the process's own start
 }
 
@@ -28,14 +32,21 @@ void resetView(Viewer& viewer)
     startViewAndSpin(viewer, tickCountMs());
 }
 
-uint32_t spinTimeMs(const SpinClock& clock)
+double spinSeconds(const SpinClock& clock)
 {
-    return clock.running ? clock.shownMs + (tickCountMs() - clock.sinceTickMs) : clock.shownMs;
+    if (!clock.running)
+        return clock.stillSeconds;
+    return double(uint32_t(clock.shownMs + (tickCountMs() - clock.sinceTickMs))) / 1000.0;
 }
 
 void toggleSpin(SpinClock& clock)
 {
-    clock.shownMs = spinTimeMs(clock);
-    clock.sinceTickMs = tickCountMs();
+    if (clock.running) {
+        clock.stillSeconds = spinSeconds(clock);
+    } else {
+        // on from the moment it stood at, within half a millisecond
+        clock.shownMs = uint32_t(uint64_t(std::llround(clock.stillSeconds * 1000.0)));
+        clock.sinceTickMs = tickCountMs();
+    }
     clock.running = !clock.running;
 }

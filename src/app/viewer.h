@@ -12,12 +12,13 @@
 #include <cstdint>
 #include <cstdio>
 
-// The spin's clock, in milliseconds: while it runs, shownMs plus the ticks since sinceTickMs;
-// while it stands, shownMs.
+// The spin's clock: while it runs, shownMs plus the milliseconds ticked since sinceTickMs,
+// wrapping as the tick count does; while it stands, stillSeconds.
 struct SpinClock {
     bool running;
     uint32_t shownMs;
     uint32_t sinceTickMs;
+    double stillSeconds;
 };
 
 // What the user changes with the mouse and the keys.
@@ -26,6 +27,7 @@ struct ViewState {
     bool cut;        // clip plane 0 cuts the model
     bool wireframe;  // only the edges of the triangles are drawn
     bool fit;        // the world matrix also applies modelFit
+    double aspect;   // of the projection: 1 for the window, which stretches; a snapshot's --size
 };
 
 // The mouse button held down, and where the pointer was at the last event.
@@ -74,8 +76,8 @@ void startViewer(Viewer& viewer, const ViewerOptions& options);
 // Puts the camera and the spin back as the viewer started.
 void resetView(Viewer& viewer);
 
-// Milliseconds on the spin's clock now.
-uint32_t spinTimeMs(const SpinClock& clock);
+// Seconds on the spin's clock now; while it runs, its milliseconds divided by 1000 in double.
+double spinSeconds(const SpinClock& clock);
 
 // Stops the spin where it is, or lets it go on from there, without a jump.
 void toggleSpin(SpinClock& clock);

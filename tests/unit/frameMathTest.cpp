@@ -59,7 +59,7 @@ TEST(WorldRotation, IdentityAtTickZeroAndQuarterTurnAt1571)
         EXPECT_EQ(world[i], (i % 5 == 0) ? 1.0f : 0.0f) << i;
 
     // about a quarter turn about (1, 1, 1): a vector across the axis turns by 90 degrees
-    worldRotation(world, 1571);
+    worldRotation(world, 1571 / 1000.0);
     Vector3 across = {1.0f, -1.0f, 0.0f};
     Vector3 turned = apply(world, across.x, across.y, across.z);
     EXPECT_NEAR(dot(across, turned), 0.0f, 1e-3);
@@ -81,7 +81,7 @@ TEST(Camera, FirstCameraIsTheFixedOneBitForBit)
     Camera camera;
     startCamera(camera, 0.0, 0.0);
     Matrix4 view, projection, fixedView, fixedProjection;
-    cameraMatrices(camera, view, projection);
+    cameraMatrices(camera, 1.0, view, projection);
     lookAt(fixedView, 50.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f);
     perspective(fixedProjection, 45.0f, 1.0f, 1.0f, 1024.0f);
     EXPECT_EQ(memcmp(&view, &fixedView, sizeof(Matrix4)), 0);
@@ -110,18 +110,18 @@ TEST(Camera, DragsTurnTiltZoomAndPanAsTheHandExpects)
     Matrix4 view, projection, viewProjection;
     zoomCamera(camera, 0.9);
     EXPECT_DOUBLE_EQ(camera.distance, 45.0);
-    cameraMatrices(camera, view, projection);
+    cameraMatrices(camera, 1.0, view, projection);
     multiply(projection, viewProjection, view);
     EXPECT_NEAR(viewProjection[12], 0.0f, 1e-5f);
     EXPECT_NEAR(viewProjection[13], 0.0f, 1e-5f);
     // panning by 100 pixels right and 50 down keeps the point under the cursor there: a point of
     // the target's depth 100 right and 50 below the centre is at the new centre's spot
     startCamera(camera, 30.0, 20.0);
-    cameraMatrices(camera, view, projection);
+    cameraMatrices(camera, 1.0, view, projection);
     multiply(projection, viewProjection, view);
     Vector4 before = project(viewProjection, 0.0f, 0.0f, 0.0f);
     panCamera(camera, 100.0, 50.0, 512, 512);
-    cameraMatrices(camera, view, projection);
+    cameraMatrices(camera, 1.0, view, projection);
     multiply(projection, viewProjection, view);
     Vector4 after = project(viewProjection, 0.0f, 0.0f, 0.0f);
     EXPECT_NEAR((after.x / after.w - before.x / before.w) * 256.0f, 100.0f, 0.01f);

@@ -62,12 +62,12 @@ void cameraEye(const Camera& camera, Vector3& eye)
         float(camera.target[2] + camera.distance * direction[2]));
 }
 
-void cameraMatrices(const Camera& camera, Matrix4& view, Matrix4& projection)
+void cameraMatrices(const Camera& camera, double aspect, Matrix4& view, Matrix4& projection)
 {
     Vector3 eye;
     cameraEye(camera, eye);
     lookAt(view, eye.x, eye.y, eye.z, float(camera.target[0]), float(camera.target[1]), float(camera.target[2]), 0.0f,
            1.0f, 0.0f);
     float scale = float(camera.distance / firstDistance);
-    perspective(projection, 45.0f, 1.0f, scale, float(1024.0 * camera.distance / firstDistance));
+    perspective(projection, 45.0f, float(aspect), scale, float(1024.0 * camera.distance / firstDistance));
 }

@@ -31,6 +31,7 @@ void panCamera(Camera& camera, double dx, double dy, int width, int height);
 void cameraEye(const Camera& camera, Vector3& eye);
 
 // The view (lookAt from the eye to the target, y up) and projection (45 degrees vertical field,
-// aspect 1, near and far planes at distance/50 and 1024 distance/50, so that they follow a zoom).
-// For the first camera: exactly lookAt(50, 0, 0, 0, 0, 0, 0, 1, 0) and perspective(45, 1, 1, 1024).
-void cameraMatrices(const Camera& camera, Matrix4& view, Matrix4& projection);
+// width / height = `aspect`, near and far planes at distance/50 and 1024 distance/50, so that they
+// follow a zoom). For the first camera and aspect 1: exactly lookAt(50, 0, 0, 0, 0, 0, 0, 1, 0)
+// and perspective(45, 1, 1, 1024).
+void cameraMatrices(const Camera& camera, double aspect, Matrix4& view, Matrix4& projection);

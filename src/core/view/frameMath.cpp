@@ -8,9 +8,9 @@ float frameAngle(uint32_t tickMs)
     return float(double(tickMs) / 1000.0);
 }
 
-void worldRotation(Matrix4& world, uint32_t tickMs)
+void worldRotation(Matrix4& world, double seconds)
 {
-    rotationAxisAngle(world, frameAngle(tickMs), 1.0f, 1.0f, 1.0f);
+    rotationAxisAngle(world, float(seconds), 1.0f, 1.0f, 1.0f);
 }
 
 namespace {

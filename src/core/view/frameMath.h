@@ -12,8 +12,9 @@
 // count wraps after 2^32 ms.
 float frameAngle(uint32_t tickMs);
 
-// The world rotation about (1, 1, 1) at one radian per second.
-void worldRotation(Matrix4& world, uint32_t tickMs);
+// The world rotation about (1, 1, 1) at one radian per second: `seconds` rounded to float is the
+// angle (for a tick count, frameAngle's).
+void worldRotation(Matrix4& world, double seconds);
 
 // Where a model lies as loaded: the box around its positions, and the farthest any position is
 // from the origin, about which it spins. `empty` without vertices.
