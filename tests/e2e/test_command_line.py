@@ -11,7 +11,8 @@ import harness
 
 VALIDATED = "Program validated successfully !\n"
 USAGE = ("usage: spinview [--fit] [--no-spin] [--no-cut] [--orbit YAW,PITCH] [--at SECONDS] [--vertex FILE]\n"
-         "                [--fragment FILE] [--snapshot FILE.png] [MODEL.obj]\n")
+         "                [--fragment FILE] [--snapshot FILE.png [--frames N [--fps F]] [--size WxH]\n"
+         "                [--transparent] [--raw]] [MODEL.obj]\n")
 
 # colours the still quad by its normals: red, green, blue and yellow-green corners
 NORMAL_COLOURS = harness.diagnostic_vertex_shader("gl_MultiTexCoord1.xyz")
@@ -69,7 +70,9 @@ class CommandLineTest(harness.ViewerCase):
         # GLUT reads its options only as -display :1: other spellings would be lost on the way
         for args in (["--bogus"], ["--vertex"], ["--orbit", "90"], ["--orbit", "1,x"], ["a.obj", "b.obj"],
                      ["--snapshot", "x.png", "--at", "-1"], ["--snapshot", "x.png", "--at", "soon"], ["-f"],
-                     ["--display", ":1"], ["-disp", ":1"], ["-display=:1"], ["--sync"], ["-geometry"]):
+                     ["--display", ":1"], ["-disp", ":1"], ["-display=:1"], ["--sync"], ["-geometry"],
+                     ["--frames", "2"], ["--snapshot", "x.png", "--raw"], ["--snapshot", "x%d%d.png", "--frames", "2"],
+                     ["--snapshot", "x.png", "--fps", "3"], ["--snapshot", "x.png", "--size", "0x5"]):
             run = subprocess.run([harness.find_binary()] + args, env=env, stdout=subprocess.PIPE,
                                  stderr=subprocess.PIPE, timeout=20)
             self.assertEqual(run.returncode, 2, args)
