@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test with CTest; then runs the whole suite again
-# under AddressSanitizer and UndefinedBehaviorSanitizer, each fuzz target for a bounded time, and
-# the Windows build under Wine (scripts/windows.sh).
+# under AddressSanitizer and UndefinedBehaviorSanitizer, the unit, reading and reload tests under
+# ThreadSanitizer, each fuzz target for a bounded time, and the Windows build under Wine
+# (scripts/windows.sh).
 #   FUZZ_SECONDS=0 skips fuzzing, WINDOWS=0 the Windows build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -26,6 +27,16 @@ export LSAN_OPTIONS="suppressions=$PWD/tests/sanitizer/lsan-driver.supp:print_su
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 ctest --test-dir build-asan --output-on-failure -j2
 unset SPINVIEW_TEST_PRELOAD ASAN_OPTIONS LSAN_OPTIONS UBSAN_OPTIONS
+
+echo "== the unit, reading and reload tests under ThreadSanitizer"
+cmake -S . -B build-tsan -DSPINVIEW_THREAD_SANITIZE=ON -DSPINVIEW_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build-tsan -j"$(nproc)" --target unit_tests spinview
+export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:allocator_may_return_null=1:suppressions=$PWD/tests/sanitizer/tsan-driver.supp"
+build-tsan/tests/unit_tests --gtest_brief=1
+# the driver preloaded, so that it is never unloaded: the sanitizer stops at the unloading of a
+# library its suppressions name
+SPINVIEW_TEST_PRELOAD="$driver" ctest --test-dir build-tsan --output-on-failure -j2 -R '^e2e\.reload\.'
+unset TSAN_OPTIONS
 
 seconds="${FUZZ_SECONDS:-30}"
 if [ "$seconds" -gt 0 ]; then

@@ -66,11 +66,18 @@ void onMotion(int x, int y)
         glutPostRedisplay();
 }
 
+// Whatever ends the process (a key, GLUT when the window is closed) first stops the worker.
+void stopWorkersAtExit()
+{
+    stopModelReading(*viewer);
+}
+
 } // namespace
 
 void registerCallbacks(Viewer& drawn)
 {
     viewer = &drawn;
+    atexit(stopWorkersAtExit);
     glutDisplayFunc(drawn.options.snapshot ? renderSnapshot : renderFrame);
     glutIdleFunc(onIdle);
     glutKeyboardFunc(onKeyboard);

@@ -9,6 +9,8 @@
 namespace {
 
 const uint32_t lookEveryMs = 100;
+// A model larger than this goes up a piece of this size a frame, so that no frame waits for it.
+const size_t uploadPieceBytes = size_t(8) << 20;
 // A held model version is shown when its file has stayed the same this long after it was read.
 const uint32_t heldQuietMs = 2000;
 
@@ -32,10 +34,89 @@ bool hasNewProblems(const ObjReport& read, const ObjReport& shown)
     return read.fileShrank && !shown.fileShrank;
 }
 
-void showReloadedModel(Viewer& viewer, ObjMesh& mesh)
+void logFrameEvent(const Viewer& viewer, const char* event)
 {
-    showModel(viewer, mesh);
+    if (viewer.frameLog) {
+        fprintf(viewer.frameLog, "%u %s [%s]\n", tickCountMs(), event, viewer.watch.model.path);
+        fflush(viewer.frameLog);
+    }
+}
+
+void tellReloaded(Viewer& viewer)
+{
     logMessage("Reloaded [%s]", viewer.watch.model.path);
+    logFrameEvent(viewer, "shown");
+}
+
+// Shows a reloaded model: at once when it is small, else it goes up a piece each frame from now
+// on (continueUpload) while the old one draws. True when what is drawn changed now.
+bool showReloadedModel(Viewer& viewer, ObjMesh& mesh)
+{
+    MeshUpload& upload = viewer.watch.upload;
+    abandonMeshUpload(upload);  // a newer version replaces one still going up
+    if (mesh.vertices.size() * sizeof(Vertex) + mesh.indices.size() * sizeof(uint16_t) <= uploadPieceBytes) {
+        showModel(viewer, mesh);
+        tellReloaded(viewer);
+        return true;
+    }
+    prepareModel(viewer, mesh);
+    startMeshUpload(upload, mesh);
+    return false;
+}
+
+// The next piece of a large model going up; true once it is all up and drawn.
+bool continueUpload(Viewer& viewer)
+{
+    MeshUpload& upload = viewer.watch.upload;
+    if (!upload.active || !continueMeshUpload(upload, uploadPieceBytes))
+        return false;
+    finishMeshUpload(viewer.meshStore, upload);
+    placeModel(viewer);
+    tellReloaded(viewer);
+    return true;
+}
+
+void readInBackground(ModelReading* reading, const char* path)
+{
+    reading->status = readModel(path, reading->mesh);
+    reading->done.store(true, std::memory_order_release);
+}
+
+// Starts reading the model's version the watcher settled on, on a worker thread, after stopping
+// a reading still going on.
+void startModelReading(Viewer& viewer)
+{
+    Watch& watch = viewer.watch;
+    stopModelReading(viewer);
+    watch.heldModel = HeldModel();
+    watch.reading.reset(new ModelReading());
+    watch.reading->stamp = watch.model.loaded;
+    logFrameEvent(viewer, "reading");
+    watch.reading->worker = std::thread(readInBackground, watch.reading.get(), watch.model.path);
+}
+
+// Takes a reading that has finished: shows it, holds it back, or reports that the file cannot be
+// read; nothing when the file changed meanwhile. True when what is drawn changed.
+bool takeModelReading(Viewer& viewer)
+{
+    Watch& watch = viewer.watch;
+    if (!watch.reading || !watch.reading->done.load(std::memory_order_acquire))
+        return false;
+    std::unique_ptr<ModelReading> reading = std::move(watch.reading);
+    if (reading->worker.joinable())
+        reading->worker.join();
+    const char* path = watch.model.path;
+    if (!sameStamp(fileStamp(path), reading->stamp))
+        return false;  // written to while it was read: its next version is read when it settles
+    if (reading->status != FileStatus::ok) {
+        logMessage(unreadableFileMessage(reading->status), path);
+        return false;
+    }
+    if (hasNewProblems(reading->mesh.report, viewer.modelReport)) {
+        watch.heldModel = HeldModel{true, std::move(reading->mesh), reading->stamp, tickCountMs()};
+        return false;
+    }
+    return showReloadedModel(viewer, reading->mesh);
 }
 
 // Shows the held version once its file has been quiet long enough, and returns true; drops it
@@ -53,30 +134,27 @@ bool settleHeldModel(Viewer& viewer, uint32_t nowMs)
         return false;
     ObjMesh mesh = std::move(held.mesh);
     held = HeldModel();
-    showReloadedModel(viewer, mesh);
-    return true;
+    return showReloadedModel(viewer, mesh);
 }
 
 } // namespace
 
+void stopModelReading(Viewer& viewer)
+{
+    std::unique_ptr<ModelReading>& reading = viewer.watch.reading;
+    if (!reading)
+        return;
+    reading->cancel.store(true);
+    if (reading->worker.joinable())
+        reading->worker.join();
+    reading.reset();
+}
+
 bool reloadModel(Viewer& viewer)
 {
-    const WatchedFile& file = viewer.watch.model;
-    viewer.watch.heldModel = HeldModel();
-    ObjMesh mesh;
-    FileStatus status = readModel(file.path, mesh);
-    if (changedWhileRead(file))
-        return false;
-    if (status != FileStatus::ok) {
-        logMessage(unreadableFileMessage(status), file.path);
-        return false;
-    }
-    if (hasNewProblems(mesh.report, viewer.modelReport)) {
-        viewer.watch.heldModel = HeldModel{true, std::move(mesh), file.loaded, tickCountMs()};
-        return false;
-    }
-    showReloadedModel(viewer, mesh);
-    return true;
+    startModelReading(viewer);
+    viewer.watch.reading->worker.join();
+    return takeModelReading(viewer);
 }
 
 bool reloadProgram(Viewer& viewer)
@@ -122,13 +200,15 @@ void watchDataFiles(Viewer& viewer)
 bool reloadChangedFiles(Viewer& viewer)
 {
     Watch& watch = viewer.watch;
+    bool changed = continueUpload(viewer) || takeModelReading(viewer);
     uint32_t now = tickCountMs();
     if (!watch.started || now - watch.lastLook < lookEveryMs)
-        return false;
+        return changed;
     watch.lastLook = now;
-    bool changed = fileSettledAfterChange(watch.model, fileStamp(watch.model.path), now)
-                       ? reloadModel(viewer)
-                       : settleHeldModel(viewer, now);
+    if (fileSettledAfterChange(watch.model, fileStamp(watch.model.path), now))
+        startModelReading(viewer);
+    else
+        changed = settleHeldModel(viewer, now) || changed;
     bool vertexSettled = fileSettledAfterChange(watch.vertexShader, fileStamp(watch.vertexShader.path), now);
     bool fragmentSettled = fileSettledAfterChange(watch.fragmentShader, fileStamp(watch.fragmentShader.path), now);
     watch.vertexShaderChanged = watch.vertexShaderChanged || vertexSettled;

@@ -7,19 +7,24 @@
 void watchDataFiles(Viewer& viewer);
 
 // Called from the idle callback. At most every 100 ms, looks at the files' stamps; a file that
-// changed and settled (fileSettledAfterChange) is read again. A model that reads replaces the one
-// drawn, unless it has problems the model drawn has not: that version is held back until its file
-// has been quiet for two seconds. The shaders, when both compile and link, replace the program,
+// changed and settled (fileSettledAfterChange) is read again. A model is read on a worker thread
+// while the one shown keeps drawing (a newer change stops the reading in progress); when it reads
+// it replaces the one drawn, a large one going up a piece each frame, unless it has problems the
+// model drawn has not: that version is held back until its file has been quiet for two seconds. The shaders, when both compile and link, replace the program,
 // which the next frame validates. Each success prints "Reloaded [file]"; a failure prints its
 // problem once and keeps what is shown. Needs the window's context current. Does nothing before
 // watchDataFiles. True when what is drawn changed.
 bool reloadChangedFiles(Viewer& viewer);
 
-// Reads the model again; when it reads, it replaces the mesh drawn (and its fit to the view) and
-// "Reloaded [file]" is printed, or it is held back when it has new problems; when it cannot be
-// read, the problem is printed and the old mesh stays. A file written to while it was read is
-// left for its next version. True when the mesh drawn was replaced.
+// Reads the model again, on a worker thread, and waits for it; when it reads, it replaces the mesh
+// drawn (and its fit to the view) and "Reloaded [file]" is printed, or it is held back when it has
+// new problems; when it cannot be read, the problem is printed and the old mesh stays. A file
+// written to while it was read is left for its next version. True when the mesh drawn was
+// replaced. (The watcher reads in the background instead, drawing on meanwhile.)
 bool reloadModel(Viewer& viewer);
+
+// Stops a reading of the model in progress and waits for its thread: before the viewer ends.
+void stopModelReading(Viewer& viewer);
 
 // Compiles both shaders again and links them, printing every log as at start-up. A program that
 // links replaces the old one, which is deleted with its shaders, and "Reloaded [file]" is printed

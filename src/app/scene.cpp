@@ -46,7 +46,7 @@ FileStatus readModel(const char* path, ObjMesh& mesh)
     return status;
 }
 
-void showModel(Viewer& viewer, ObjMesh& mesh)
+void prepareModel(Viewer& viewer, ObjMesh& mesh)
 {
     logObjReport(mesh.report, viewer.options.model);
     viewer.modelReport = mesh.report;
@@ -57,6 +57,11 @@ void showModel(Viewer& viewer, ObjMesh& mesh)
         viewer.positionScale = fitPrescaleExponent(extent);
         scalePositions(mesh.vertices, viewer.positionScale);
     }
+}
+
+void showModel(Viewer& viewer, ObjMesh& mesh)
+{
+    prepareModel(viewer, mesh);
     replaceMesh(viewer.meshStore, mesh);
     checkGlError();
     placeModel(viewer);

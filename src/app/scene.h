@@ -9,8 +9,12 @@
 // logs "Not enough memory to read [path]" and ends the process with status 1.
 FileStatus readModel(const char* path, ObjMesh& mesh);
 
-// Logs the problems of the model read and makes it the one drawn: uploads it into new buffers,
-// which replace the old ones (checked), and places it in the view.
+// Logs the problems of the model read and keeps its report; with the fit on, scales the positions
+// of a model too small for the fit: what comes before the upload.
+void prepareModel(Viewer& viewer, ObjMesh& mesh);
+
+// Prepares the model read and makes it the one drawn: uploads it into new buffers, which replace
+// the old ones (checked), and places it in the view.
 void showModel(Viewer& viewer, ObjMesh& mesh);
 
 // Reads the model named on the command line and shows it; false, with the problem logged, when

@@ -9,8 +9,11 @@
 #include "render/meshGpu.h"
 #include "render/program.h"
 
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
+#include <thread>
 
 // The spin's clock: while it runs, shownMs plus the milliseconds ticked since sinceTickMs,
 // wrapping as the tick count does; while it stands, stillSeconds.
@@ -45,6 +48,17 @@ struct HeldModel {
     uint32_t readAtMs;
 };
 
+// The model's new version read on a worker thread, while the main thread draws the one shown.
+struct ModelReading {
+    std::thread worker;
+    std::atomic<bool> done{false};    // set by the worker once mesh and status are written
+    std::atomic<bool> cancel{false};  // asks the worker to stop: a newer version is to be read
+    FileStamp stamp;                  // the version being read
+    uint32_t startMs;
+    ObjMesh mesh;
+    FileStatus status;
+};
+
 // Looking at the data files for changes, from the idle callback.
 struct Watch {
     bool started;
@@ -52,6 +66,8 @@ struct Watch {
     WatchedFile model, vertexShader, fragmentShader;
     bool vertexShaderChanged, fragmentShaderChanged;  // since the program drawing was made
     HeldModel heldModel;
+    std::unique_ptr<ModelReading> reading;  // none while no model is being read
+    MeshUpload upload;                      // a large model going up a piece each frame
     bool timerArmed;  // a timer will look at the files: the spin stands, and no idle callback does
 };
 

@@ -13,6 +13,7 @@ bool haveEntryPoints()
         {"glGenBuffers", reinterpret_cast<const void*>(glGenBuffers)},
         {"glBindBuffer", reinterpret_cast<const void*>(glBindBuffer)},
         {"glBufferData", reinterpret_cast<const void*>(glBufferData)},
+        {"glBufferSubData", reinterpret_cast<const void*>(glBufferSubData)},
         {"glDeleteBuffers", reinterpret_cast<const void*>(glDeleteBuffers)},
         {"glCompileShader", reinterpret_cast<const void*>(glCompileShader)},
         {"glCreateShaderObjectARB", reinterpret_cast<const void*>(glCreateShaderObjectARB)},

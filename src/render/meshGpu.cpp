@@ -68,6 +68,73 @@ void replaceMesh(MeshStore& store, ObjMesh& mesh)
     }
 }
 
+namespace {
+
+// Fills up to `budget` bytes of the buffer from `done` on; returns the bytes written.
+size_t fillBufferPiece(GLenum target, GLuint buffer, const void* data, size_t bytes, size_t done, size_t budget)
+{
+    size_t piece = bytes - done < budget ? bytes - done : budget;
+    if (piece == 0)
+        return 0;
+    glBindBuffer(target, buffer);
+    glBufferSubData(target, GLintptr(done), GLsizeiptr(piece), static_cast<const char*>(data) + done);
+    glBindBuffer(target, 0);
+    checkGlError();
+    return piece;
+}
+
+void deleteBuffers(GLuint vertexBuffer, GLuint indexBuffer)
+{
+    glDeleteBuffers(1, &vertexBuffer);
+    glDeleteBuffers(1, &indexBuffer);
+    checkGlError();
+}
+
+} // namespace
+
+void startMeshUpload(MeshUpload& upload, ObjMesh& mesh)
+{
+    upload.active = true;
+    upload.mesh = std::move(mesh);
+    upload.indexBytesDone = upload.vertexBytesDone = 0;
+    glGenBuffers(1, &upload.vertexBuffer);
+    glGenBuffers(1, &upload.indexBuffer);
+    checkGlError();
+    fillBuffer(GL_ELEMENT_ARRAY_BUFFER, upload.indexBuffer, upload.mesh.indices.size() * sizeof(uint16_t), nullptr);
+    fillBuffer(GL_ARRAY_BUFFER, upload.vertexBuffer, upload.mesh.vertices.size() * sizeof(Vertex), nullptr);
+}
+
+bool continueMeshUpload(MeshUpload& upload, size_t budgetBytes)
+{
+    const ObjMesh& mesh = upload.mesh;
+    size_t indexBytes = mesh.indices.size() * sizeof(uint16_t), vertexBytes = mesh.vertices.size() * sizeof(Vertex);
+    size_t done = fillBufferPiece(GL_ELEMENT_ARRAY_BUFFER, upload.indexBuffer, mesh.indices.data(), indexBytes,
+                                  upload.indexBytesDone, budgetBytes);
+    upload.indexBytesDone += done;
+    upload.vertexBytesDone += fillBufferPiece(GL_ARRAY_BUFFER, upload.vertexBuffer, mesh.vertices.data(),
+                                              vertexBytes, upload.vertexBytesDone, budgetBytes - done);
+    return upload.indexBytesDone == indexBytes && upload.vertexBytesDone == vertexBytes;
+}
+
+void finishMeshUpload(MeshStore& store, MeshUpload& upload)
+{
+    if (store.vertexBuffer || store.indexBuffer)
+        deleteBuffers(store.vertexBuffer, store.indexBuffer);
+    store.meshVertices = std::move(upload.mesh.vertices);
+    store.meshIndices = std::move(upload.mesh.indices);
+    store.meshBatches = std::move(upload.mesh.batches);
+    store.vertexBuffer = upload.vertexBuffer;
+    store.indexBuffer = upload.indexBuffer;
+    upload = MeshUpload();
+}
+
+void abandonMeshUpload(MeshUpload& upload)
+{
+    if (upload.active)
+        deleteBuffers(upload.vertexBuffer, upload.indexBuffer);
+    upload = MeshUpload();
+}
+
 void scaleMeshPositions(MeshStore& store, int exponent)
 {
     if (exponent == 0)

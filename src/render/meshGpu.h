@@ -19,6 +19,27 @@ struct MeshStore {
 // deletes the buffers it replaces. Needs a current context with GLEW initialised.
 void replaceMesh(MeshStore& store, ObjMesh& mesh);
 
+// A mesh uploaded into new buffers a piece at a time, over several frames, while the store's
+// buffers keep drawing.
+struct MeshUpload {
+    bool active;
+    ObjMesh mesh;
+    uint32_t vertexBuffer, indexBuffer;
+    size_t indexBytesDone, vertexBytesDone;
+};
+
+// Takes the mesh's contents, generates two buffers and gives them their sizes, unfilled.
+void startMeshUpload(MeshUpload& upload, ObjMesh& mesh);
+
+// Fills the next `budgetBytes` of the buffers (index buffer first); true once both are full.
+bool continueMeshUpload(MeshUpload& upload, size_t budgetBytes);
+
+// Makes the filled upload the store's mesh, and deletes the buffers it replaces.
+void finishMeshUpload(MeshStore& store, MeshUpload& upload);
+
+// Deletes an upload's buffers, unfinished.
+void abandonMeshUpload(MeshUpload& upload);
+
 // Multiplies the positions of the store's vertices by 2^exponent and fills its vertex buffer
 // with them again (bound, filled and unbound, checked). Nothing for 0.
 void scaleMeshPositions(MeshStore& store, int exponent);

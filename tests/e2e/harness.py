@@ -461,7 +461,7 @@ class Viewer:
         """The sanitizers' report on standard error, if any ("" when clean)."""
         text = self.errors()
         markers = ("ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "runtime error:", "SUMMARY: AddressSanitizer",
-                   "SUMMARY: UndefinedBehaviorSanitizer")
+                   "SUMMARY: UndefinedBehaviorSanitizer", "WARNING: ThreadSanitizer")
         return text if any(marker in text for marker in markers) else ""
 
     def stop(self):

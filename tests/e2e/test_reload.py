@@ -3,6 +3,8 @@ missing ones leave it as it was, with one message each."""
 
 import os
 import re
+import shutil
+import tempfile
 import time
 import unittest
 
@@ -18,6 +20,11 @@ def solid(red, green, blue):
 
 
 class ReloadTest(harness.ViewerCase):
+    def xvfb_logs(self):
+        folder = tempfile.mkdtemp(prefix="spinview-frames-")
+        self.addCleanup(shutil.rmtree, folder, True)
+        return folder
+
     def start_still_quad(self, fragment):
         # no stdbuf: each message must arrive through the file as it is printed
         viewer = self.start_with_window(files={"torus.obj": harness.DIAGNOSTIC_QUAD, "VertexProgram.glsl": STILL_VERTEX,
@@ -132,6 +139,22 @@ class ReloadTest(harness.ViewerCase):
         self.assertEqual(printed.count("Skipped"), 1, printed)
         self.assertTrue(printed.endswith("Skipped 1 face with invalid indices in [torus.obj], first at line 15\n"
                                          "Reloaded [torus.obj]\n"), printed)
+
+    def test_frames_keep_coming_while_a_large_model_is_read(self):
+        frames = os.path.join(self.xvfb_logs(), "frames.txt")
+        viewer = self.start_with_window(files={"torus.obj": harness.DIAGNOSTIC_QUAD},
+                                        env={"SPINVIEW_FRAME_TIMES": frames})
+        viewer.wait_for_frame()
+        # some 300,000 vertices to smooth, weld and upload: many frames of the quad meanwhile
+        viewer.write("torus.obj", harness.position_sphere_obj())
+        self.wait_for_output(viewer, "Reloaded [torus.obj]\n")
+        viewer.key("q")
+        self.assertEqual(viewer.wait(60), 0)
+        with open(frames) as f:
+            lines = f.read().splitlines()
+        reading = next(i for i, line in enumerate(lines) if line.endswith("reading [torus.obj]"))
+        shown = next(i for i, line in enumerate(lines) if line.endswith("shown [torus.obj]"))
+        self.assertGreaterEqual(shown - reading - 1, 3, lines[reading:shown + 1])
 
     def test_two_hundred_reloads(self):
         # the leak check at the end finds any object a reload left behind

@@ -97,18 +97,18 @@ TEST(LoadObjMesh, ReportsProblemsNamingTheFile)
     EXPECT_EQ(meshStore.meshIndices.size(), 3u);
 }
 
-#if defined(__SANITIZE_ADDRESS__)
-#define SPINVIEW_ASAN 1
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define SPINVIEW_SANITIZED 1
 #elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define SPINVIEW_ASAN 1
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define SPINVIEW_SANITIZED 1
 #endif
 #endif
 
 TEST(ReadModel, RunningOutOfMemoryIsReportedAndEnds)
 {
-#if defined(SPINVIEW_ASAN)
-    GTEST_SKIP() << "AddressSanitizer needs more address space than the limit leaves";
+#if defined(SPINVIEW_SANITIZED)
+    GTEST_SKIP() << "the sanitizers need more address space than the limit leaves";
 #elif defined(_WIN32)
     GTEST_SKIP() << "the address space is limited here with setrlimit, which Windows has not";
 #else
