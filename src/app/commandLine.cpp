@@ -15,6 +15,8 @@ const char* const usage =
 const char* const help =
     "Draws MODEL.obj (torus.obj by default) spinning, through the GLSL shaders VertexProgram.glsl and\n"
     "FragmentProgram.glsl, and reloads any of the three files when it changes. Esc or q quits.\n"
+    "A model named here is drawn with the built-in shaders where those files are neither named\n"
+    "nor in the working directory.\n"
     "\n"
     "  --fit              centre the model and scale it to fill the view\n"
     "  --vertex FILE      the vertex shader\n"
@@ -82,8 +84,8 @@ CommandLine parseCommandLine(int argc, char** argv, ViewerOptions& options)
             break;
         switch (found) {
         case fit: options.fit = true; break;
-        case vertex: options.vertexShader = optarg; break;
-        case fragment: options.fragmentShader = optarg; break;
+        case vertex: options.vertexShader = optarg; options.vertexNamed = true; break;
+        case fragment: options.fragmentShader = optarg; options.fragmentNamed = true; break;
         case snapshot: options.snapshot = optarg; break;
         case at:
             if (!readSeconds(optarg, options.atMs))
@@ -101,7 +103,9 @@ CommandLine parseCommandLine(int argc, char** argv, ViewerOptions& options)
         return wrong("spinview: --at goes with --snapshot\n");
     if (argc - optind > 1)
         return wrong("spinview: one model at most, not also '%s'\n", args[size_t(optind) + 1]);
-    if (optind < argc)
+    if (optind < argc) {
         options.model = args[size_t(optind)];
+        options.modelNamed = true;
+    }
     return CommandLine::run;
 }

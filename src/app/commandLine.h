@@ -14,6 +14,12 @@ struct ViewerOptions {
     bool fit = false;                // scale and centre the model to fill the view
     const char* snapshot = nullptr;  // a PNG to write of one frame, instead of running
     uint32_t atMs = 0;               // the moment of the spin a snapshot shows
+    // which of the three files the command line named
+    bool modelNamed = false, vertexNamed = false, fragmentNamed = false;
+    // a shader's text compiled into the program, used in place of its file (nullptr: the file);
+    // see useBuiltinShadersWhereMissing
+    const char* vertexSource = nullptr;
+    const char* fragmentSource = nullptr;
 };
 
 enum class CommandLine {

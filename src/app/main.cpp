@@ -2,6 +2,7 @@
 #include "app/commandLine.h"
 #include "app/reload.h"
 #include "app/scene.h"
+#include "app/shaderSources.h"
 #include "render/glCheck.h"
 
 #include <GL/glew.h>
@@ -20,6 +21,7 @@ int main(int argc, char** argv)
     CommandLine read = parseCommandLine(argc, argv, options);
     if (read != CommandLine::run)
         return read == CommandLine::answered ? 0 : 2;
+    useBuiltinShadersWhereMissing(options);
     startViewer(viewer, options);
 
     glutInit(&argc, argv);

@@ -1,6 +1,7 @@
 #include "app/reload.h"
 
 #include "app/scene.h"
+#include "app/shaderSources.h"
 #include "core/diag/log.h"
 #include "core/platform/platform.h"
 
@@ -12,7 +13,13 @@ const uint32_t lookEveryMs = 100;
 // was read, and its next version is read when it settles.
 bool changedWhileRead(const WatchedFile& file)
 {
-    return !sameStamp(fileStamp(file.path), file.loaded);
+    return file.path && !sameStamp(fileStamp(file.path), file.loaded);
+}
+
+// Looks at a watched file (fileSettledAfterChange); false for one not watched (no path).
+bool settledAfterChange(WatchedFile& file)
+{
+    return file.path && fileSettledAfterChange(file, fileStamp(file.path));
 }
 
 } // namespace
@@ -38,8 +45,10 @@ void reloadProgram(Viewer& viewer, bool vertexChanged, bool fragmentChanged)
     const WatchedFile& fragment = viewer.watch.fragmentShader;
     FileStatus vertexStatus, fragmentStatus;
     ShaderState fresh = {};
-    fresh.vertexShader = loadShader(vertex.path, GL_VERTEX_SHADER_ARB, vertexStatus);
-    fresh.fragmentShader = loadShader(fragment.path, GL_FRAGMENT_SHADER_ARB, fragmentStatus);
+    const ViewerOptions& options = viewer.options;
+    fresh.vertexShader = loadShaderStage(vertex.path, options.vertexSource, GL_VERTEX_SHADER_ARB, vertexStatus);
+    fresh.fragmentShader =
+        loadShaderStage(fragment.path, options.fragmentSource, GL_FRAGMENT_SHADER_ARB, fragmentStatus);
     if (changedWhileRead(vertex) || changedWhileRead(fragment)) {
         deleteShaders(fresh);
         return;
@@ -63,8 +72,11 @@ void watchDataFiles(Viewer& viewer)
 {
     Watch& watch = viewer.watch;
     watchFile(watch.model, viewer.options.model);
-    watchFile(watch.vertexShader, viewer.options.vertexShader);
-    watchFile(watch.fragmentShader, viewer.options.fragmentShader);
+    // a built-in shader has no file to watch
+    if (!viewer.options.vertexSource)
+        watchFile(watch.vertexShader, viewer.options.vertexShader);
+    if (!viewer.options.fragmentSource)
+        watchFile(watch.fragmentShader, viewer.options.fragmentShader);
     watch.lastLook = tickCountMs();
     watch.started = true;
 }
@@ -76,10 +88,10 @@ void reloadChangedFiles(Viewer& viewer)
     if (!watch.started || now - watch.lastLook < lookEveryMs)
         return;
     watch.lastLook = now;
-    if (fileSettledAfterChange(watch.model, fileStamp(watch.model.path)))
+    if (settledAfterChange(watch.model))
         reloadModel(viewer);
-    bool vertexChanged = fileSettledAfterChange(watch.vertexShader, fileStamp(watch.vertexShader.path));
-    bool fragmentChanged = fileSettledAfterChange(watch.fragmentShader, fileStamp(watch.fragmentShader.path));
+    bool vertexChanged = settledAfterChange(watch.vertexShader);
+    bool fragmentChanged = settledAfterChange(watch.fragmentShader);
     if (vertexChanged || fragmentChanged)
         reloadProgram(viewer, vertexChanged, fragmentChanged);
 }

@@ -3,7 +3,8 @@
 
 #include "app/viewer.h"
 
-// Starts watching the model and the two shaders, as loaded at start-up.
+// Starts watching the model and the shader files, as loaded at start-up; a built-in shader
+// (ViewerOptions::vertexSource, fragmentSource) is not watched.
 void watchDataFiles(Viewer& viewer);
 
 // Called from the idle callback. At most every 100 ms, looks at the files' sizes and modification
@@ -18,7 +19,8 @@ void reloadChangedFiles(Viewer& viewer);
 // stays. A file written to while it was read is left for its next version.
 void reloadModel(Viewer& viewer);
 
-// Compiles both shaders again and links them, printing every log as at start-up. A program that
+// Compiles both shaders again (a built-in one from its text) and links them, printing every log as
+// at start-up. A program that
 // links replaces the old one, which is deleted with its shaders, and "Reloaded [file]" is printed
 // for each file that changed; otherwise the new objects are deleted and the old program stays.
 void reloadProgram(Viewer& viewer, bool vertexChanged, bool fragmentChanged);

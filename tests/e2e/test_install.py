@@ -1,0 +1,97 @@
+"""spinview used as an installed tool: a model named from any folder draws with the built-in
+shaders."""
+
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+import unittest
+
+import harness
+
+VALIDATED = "Program validated successfully !\n"
+NAMED_SHADERS = ["--vertex", "VertexProgram.glsl", "--fragment", "FragmentProgram.glsl"]
+
+
+def solid(red, green, blue):
+    return ("#version 120\nvoid main() { gl_FragColor = vec4(%.1f, %.1f, %.1f, 1.0); }\n" % (red, green, blue)).encode()
+
+
+def temporary_dir(case):
+    path = tempfile.mkdtemp(prefix="spinview-install-")
+    case.addCleanup(shutil.rmtree, path, True)
+    return path
+
+
+def wait_for(condition, timeout):
+    deadline = time.time() + timeout
+    while not condition():
+        if time.time() > deadline:
+            raise AssertionError("still not so after %d s" % timeout)
+        time.sleep(0.1)
+
+
+with open(os.path.join(harness.DATA_DIR, "torus.obj"), "rb") as shipped_torus:
+    TORUS = shipped_torus.read()
+
+
+class SnapshotCase(harness.ViewerCase):
+    def snapshot(self, command, cwd, env=None, picture=None):
+        """Runs a command from `cwd` that writes a snapshot: to `picture`, or to the file it names
+        by a PICTURE placeholder. Returns its standard output and the picture."""
+        if picture is None:
+            picture = os.path.join(temporary_dir(self), "frame.png")
+            command = [picture if arg == "PICTURE" else arg for arg in command]
+        run = subprocess.run(command, cwd=cwd, env=harness.program_env(dict(self.xvfb.env(), **(env or {}))),
+                             stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=120)
+        self.assertEqual((run.returncode, run.stderr), (0, b""), run.stdout)
+        return run.stdout.decode(), harness.read_png(picture)
+
+    def reference(self, model, options=("--fit", "--at", "2")):
+        """The picture the built viewer makes in data/, the shaders named."""
+        command = [harness.find_binary(), "--snapshot", "PICTURE"] + list(options) + NAMED_SHADERS + [model]
+        return self.snapshot(command, harness.DATA_DIR)[1]
+
+
+class BuiltinShadersTest(SnapshotCase):
+    def test_named_model_draws_with_the_shader_files_there_or_built_in(self):
+        reference = self.reference("torus.obj", ["--at", "2"])
+        # (files in the working directory, options): the status and output, and then whether the
+        # picture is data/'s or painted green by the fragment shader there
+        cases = (
+            ({"model.obj": TORUS}, ["model.obj"], 0, VALIDATED, "data"),
+            ({"model.obj": TORUS, "FragmentProgram.glsl": solid(0, 1, 0)}, ["model.obj"], 0, VALIDATED, "green"),
+            ({"model.obj": TORUS}, ["--vertex", "mine.glsl", "model.obj"], 1, "Cannot open file [mine.glsl]\n", None),
+            # no model named: the files as named, present or not
+            ({"torus.obj": TORUS}, ["--fit"], 1, "Cannot open file [VertexProgram.glsl]\n", None),
+        )
+        for files, options, status, output, picture in cases:
+            path = os.path.join(temporary_dir(self), "frame.png")
+            viewer = self.start(omit=harness.DATA_FILES, files=files, args=["--snapshot", path, "--at", "2"] + options)
+            self.assertEqual((viewer.wait(60), viewer.output()), (status, output), options)
+            if picture == "data":
+                self.assertEqual(harness.read_png(path).differs(reference), 0, files.keys())
+            elif picture == "green":
+                image = harness.read_png(path)
+                green = [image.pixel(x, y) == (0, 255, 0) for y in range(0, 512, 2) for x in range(0, 256, 2)]
+                self.assertGreater(sum(green), 1000)
+
+    def test_reload_watches_only_the_shader_files_in_use(self):
+        # the vertex shader built in, the fragment shader a file; a sphere covers the spot at every angle
+        viewer = self.start_with_window(omit=harness.DATA_FILES, prefix=["stdbuf", "-oL"], args=["model.obj"],
+                                        files={"model.obj": harness.sphere_obj(), "FragmentProgram.glsl": solid(1, 0, 0)})
+        self.assertEqual(viewer.wait_for_frame().pixel(180, 256), (255, 0, 0))
+        # a vertex shader that appears later is not read, not even when the fragment shader reloads
+        viewer.write("VertexProgram.glsl", b"broken")
+        viewer.write("FragmentProgram.glsl", solid(0, 1, 0))
+        wait_for(lambda: "Reloaded" in viewer.output() or "error" in viewer.output() or not viewer.running(), 30)
+        self.assertTrue(viewer.output().startswith(VALIDATED + "Reloaded [FragmentProgram.glsl]\n"), viewer.output())
+        wait_for(lambda: viewer.screenshot().pixel(180, 256) == (0, 255, 0), 30)
+        viewer.key("q")
+        self.assertEqual(viewer.wait(10), 0)
+        self.assertEqual(viewer.output(), VALIDATED + "Reloaded [FragmentProgram.glsl]\n" + VALIDATED)
+
+
+if __name__ == "__main__":
+    unittest.main()
