@@ -93,7 +93,7 @@ CommandLine parseCommandLine(int argc, char** argv, ViewerOptions& options)
             atGiven = true;
             break;
         case helpOption: fputs(usage, stdout); fputs(help, stdout); return CommandLine::answered;
-        case version: puts("spinview 1.1"); return CommandLine::answered;
+        case version: puts("spinview " SPINVIEW_VERSION); return CommandLine::answered;
         case glut:
         case glutWithValue: break;
         default: return wrong(nullptr);  // getopt has said what was wrong
