@@ -7,7 +7,7 @@ packages=(
   cmake make g++ python3
   libgl1-mesa-dev freeglut3-dev libglew-dev libpng-dev
   libgtest-dev googletest libbenchmark-dev
-  xvfb xdotool imagemagick x11-utils apitrace
+  xvfb xdotool imagemagick x11-utils apitrace man-db
   clang libclang-rt-14-dev libfuzzer-14-dev valgrind
   "$@"
 )

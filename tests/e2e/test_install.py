@@ -1,7 +1,8 @@
 """spinview used as an installed tool: a model named from any folder draws with the built-in
-shaders."""
+shaders, and `cmake --install` lays out the program, its manual page and examples."""
 
 import os
+import re
 import shutil
 import subprocess
 import tempfile
@@ -11,6 +12,9 @@ import unittest
 import harness
 
 VALIDATED = "Program validated successfully !\n"
+SHARED_MODEL = os.path.join(harness.REPO, "..", "shared", "models", "rabbit.obj")
+INSTALLED = {"bin/spinview", "share/man/man1/spinview.1", "share/spinview/torus.obj",
+             "share/spinview/VertexProgram.glsl", "share/spinview/FragmentProgram.glsl"}
 NAMED_SHADERS = ["--vertex", "VertexProgram.glsl", "--fragment", "FragmentProgram.glsl"]
 
 
@@ -18,10 +22,25 @@ def solid(red, green, blue):
     return ("#version 120\nvoid main() { gl_FragColor = vec4(%.1f, %.1f, %.1f, 1.0); }\n" % (red, green, blue)).encode()
 
 
+def build_dir():
+    return os.environ.get("SPINVIEW_BUILD", os.path.join(harness.REPO, "build"))
+
+
 def temporary_dir(case):
     path = tempfile.mkdtemp(prefix="spinview-install-")
     case.addCleanup(shutil.rmtree, path, True)
     return path
+
+
+def install(case):
+    """Installs the build into a temporary prefix, which it returns."""
+    prefix = temporary_dir(case)
+    subprocess.run(["cmake", "--install", build_dir(), "--prefix", prefix], stdout=subprocess.DEVNULL, check=True)
+    return prefix
+
+
+def files_under(root):
+    return {os.path.relpath(os.path.join(folder, name), root) for folder, _, names in os.walk(root) for name in names}
 
 
 def wait_for(condition, timeout):
@@ -91,6 +110,42 @@ class BuiltinShadersTest(SnapshotCase):
         viewer.key("q")
         self.assertEqual(viewer.wait(10), 0)
         self.assertEqual(viewer.output(), VALIDATED + "Reloaded [FragmentProgram.glsl]\n" + VALIDATED)
+
+
+class InstallTest(SnapshotCase):
+    def test_installed_viewer_draws_a_model_from_any_folder(self):
+        prefix = install(self)
+        self.assertEqual(files_under(prefix), INSTALLED)
+        for name in harness.DATA_FILES:
+            with open(os.path.join(prefix, "share", "spinview", name), "rb") as installed, \
+                    open(os.path.join(harness.DATA_DIR, name), "rb") as shipped:
+                self.assertEqual(installed.read(), shipped.read(), name)
+        spinview = os.path.join(prefix, "bin", "spinview")
+        version = subprocess.run([spinview, "--version"], stdout=subprocess.PIPE, check=True).stdout.decode()
+        self.assertEqual(version, "spinview %s\n" % harness.project_version())
+
+        if not os.path.exists(SHARED_MODEL):
+            self.skipTest("no shared models in %s" % os.path.dirname(SHARED_MODEL))
+        elsewhere = temporary_dir(self)
+        model = os.path.relpath(SHARED_MODEL, elsewhere)  # as a user there would name it
+        output, image = self.snapshot([spinview, "--fit", "--at", "2", "--snapshot", "PICTURE", model], elsewhere)
+        self.assertEqual(output, VALIDATED)
+        self.assertGreater(image.count_not_clear(0, 0, 256, 512, 2), 1000)
+        self.assertEqual(image.differs(self.reference(os.path.abspath(SHARED_MODEL))), 0)
+
+    def test_manual_page_covers_every_option(self):
+        prefix = install(self)
+        env = dict(os.environ, MANPATH=os.path.join(prefix, "share", "man"), LC_ALL="C", MANWIDTH="100")
+        page = subprocess.run(["man", "--warnings", "spinview"], env=env, stdout=subprocess.PIPE,
+                              stderr=subprocess.PIPE, timeout=60)
+        self.assertEqual((page.returncode, page.stderr), (0, b""))
+        text = page.stdout.decode()
+        for heading in ("NAME", "SYNOPSIS", "OPTIONS", "KEYS", "FILES", "EXIT STATUS", "EXAMPLES"):
+            self.assertRegex(text, "(?m)^%s$" % heading)
+        self.assertIn("spinview %s" % harness.project_version(), text)
+        usage = subprocess.run([harness.find_binary(), "--help"], stdout=subprocess.PIPE, check=True).stdout.decode()
+        for option in set(re.findall(r"--[a-z]+", usage)):
+            self.assertRegex(text, r"(?m)^ +%s\b" % option)
 
 
 if __name__ == "__main__":
