@@ -1,6 +1,8 @@
 """spinview used as an installed tool: a model named from any folder draws with the built-in
-shaders, and `cmake --install` lays out the program, its manual page and examples."""
+shaders, `cmake --install` lays out the program, its manual page and examples, and the Debian
+package holds them with the right dependencies."""
 
+import glob
 import os
 import re
 import shutil
@@ -146,6 +148,58 @@ class InstallTest(SnapshotCase):
         usage = subprocess.run([harness.find_binary(), "--help"], stdout=subprocess.PIPE, check=True).stdout.decode()
         for option in set(re.findall(r"--[a-z]+", usage)):
             self.assertRegex(text, r"(?m)^ +%s\b" % option)
+
+
+def linked_packages(binary):
+    """The Debian packages of the libraries the program names (NEEDED), as the loader finds them.
+    dpkg may know a library by its /usr path or its / one (/lib links to /usr/lib)."""
+    needed = subprocess.run(["readelf", "-d", binary], stdout=subprocess.PIPE, check=True).stdout.decode()
+    found = subprocess.run(["ldd", binary], stdout=subprocess.PIPE, check=True).stdout.decode()
+    resolved = dict(re.findall(r"^\s*(\S+) => (\S+)", found, re.M))
+    candidates = {}
+    for library in re.findall(r"\(NEEDED\)\s+Shared library: \[(.+)\]", needed):
+        real = os.path.realpath(resolved[library])
+        candidates[library] = (real, real[len("/usr"):] if real.startswith("/usr/") else "/usr" + real)
+    every = [path for paths in candidates.values() for path in paths]
+    search = subprocess.run(["dpkg-query", "--search"] + every, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+    owners = {path: package.split(":")[0]
+              for package, path in re.findall(r"^(\S+): (\S+)$", search.stdout.decode(), re.M)}
+    for library, paths in candidates.items():
+        if not any(path in owners for path in paths):
+            raise AssertionError("no package holds " + library)
+    return {owners[path] for paths in candidates.values() for path in paths if path in owners}
+
+
+class PackageTest(unittest.TestCase):
+    def test_package_holds_the_installed_files_and_depends_on_what_the_program_links(self):
+        if harness.sanitized(harness.find_binary()):
+            self.skipTest("the package is made of the plain build")
+        out = temporary_dir(self)
+        subprocess.run(["cpack", "--config", os.path.join(build_dir(), "CPackConfig.cmake"), "-B", out],
+                       stdout=subprocess.DEVNULL, check=True)
+        arch = subprocess.run(["dpkg", "--print-architecture"], stdout=subprocess.PIPE, check=True).stdout.decode()
+        deb = os.path.join(out, "spinview_%s_%s.deb" % (harness.project_version(), arch.strip()))
+        listing = subprocess.run(["dpkg-deb", "--contents", deb], stdout=subprocess.PIPE, check=True).stdout.decode()
+        files = {line.split()[-1][len("./usr/"):] for line in listing.splitlines() if not line.endswith("/")}
+        self.assertEqual(files, INSTALLED)
+
+        owners = linked_packages(harness.find_binary())
+        for library in ("libglut", "libglew", "libpng"):
+            self.assertTrue(any(package.startswith(library) for package in owners), owners)
+        depends = subprocess.run(["dpkg-deb", "--field", deb, "Depends"], stdout=subprocess.PIPE,
+                                 check=True).stdout.decode()
+        self.assertEqual({re.sub(r"\(.*\)", "", package).strip() for package in depends.split(",")}, owners)
+
+        # a machine with nothing installed gets them all from the archive, the OpenGL driver too
+        if not glob.glob("/var/lib/apt/lists/*_Packages*"):
+            return
+        nothing = os.path.join(out, "status")
+        open(nothing, "w").close()
+        simulated = subprocess.run(["apt-get", "install", "--simulate", "-o", "Dir::State::status=" + nothing, deb],
+                                   stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=120)
+        self.assertEqual(simulated.returncode, 0, simulated.stdout)
+        installed = set(re.findall(r"^Inst (\S+)", simulated.stdout.decode(), re.M))
+        self.assertLessEqual(owners | {"spinview", "libgl1-mesa-dri"}, installed)
 
 
 if __name__ == "__main__":
