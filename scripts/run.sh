@@ -1,19 +1,60 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and starts the viewer in data/, passing on its options.
+# Installs what is missing, builds, and starts the viewer in data/, passing on its options. Paths
+# on the command line are taken from the folder the script was started in; the files left unnamed
+# (torus.obj and the two shaders) are data/'s.
 # Without a display it draws one frame inside a private Xvfb and saves it, with the viewer's own
 # --snapshot, to build/spinview.png.
 #   scripts/run.sh [SPINVIEW OPTIONS...]
+# SPINVIEW_BIN names a viewer built elsewhere: that one runs, nothing is installed or built, and
+# the picture made without a display goes into its folder.
 set -euo pipefail
+start=$PWD
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$(nproc)" --target spinview
+# The viewer's options (src/app/commandLine.cpp: keep the two in step), read by getopt(1) as the
+# viewer reads them (one dash or two, unambiguous prefixes); a colon marks one that takes a value.
+options=fit,vertex:,fragment:,snapshot:,at:,help,version,display:,geometry:,iconic,direct,indirect,gldebug,sync
 
-if [ -n "${DISPLAY:-}" ]; then
-  # options naming files are read from data/, the viewer's working directory
-  cd data
-  exec ../build/spinview "$@"
+# Sets `path` to $1 as seen from the folder the script was started in.
+fromStart() {
+  case "$1" in
+    /*) path=$1 ;;
+    *) path=$start/$1 ;;
+  esac
+}
+
+# The command line with the user's paths made absolute. One that getopt cannot read goes to the
+# viewer as it is, which says what is wrong with it.
+args=("$@")
+if [ $# -gt 0 ] && normalized=$(getopt -q -a -o '' -l "$options" -- "$@"); then
+  eval set -- "$normalized"
+  args=()
+  while [ $# -gt 0 ]; do
+    case "$1" in
+      --vertex | --fragment | --snapshot) fromStart "$2"; args+=("$1" "$path"); shift 2 ;;
+      --at) args+=("$1" "$2"); shift 2 ;;
+      # GLUT reads its own options only as written with one dash
+      --display | --geometry) args+=("-${1#--}" "$2"); shift 2 ;;
+      --iconic | --direct | --indirect | --gldebug | --sync) args+=("-${1#--}"); shift ;;
+      --) shift; for model in "$@"; do fromStart "$model"; args+=("$path"); done; break ;;
+      *) args+=("$1"); shift ;;
+    esac
+  done
 fi
 
-exec python3 scripts/snapshot.py build/spinview.png "$@"
+if [ -n "${SPINVIEW_BIN:-}" ]; then
+  fromStart "$SPINVIEW_BIN"
+  bin=$path
+else
+  scripts/install-deps.sh
+  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build build -j"$(nproc)" --target spinview
+  bin=$PWD/build/spinview
+fi
+
+if [ -n "${DISPLAY:-}" ]; then
+  cd data
+  exec "$bin" "${args[@]}"
+fi
+
+SPINVIEW_BIN=$bin exec python3 scripts/snapshot.py "$(dirname "$bin")/spinview.png" "${args[@]}"

@@ -1,6 +1,6 @@
 """spinview used as an installed tool: a model named from any folder draws with the built-in
-shaders, `cmake --install` lays out the program, its manual page and examples, and the Debian
-package holds them with the right dependencies."""
+shaders, `cmake --install` lays out the program, its manual page and examples, the Debian package
+holds them with the right dependencies, and scripts/run.sh takes paths from where it is started."""
 
 import glob
 import os
@@ -200,6 +200,27 @@ class PackageTest(unittest.TestCase):
         self.assertEqual(simulated.returncode, 0, simulated.stdout)
         installed = set(re.findall(r"^Inst (\S+)", simulated.stdout.decode(), re.M))
         self.assertLessEqual(owners | {"spinview", "libgl1-mesa-dri"}, installed)
+
+
+class RunScriptTest(SnapshotCase):
+    def test_paths_are_taken_from_where_it_is_started(self):
+        here = temporary_dir(self)
+        with open(os.path.join(here, "model.obj"), "wb") as f:
+            f.write(TORUS)
+        # a shader left unnamed still comes from data/, not from here
+        with open(os.path.join(here, "FragmentProgram.glsl"), "wb") as f:
+            f.write(solid(0, 1, 0))
+        reference = self.reference(os.path.join(here, "model.obj"))
+        run = os.path.join(harness.REPO, "scripts", "run.sh")
+        # with a display the viewer writes where it is told (an option shortened, as the viewer
+        # allows); without, the script's own Xvfb writes spinview.png beside the program
+        use = {"SPINVIEW_BIN": harness.find_binary()}  # the build under test, not a new one
+        _, shown = self.snapshot([run, "--fit", "-snap", "PICTURE", "--at", "2", "model.obj"], here, env=use)
+        beside = os.path.join(os.path.dirname(harness.find_binary()), "spinview.png")
+        if os.path.exists(beside):
+            os.remove(beside)
+        _, drawn = self.snapshot([run, "model.obj", "--fit"], here, env=dict(use, DISPLAY=""), picture=beside)
+        self.assertEqual((shown.differs(reference), drawn.differs(reference)), (0, 0))
 
 
 if __name__ == "__main__":
