@@ -2,7 +2,6 @@
 shaders, `cmake --install` lays out the program, its manual page and examples, the Debian package
 holds them with the right dependencies, and scripts/run.sh takes paths from where it is started."""
 
-import glob
 import os
 import re
 import shutil
@@ -18,31 +17,17 @@ SHARED_MODEL = os.path.join(harness.REPO, "..", "shared", "models", "rabbit.obj"
 INSTALLED = {"bin/spinview", "share/man/man1/spinview.1", "share/spinview/torus.obj",
              "share/spinview/VertexProgram.glsl", "share/spinview/FragmentProgram.glsl"}
 NAMED_SHADERS = ["--vertex", "VertexProgram.glsl", "--fragment", "FragmentProgram.glsl"]
+BUILD = os.environ.get("SPINVIEW_BUILD", os.path.join(harness.REPO, "build"))
 
 
 def solid(red, green, blue):
     return ("#version 120\nvoid main() { gl_FragColor = vec4(%.1f, %.1f, %.1f, 1.0); }\n" % (red, green, blue)).encode()
 
 
-def build_dir():
-    return os.environ.get("SPINVIEW_BUILD", os.path.join(harness.REPO, "build"))
-
-
 def temporary_dir(case):
     path = tempfile.mkdtemp(prefix="spinview-install-")
     case.addCleanup(shutil.rmtree, path, True)
     return path
-
-
-def install(case):
-    """Installs the build into a temporary prefix, which it returns."""
-    prefix = temporary_dir(case)
-    subprocess.run(["cmake", "--install", build_dir(), "--prefix", prefix], stdout=subprocess.DEVNULL, check=True)
-    return prefix
-
-
-def files_under(root):
-    return {os.path.relpath(os.path.join(folder, name), root) for folder, _, names in os.walk(root) for name in names}
 
 
 def wait_for(condition, timeout):
@@ -78,30 +63,26 @@ class SnapshotCase(harness.ViewerCase):
 class BuiltinShadersTest(SnapshotCase):
     def test_named_model_draws_with_the_shader_files_there_or_built_in(self):
         reference = self.reference("torus.obj", ["--at", "2"])
-        # (files in the working directory, options): the status and output, and then whether the
-        # picture is data/'s or painted green by the fragment shader there
+        # (the file in an otherwise empty working directory, options): the status and output; a
+        # picture made is data/'s
         cases = (
-            ({"model.obj": TORUS}, ["model.obj"], 0, VALIDATED, "data"),
-            ({"model.obj": TORUS, "FragmentProgram.glsl": solid(0, 1, 0)}, ["model.obj"], 0, VALIDATED, "green"),
-            ({"model.obj": TORUS}, ["--vertex", "mine.glsl", "model.obj"], 1, "Cannot open file [mine.glsl]\n", None),
+            ("model.obj", ["model.obj"], 0, VALIDATED),
+            ("model.obj", ["--vertex", "mine.glsl", "model.obj"], 1, "Cannot open file [mine.glsl]\n"),
             # no model named: the files as named, present or not
-            ({"torus.obj": TORUS}, ["--fit"], 1, "Cannot open file [VertexProgram.glsl]\n", None),
+            ("torus.obj", ["--fit"], 1, "Cannot open file [VertexProgram.glsl]\n"),
         )
-        for files, options, status, output, picture in cases:
+        for name, options, status, output in cases:
             path = os.path.join(temporary_dir(self), "frame.png")
-            viewer = self.start(omit=harness.DATA_FILES, files=files, args=["--snapshot", path, "--at", "2"] + options)
+            viewer = self.start(omit=harness.DATA_FILES, files={name: TORUS},
+                                args=["--snapshot", path, "--at", "2"] + options)
             self.assertEqual((viewer.wait(60), viewer.output()), (status, output), options)
-            if picture == "data":
-                self.assertEqual(harness.read_png(path).differs(reference), 0, files.keys())
-            elif picture == "green":
-                image = harness.read_png(path)
-                green = [image.pixel(x, y) == (0, 255, 0) for y in range(0, 512, 2) for x in range(0, 256, 2)]
-                self.assertGreater(sum(green), 1000)
+            if status == 0:
+                self.assertEqual(harness.read_png(path).differs(reference), 0)
 
     def test_reload_watches_only_the_shader_files_in_use(self):
         # the vertex shader built in, the fragment shader a file; a sphere covers the spot at every angle
-        viewer = self.start_with_window(omit=harness.DATA_FILES, prefix=["stdbuf", "-oL"], args=["model.obj"],
-                                        files={"model.obj": harness.sphere_obj(), "FragmentProgram.glsl": solid(1, 0, 0)})
+        files = {"model.obj": harness.sphere_obj(), "FragmentProgram.glsl": solid(1, 0, 0)}
+        viewer = self.start_with_window(omit=harness.DATA_FILES, files=files, prefix=["stdbuf", "-oL"], args=["model.obj"])
         self.assertEqual(viewer.wait_for_frame().pixel(180, 256), (255, 0, 0))
         # a vertex shader that appears later is not read, not even when the fragment shader reloads
         viewer.write("VertexProgram.glsl", b"broken")
@@ -115,28 +96,13 @@ class BuiltinShadersTest(SnapshotCase):
 
 
 class InstallTest(SnapshotCase):
-    def test_installed_viewer_draws_a_model_from_any_folder(self):
-        prefix = install(self)
-        self.assertEqual(files_under(prefix), INSTALLED)
-        for name in harness.DATA_FILES:
-            with open(os.path.join(prefix, "share", "spinview", name), "rb") as installed, \
-                    open(os.path.join(harness.DATA_DIR, name), "rb") as shipped:
-                self.assertEqual(installed.read(), shipped.read(), name)
-        spinview = os.path.join(prefix, "bin", "spinview")
-        version = subprocess.run([spinview, "--version"], stdout=subprocess.PIPE, check=True).stdout.decode()
-        self.assertEqual(version, "spinview %s\n" % harness.project_version())
+    def test_installed_viewer_draws_a_model_from_any_folder_and_has_its_manual_page(self):
+        prefix = temporary_dir(self)
+        subprocess.run(["cmake", "--install", BUILD, "--prefix", prefix], stdout=subprocess.DEVNULL, check=True)
+        installed = {os.path.relpath(os.path.join(folder, name), prefix)
+                     for folder, _, names in os.walk(prefix) for name in names}
+        self.assertEqual(installed, INSTALLED)
 
-        if not os.path.exists(SHARED_MODEL):
-            self.skipTest("no shared models in %s" % os.path.dirname(SHARED_MODEL))
-        elsewhere = temporary_dir(self)
-        model = os.path.relpath(SHARED_MODEL, elsewhere)  # as a user there would name it
-        output, image = self.snapshot([spinview, "--fit", "--at", "2", "--snapshot", "PICTURE", model], elsewhere)
-        self.assertEqual(output, VALIDATED)
-        self.assertGreater(image.count_not_clear(0, 0, 256, 512, 2), 1000)
-        self.assertEqual(image.differs(self.reference(os.path.abspath(SHARED_MODEL))), 0)
-
-    def test_manual_page_covers_every_option(self):
-        prefix = install(self)
         env = dict(os.environ, MANPATH=os.path.join(prefix, "share", "man"), LC_ALL="C", MANWIDTH="100")
         page = subprocess.run(["man", "--warnings", "spinview"], env=env, stdout=subprocess.PIPE,
                               stderr=subprocess.PIPE, timeout=60)
@@ -149,25 +115,25 @@ class InstallTest(SnapshotCase):
         for option in set(re.findall(r"--[a-z]+", usage)):
             self.assertRegex(text, r"(?m)^ +%s\b" % option)
 
+        if not os.path.exists(SHARED_MODEL):
+            self.skipTest("no shared models in %s" % os.path.dirname(SHARED_MODEL))
+        elsewhere = temporary_dir(self)
+        model = os.path.relpath(SHARED_MODEL, elsewhere)  # as a user there would name it
+        command = [os.path.join(prefix, "bin", "spinview"), "--fit", "--at", "2", "--snapshot", "PICTURE", model]
+        output, image = self.snapshot(command, elsewhere)
+        self.assertEqual(output, VALIDATED)
+        self.assertGreater(image.count_not_clear(0, 0, 256, 512, 2), 1000)
+        self.assertEqual(image.differs(self.reference(os.path.abspath(SHARED_MODEL))), 0)
+
 
 def linked_packages(binary):
-    """The Debian packages of the libraries the program names (NEEDED), as the loader finds them.
-    dpkg may know a library by its /usr path or its / one (/lib links to /usr/lib)."""
+    """The Debian packages that hold the libraries the program names (NEEDED)."""
     needed = subprocess.run(["readelf", "-d", binary], stdout=subprocess.PIPE, check=True).stdout.decode()
-    found = subprocess.run(["ldd", binary], stdout=subprocess.PIPE, check=True).stdout.decode()
-    resolved = dict(re.findall(r"^\s*(\S+) => (\S+)", found, re.M))
-    candidates = {}
-    for library in re.findall(r"\(NEEDED\)\s+Shared library: \[(.+)\]", needed):
-        real = os.path.realpath(resolved[library])
-        candidates[library] = (real, real[len("/usr"):] if real.startswith("/usr/") else "/usr" + real)
-    every = [path for paths in candidates.values() for path in paths]
-    search = subprocess.run(["dpkg-query", "--search"] + every, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
-    owners = {path: package.split(":")[0]
-              for package, path in re.findall(r"^(\S+): (\S+)$", search.stdout.decode(), re.M)}
-    for library, paths in candidates.items():
-        if not any(path in owners for path in paths):
-            raise AssertionError("no package holds " + library)
-    return {owners[path] for paths in candidates.values() for path in paths if path in owners}
+    multiarch = subprocess.run(["dpkg-architecture", "-qDEB_HOST_MULTIARCH"], stdout=subprocess.PIPE,
+                               check=True).stdout.decode().strip()
+    patterns = ["*/%s/%s" % (multiarch, library) for library in re.findall(r"\(NEEDED\).*\[(.+)\]", needed)]
+    found = subprocess.run(["dpkg-query", "--search"] + patterns, stdout=subprocess.PIPE, check=True).stdout.decode()
+    return {line.split(":")[0] for line in found.splitlines()}
 
 
 class PackageTest(unittest.TestCase):
@@ -175,7 +141,7 @@ class PackageTest(unittest.TestCase):
         if harness.sanitized(harness.find_binary()):
             self.skipTest("the package is made of the plain build")
         out = temporary_dir(self)
-        subprocess.run(["cpack", "--config", os.path.join(build_dir(), "CPackConfig.cmake"), "-B", out],
+        subprocess.run(["cpack", "--config", os.path.join(BUILD, "CPackConfig.cmake"), "-B", out],
                        stdout=subprocess.DEVNULL, check=True)
         arch = subprocess.run(["dpkg", "--print-architecture"], stdout=subprocess.PIPE, check=True).stdout.decode()
         deb = os.path.join(out, "spinview_%s_%s.deb" % (harness.project_version(), arch.strip()))
@@ -190,26 +156,14 @@ class PackageTest(unittest.TestCase):
                                  check=True).stdout.decode()
         self.assertEqual({re.sub(r"\(.*\)", "", package).strip() for package in depends.split(",")}, owners)
 
-        # a machine with nothing installed gets them all from the archive, the OpenGL driver too
-        if not glob.glob("/var/lib/apt/lists/*_Packages*"):
-            return
-        nothing = os.path.join(out, "status")
-        open(nothing, "w").close()
-        simulated = subprocess.run(["apt-get", "install", "--simulate", "-o", "Dir::State::status=" + nothing, deb],
-                                   stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=120)
-        self.assertEqual(simulated.returncode, 0, simulated.stdout)
-        installed = set(re.findall(r"^Inst (\S+)", simulated.stdout.decode(), re.M))
-        self.assertLessEqual(owners | {"spinview", "libgl1-mesa-dri"}, installed)
-
 
 class RunScriptTest(SnapshotCase):
     def test_paths_are_taken_from_where_it_is_started(self):
         here = temporary_dir(self)
-        with open(os.path.join(here, "model.obj"), "wb") as f:
-            f.write(TORUS)
         # a shader left unnamed still comes from data/, not from here
-        with open(os.path.join(here, "FragmentProgram.glsl"), "wb") as f:
-            f.write(solid(0, 1, 0))
+        for name, content in (("model.obj", TORUS), ("FragmentProgram.glsl", solid(0, 1, 0))):
+            with open(os.path.join(here, name), "wb") as f:
+                f.write(content)
         reference = self.reference(os.path.join(here, "model.obj"))
         run = os.path.join(harness.REPO, "scripts", "run.sh")
         # with a display the viewer writes where it is told (an option shortened, as the viewer
