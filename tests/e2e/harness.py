@@ -465,6 +465,8 @@ class ViewerCase(unittest.TestCase):
 
     def setUp(self):
         self.xvfb = Xvfb()
+        # also when a subclass's setUp skips or fails after this, which leaves tearDown out
+        self.addCleanup(self.xvfb.stop)
         self.viewers = []
 
     def tearDown(self):
