@@ -1,16 +1,25 @@
 #!/usr/bin/env bash
 # Installs the Debian packages spinview needs to build, run and test, and any named, skipping what
-# is present:  scripts/install-deps.sh [PACKAGE...]
+# is present:  scripts/install-deps.sh [--build] [PACKAGE...]
+# With --build, only what building the viewer and its Debian package needs.
 set -euo pipefail
 
+# the viewer, and its package (dpkg-shlibdeps finds its dependencies, file tells it the binaries)
 packages=(
-  cmake make g++ python3
+  cmake make g++
   libgl1-mesa-dev libegl-dev libx11-dev freeglut3-dev libglew-dev libpng-dev
-  libgtest-dev googletest libbenchmark-dev
-  xvfb xdotool imagemagick x11-utils apitrace
-  clang libclang-rt-14-dev libfuzzer-14-dev valgrind
-  "$@"
+  dpkg-dev file
 )
+if [ "${1:-}" = --build ]; then
+  shift
+else
+  packages+=(
+    python3 libgtest-dev googletest libbenchmark-dev
+    xvfb xdotool imagemagick x11-utils apitrace man-db
+    clang libclang-rt-14-dev libfuzzer-14-dev valgrind
+  )
+fi
+packages+=("$@")
 
 missing=()
 for package in "${packages[@]}"; do

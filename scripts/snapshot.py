@@ -2,7 +2,8 @@
     python3 scripts/snapshot.py PICTURE.png [SPINVIEW OPTIONS...]
 The viewer runs in data/, so the shipped files are its defaults; a model or shader named on the
 command line is found from where this script is started. Without --at the frame shows the spin at
-2 seconds. Needs a built viewer (scripts/run.sh or scripts/test.sh builds it)."""
+2 seconds. Needs a built viewer (scripts/run.sh or scripts/test.sh builds it); SPINVIEW_BIN names
+another."""
 
 import os
 import subprocess
@@ -20,7 +21,7 @@ def main(target, options):
         options += ["--at", "2"]
     xvfb = harness.Xvfb()
     try:
-        status = subprocess.call([os.path.join(REPO, "build", "spinview"), "--snapshot", target] + options,
+        status = subprocess.call([harness.find_binary(), "--snapshot", target] + options,
                                  cwd=harness.DATA_DIR, env=xvfb.env())
     finally:
         xvfb.stop()

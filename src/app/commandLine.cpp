@@ -21,7 +21,8 @@ const char* const usage =
 
 const char* const help =
     "Draws MODEL.obj (torus.obj by default) spinning, through the GLSL shaders VertexProgram.glsl and\n"
-    "FragmentProgram.glsl, and reloads any of the three files when it changes.\n"
+    "FragmentProgram.glsl, and reloads any of the three files when it changes. A model named here is\n"
+    "drawn with the built-in shaders where those files are neither named nor in the working directory.\n"
     "\n"
     "  --fit              centre the model and scale it to fill the view\n"
     "  --no-spin          start with the spin paused (at 0, or at --at)\n"
@@ -231,8 +232,8 @@ CommandLine parseCommandLine(int argc, char** argv, ViewerOptions& options)
             if (!readOrbit(optarg, options.orbitYaw, options.orbitPitch))
                 return wrong("spinview: --orbit takes YAW,PITCH in degrees, not '%s'\n", optarg);
             break;
-        case vertex: options.vertexShader = optarg; break;
-        case fragment: options.fragmentShader = optarg; break;
+        case vertex: options.vertexShader = optarg; options.vertexNamed = true; break;
+        case fragment: options.fragmentShader = optarg; options.fragmentNamed = true; break;
         case snapshot: options.snapshot = optarg; break;
         case at:
             if (!readSeconds(optarg, options.atMs))
@@ -257,7 +258,7 @@ CommandLine parseCommandLine(int argc, char** argv, ViewerOptions& options)
             fputs(help, stdout);
             puts(controlsHelp);
             return CommandLine::answered;
-        case version: puts("spinview 1.1"); return CommandLine::answered;
+        case version: puts("spinview " SPINVIEW_VERSION); return CommandLine::answered;
         default: return wrong(nullptr);  // getopt has said what was wrong
         }
     }

@@ -22,6 +22,12 @@ struct ViewerOptions {
     double orbitYaw = 0.0;           // the camera's first turn, in degrees, as a drag gives it
     double orbitPitch = 0.0;
     uint32_t atMs = 0;               // the moment of the spin the viewer starts from, or a snapshot shows
+    // which of the shaders the command line named (the model: modelNamed); a shader's text
+    // compiled into the program, used in place of its file (nullptr: the file); see
+    // useBuiltinShadersWhereMissing
+    bool vertexNamed = false, fragmentNamed = false;
+    const char* vertexSource = nullptr;
+    const char* fragmentSource = nullptr;
     bool windowGeometry = false;     // GLUT's -geometry sets the window's size instead of 512 x 512
     int windowWidth = 512, windowHeight = 512;  // as -geometry gives them, where it does
     const char* display = nullptr;   // GLUT's -display, or $DISPLAY

@@ -5,6 +5,7 @@
 #include "app/scene.h"
 #include "app/snapshot.h"
 #include "core/diag/log.h"
+#include "app/shaderSources.h"
 #include "render/glCheck.h"
 
 #include <GL/glew.h>
@@ -57,6 +58,7 @@ int main(int argc, char** argv)
     }
     if (options.snapshot && snapshotToStandardOutput(options.snapshot))
         logToStandardError();  // standard output carries the picture
+    useBuiltinShadersWhereMissing(options);
     startViewer(viewer, options);
     if (const char* frameTimes = getenv("SPINVIEW_FRAME_TIMES"))
         viewer.frameLog = fopen(frameTimes, "w");

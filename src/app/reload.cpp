@@ -1,6 +1,7 @@
 #include "app/reload.h"
 
 #include "app/scene.h"
+#include "app/shaderSources.h"
 #include "core/diag/log.h"
 #include "core/platform/platform.h"
 
@@ -18,7 +19,13 @@ const uint32_t heldQuietMs = 2000;
 // was read, and its next version is read when it settles.
 bool changedWhileRead(const WatchedFile& file)
 {
-    return !sameStamp(fileStamp(file.path), file.loaded);
+    return file.path && !sameStamp(fileStamp(file.path), file.loaded);
+}
+
+// Looks at a watched file (fileSettledAfterChange); false for one not watched (no path).
+bool settledAfterChange(WatchedFile& file, uint32_t nowMs)
+{
+    return file.path && fileSettledAfterChange(file, fileStamp(file.path), nowMs);
 }
 
 // True when the reading found more of some kind of problem than that of the model shown: what a
@@ -164,8 +171,10 @@ bool reloadProgram(Viewer& viewer)
     const WatchedFile& fragment = watch.fragmentShader;
     FileStatus vertexStatus, fragmentStatus;
     ShaderState fresh = {};
-    fresh.vertexShader = loadShader(vertex.path, GL_VERTEX_SHADER_ARB, vertexStatus);
-    fresh.fragmentShader = loadShader(fragment.path, GL_FRAGMENT_SHADER_ARB, fragmentStatus);
+    const ViewerOptions& options = viewer.options;
+    fresh.vertexShader = loadShaderStage(vertex.path, options.vertexSource, GL_VERTEX_SHADER_ARB, vertexStatus);
+    fresh.fragmentShader =
+        loadShaderStage(fragment.path, options.fragmentSource, GL_FRAGMENT_SHADER_ARB, fragmentStatus);
     if (changedWhileRead(vertex) || changedWhileRead(fragment)) {
         deleteShaders(fresh);
         return false;
@@ -191,8 +200,11 @@ void watchDataFiles(Viewer& viewer)
 {
     Watch& watch = viewer.watch;
     watchFile(watch.model, viewer.options.model);
-    watchFile(watch.vertexShader, viewer.options.vertexShader);
-    watchFile(watch.fragmentShader, viewer.options.fragmentShader);
+    // a built-in shader has no file to watch
+    if (!viewer.options.vertexSource)
+        watchFile(watch.vertexShader, viewer.options.vertexShader);
+    if (!viewer.options.fragmentSource)
+        watchFile(watch.fragmentShader, viewer.options.fragmentShader);
     watch.lastLook = tickCountMs();
     watch.started = true;
 }
@@ -205,12 +217,12 @@ bool reloadChangedFiles(Viewer& viewer)
     if (!watch.started || now - watch.lastLook < lookEveryMs)
         return changed;
     watch.lastLook = now;
-    if (fileSettledAfterChange(watch.model, fileStamp(watch.model.path), now))
+    if (settledAfterChange(watch.model, now))
         startModelReading(viewer);
     else
         changed = settleHeldModel(viewer, now) || changed;
-    bool vertexSettled = fileSettledAfterChange(watch.vertexShader, fileStamp(watch.vertexShader.path), now);
-    bool fragmentSettled = fileSettledAfterChange(watch.fragmentShader, fileStamp(watch.fragmentShader.path), now);
+    bool vertexSettled = settledAfterChange(watch.vertexShader, now);
+    bool fragmentSettled = settledAfterChange(watch.fragmentShader, now);
     watch.vertexShaderChanged = watch.vertexShaderChanged || vertexSettled;
     watch.fragmentShaderChanged = watch.fragmentShaderChanged || fragmentSettled;
     if (vertexSettled || fragmentSettled)

@@ -3,7 +3,8 @@
 
 #include "app/viewer.h"
 
-// Starts watching the model and the two shaders, as loaded at start-up.
+// Starts watching the model and the shader files, as loaded at start-up; a built-in shader
+// (ViewerOptions::vertexSource, fragmentSource) is not watched.
 void watchDataFiles(Viewer& viewer);
 
 // Called from the idle callback. At most every 100 ms, looks at the files' stamps; a file that
@@ -26,7 +27,8 @@ bool reloadModel(Viewer& viewer);
 // Stops a reading of the model in progress and waits for its thread: before the viewer ends.
 void stopModelReading(Viewer& viewer);
 
-// Compiles both shaders again and links them, printing every log as at start-up. A program that
+// Compiles both shaders again (a built-in one from its text) and links them, printing every log as
+// at start-up. A program that
 // links replaces the old one, which is deleted with its shaders, and "Reloaded [file]" is printed
 // for each shader changed since the program drawing was made; otherwise the new objects are
 // deleted and the old program stays. True when the program was replaced.

@@ -1,5 +1,6 @@
 #include "app/scene.h"
 
+#include "app/shaderSources.h"
 #include "core/diag/log.h"
 #include "core/view/camera.h"
 #include "core/view/frameMath.h"
@@ -24,12 +25,13 @@ void endForLackOfMemory()
     _Exit(1);
 }
 
-// Reads a shader at start-up; false when it cannot be opened. Running out of memory for its text
-// is logged and leaves the stage 0, as a failed compile does.
-bool loadShaderAtStart(const char* path, GLenum type, GLhandleARB& shader)
+// Compiles a shader at start-up, from its built-in text when `builtin` is not null, else from its
+// file; false when the file cannot be opened. Running out of memory for its text is logged and
+// leaves the stage 0, as a failed compile does.
+bool loadShaderAtStart(const char* path, const char* builtin, GLenum type, GLhandleARB& shader)
 {
     FileStatus status;
-    shader = loadShader(path, type, status);
+    shader = loadShaderStage(path, builtin, type, status);
     if (status != FileStatus::ok)
         logMessage(unreadableFileMessage(status), path);
     return status != FileStatus::cannotOpen;
@@ -119,8 +121,8 @@ bool initScene(Viewer& viewer)
         return false;
     const ViewerOptions& options = viewer.options;
     GLhandleARB vertexShader, fragmentShader;
-    if (!loadShaderAtStart(options.vertexShader, GL_VERTEX_SHADER_ARB, vertexShader) ||
-        !loadShaderAtStart(options.fragmentShader, GL_FRAGMENT_SHADER_ARB, fragmentShader))
+    if (!loadShaderAtStart(options.vertexShader, options.vertexSource, GL_VERTEX_SHADER_ARB, vertexShader) ||
+        !loadShaderAtStart(options.fragmentShader, options.fragmentSource, GL_FRAGMENT_SHADER_ARB, fragmentShader))
         return false;
     linkProgram(vertexShader, fragmentShader, viewer.shaderState);
     return true;

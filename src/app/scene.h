@@ -27,7 +27,8 @@ void placeModel(Viewer& viewer);
 
 // Sets the depth and clear state, initialises GLEW, loads the mesh and builds the program.
 // Needs the window's context current. False, with the reason logged, when the viewer cannot go
-// on: the context lacks entry points the viewer calls, or the model or a shader cannot be opened.
+// on: the context lacks entry points the viewer calls, or the model or a shader file cannot be
+// opened. A shader with built-in text (ViewerOptions::vertexSource, fragmentSource) is compiled from it.
 bool initScene(Viewer& viewer);
 
 // Turns the fit to view on or off for the model shown (a model too small for the fit has its

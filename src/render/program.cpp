@@ -32,13 +32,17 @@ GLhandleARB loadShader(const char* path, GLenum shaderType, FileStatus& status)
     status = readFileBytes(path, source);
     if (status != FileStatus::ok)
         return 0;
+    GLhandleARB shader = compileShader(source.data, shaderType);
+    freeFileBytes(source);
+    return shader;
+}
 
+GLhandleARB compileShader(const char* source, GLenum shaderType)
+{
     GLhandleARB shader = glCreateShaderObjectARB(shaderType);
     checkGlError();
-    const GLcharARB* text = source.data;
-    glShaderSourceARB(shader, 1, &text, nullptr);
+    glShaderSourceARB(shader, 1, &source, nullptr);
     checkGlError();
-    freeFileBytes(source);
 
     glCompileShader(shader);
     checkGlError();

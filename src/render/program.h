@@ -22,6 +22,10 @@ struct ShaderState {
 // nothing, makes no object and returns 0. Needs a current context with GLEW initialised.
 GLhandleARB loadShader(const char* path, GLenum shaderType, FileStatus& status);
 
+// Compiles the zero-terminated `source` into a shader object of shaderType, as loadShader does
+// with a file's text: the handle, or 0 with the headline and the driver's log logged.
+GLhandleARB compileShader(const char* source, GLenum shaderType);
+
 // Creates a program of the two shaders (a failed one is 0, and attaching it is an error the
 // checks report), links it, and looks up the uniforms "VPMatrix" and "WMatrix". A failed link
 // logs the headline and the driver's log and leaves `state.program` 0, the program deleted.

@@ -37,6 +37,12 @@ def program_env(env):
     return env
 
 
+def project_version():
+    """The version the CMake project declares, which the program reports."""
+    with open(os.path.join(REPO, "CMakeLists.txt")) as f:
+        return re.search(r"project\(spinview VERSION ([0-9.]+)", f.read()).group(1)
+
+
 def find_binary(name="spinview"):
     """A program of the build: SPINVIEW_BIN names the viewer, SPINVIEW_BUILD the build folder."""
     path = os.environ.get("SPINVIEW_BIN")
@@ -480,6 +486,8 @@ class ViewerCase(unittest.TestCase):
 
     def setUp(self):
         self.xvfb = Xvfb()
+        # also when a subclass's setUp skips or fails after this, which leaves tearDown out
+        self.addCleanup(self.xvfb.stop)
         self.viewers = []
 
     def tearDown(self):

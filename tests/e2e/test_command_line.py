@@ -78,7 +78,7 @@ class CommandLineTest(harness.ViewerCase):
             self.assertEqual(run.returncode, 2, args)
             self.assertEqual(run.stdout, b"", args)
             self.assertTrue(run.stderr.decode().endswith(USAGE), (args, run.stderr))
-        for args, start in ((["--help"], USAGE), (["--version"], "spinview 1.1\n")):
+        for args, start in ((["--help"], USAGE), (["--version"], "spinview %s\n" % harness.project_version())):
             run = subprocess.run([harness.find_binary()] + args, env=env, stdout=subprocess.PIPE,
                                  stderr=subprocess.PIPE, timeout=20)
             self.assertEqual(run.returncode, 0)
