@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake make g++ python3
-  libgl1-mesa-dev freeglut3-dev libglew-dev libpng-dev
+  libgl1-mesa-dev freeglut3-dev libglew-dev libpng-dev libjpeg-dev
   libgtest-dev googletest libbenchmark-dev
   xvfb xdotool imagemagick x11-utils apitrace
   clang libclang-rt-14-dev libfuzzer-14-dev valgrind
