@@ -24,7 +24,7 @@ void drawViewerFrame()
 {
     FrameInputs inputs;
     frameInputs(*viewer, inputs);
-    drawFrame(viewer->meshStore, viewer->shaderState, inputs);
+    drawFrame(viewer->meshStore, viewer->shaderState, viewer->textures, inputs);
 }
 
 void onWatchTimer(int);
@@ -67,6 +67,12 @@ void onMotion(int x, int y)
         glutPostRedisplay();
 }
 
+void onPassiveMotion(int x, int y)
+{
+    if (hoverPointer(*viewer, x, y))
+        glutPostRedisplay();
+}
+
 } // namespace
 
 void registerCallbacks(Viewer& drawn)
@@ -78,6 +84,7 @@ void registerCallbacks(Viewer& drawn)
     glutReshapeFunc(onReshape);
     glutMouseFunc(onMouse);
     glutMotionFunc(onMotion);
+    glutPassiveMotionFunc(onPassiveMotion);
     if (!drawn.options.snapshot)
         keepFramesComing();
 }
@@ -125,6 +132,8 @@ void onKeyboard(unsigned char key, int, int)
 
 void onReshape(int width, int height)
 {
+    viewer->windowWidth = width;
+    viewer->windowHeight = height;
     glViewport(0, 0, width, height);
     checkGlError();
     glMatrixMode(GL_PROJECTION);

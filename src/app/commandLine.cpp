@@ -1,6 +1,8 @@
 #include "app/commandLine.h"
 
 #include "app/controls.h"
+#include "app/textureOption.h"
+#include "core/shader/standardInputs.h"
 
 #include <getopt.h>
 
@@ -8,13 +10,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
 
 const char* const usage =
     "usage: spinview [--fit] [--no-spin] [--no-cut] [--orbit YAW,PITCH] [--at SECONDS] [--vertex FILE]\n"
-    "                [--fragment FILE] [--snapshot FILE.png] [MODEL.obj]\n";
+    "                [--fragment FILE] [--texture NAME=FILE]... [--snapshot FILE.png] [MODEL.obj]\n";
 
 const char* const help =
     "Draws MODEL.obj (torus.obj by default) spinning, through the GLSL shaders VertexProgram.glsl and\n"
@@ -27,13 +30,14 @@ const char* const help =
     "  --at SECONDS       the moment of the spin to start from (0 by default)\n"
     "  --vertex FILE      the vertex shader\n"
     "  --fragment FILE    the fragment shader\n"
+    "  --texture NAME=FILE  the PNG or JPEG image the sampler2D uniform NAME reads (up to 8)\n"
     "  --snapshot FILE    draw one frame, write it as an RGB PNG and end ('-': to standard output)\n"
     "  --help, --version  this text, the version\n"
     "\n"
     "GLUT's options, such as -display :1 and -geometry WxH, are passed on to GLUT.\n"
     "\n";
 
-enum Option { fit = 1, noSpin, noCut, orbit, vertex, fragment, snapshot, at, helpOption, version };
+enum Option { fit = 1, noSpin, noCut, orbit, vertex, fragment, snapshot, at, helpOption, version, texture };
 
 const option longOptions[] = {
     {"fit", no_argument, nullptr, fit},
@@ -46,6 +50,7 @@ const option longOptions[] = {
     {"at", required_argument, nullptr, at},
     {"help", no_argument, nullptr, helpOption},
     {"version", no_argument, nullptr, version},
+    {"texture", required_argument, nullptr, texture},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -119,6 +124,14 @@ bool readOrbit(const char* text, double& yaw, double& pitch)
     return end != second && *end == '\0' && std::isfinite(yaw) && std::isfinite(pitch);
 }
 
+// The uniforms and attributes a program may take by name, after the keys and the mouse.
+void printInputsHelp()
+{
+    std::string inputs;
+    describeStandardInputs(inputs);
+    printf("\n\n%s", inputs.c_str());
+}
+
 } // namespace
 
 CommandLine parseCommandLine(int argc, char** argv, ViewerOptions& options)
@@ -150,10 +163,15 @@ CommandLine parseCommandLine(int argc, char** argv, ViewerOptions& options)
             if (!readSeconds(optarg, options.atMs))
                 return wrong("spinview: --at takes seconds from 0 to 4294967, not '%s'\n", optarg);
             break;
+        case texture:
+            if (const char* reason = readTextureOption(optarg, options.textures))
+                return wrong(reason, optarg);
+            break;
         case helpOption:
             fputs(usage, stdout);
             fputs(help, stdout);
             fputs(controlsHelp, stdout);
+            printInputsHelp();
             return CommandLine::answered;
         case version: puts("spinview 1.1"); return CommandLine::answered;
         default: return wrong(nullptr);  // getopt has said what was wrong

@@ -1,12 +1,20 @@
 #pragma once
 // The viewer's command line:
 //   spinview [--fit] [--no-spin] [--no-cut] [--orbit YAW,PITCH] [--at SECONDS] [--vertex FILE]
-//            [--fragment FILE] [--snapshot FILE.png] [MODEL.obj]
+//            [--fragment FILE] [--texture NAME=FILE]... [--snapshot FILE.png] [MODEL.obj]
 // plus --help and --version. GLUT's own options (-display, -geometry, -iconic, -direct,
 // -indirect, -gldebug, -sync), written as glutInit reads them, are left for it; other spellings of
 // them (--display, -disp, -display=:1) are refused.
 
 #include <cstdint>
+#include <string>
+#include <vector>
+
+// An image the program samples through the sampler2D uniform `name`.
+struct TextureOption {
+    std::string name;
+    const char* path;
+};
 
 // What the command line sets, with the defaults of a viewer started without arguments.
 struct ViewerOptions {
@@ -22,6 +30,7 @@ struct ViewerOptions {
     double orbitPitch = 0.0;
     uint32_t atMs = 0;               // the moment of the spin the viewer starts from, or a snapshot shows
     bool windowGeometry = false;     // GLUT's -geometry sets the window's size instead of 512 x 512
+    std::vector<TextureOption> textures;  // --texture, in order: texture unit 0 first
 };
 
 enum class CommandLine {

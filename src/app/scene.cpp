@@ -1,5 +1,7 @@
 #include "app/scene.h"
 
+#include "app/reload.h"
+#include "app/textureFiles.h"
 #include "core/diag/log.h"
 #include "core/view/camera.h"
 #include "core/view/frameMath.h"
@@ -24,12 +26,12 @@ void endForLackOfMemory()
     _Exit(1);
 }
 
-// Reads a shader at start-up; false when it cannot be opened. Running out of memory for its text
-// is logged and leaves the stage 0, as a failed compile does.
-bool loadShaderAtStart(const char* path, GLenum type, GLhandleARB& shader)
+// Reads a shader at start-up, with the files it includes; false when it cannot be opened. Running
+// out of memory for its text is logged and leaves the stage 0, as a failed compile does.
+bool loadShaderAtStart(const char* path, GLenum type, GLhandleARB& shader, std::vector<SourceFile>& files)
 {
     FileStatus status;
-    shader = loadShader(path, type, status);
+    shader = loadShader(path, type, status, &files);
     if (status != FileStatus::ok)
         logMessage(unreadableFileMessage(status), path);
     return status != FileStatus::cannotOpen;
@@ -114,10 +116,13 @@ bool initScene(Viewer& viewer)
         return false;
     const ViewerOptions& options = viewer.options;
     GLhandleARB vertexShader, fragmentShader;
-    if (!loadShaderAtStart(options.vertexShader, GL_VERTEX_SHADER_ARB, vertexShader) ||
-        !loadShaderAtStart(options.fragmentShader, GL_FRAGMENT_SHADER_ARB, fragmentShader))
+    std::vector<SourceFile> vertexFiles, fragmentFiles;
+    if (!loadShaderAtStart(options.vertexShader, GL_VERTEX_SHADER_ARB, vertexShader, vertexFiles) ||
+        !loadShaderAtStart(options.fragmentShader, GL_FRAGMENT_SHADER_ARB, fragmentShader, fragmentFiles))
         return false;
-    linkProgram(vertexShader, fragmentShader, viewer.shaderState);
+    watchIncludes(viewer.watch, vertexFiles, fragmentFiles);
+    linkProgram(vertexShader, fragmentShader, viewer.shaderState, textureNames(options));
+    loadTextures(viewer);
     return true;
 }
 
@@ -138,14 +143,31 @@ void toggleFit(Viewer& viewer)
     }
 }
 
-void frameInputs(const Viewer& viewer, FrameInputs& out)
+void frameInputs(Viewer& viewer, FrameInputs& out)
 {
     Matrix4 view, projection;
     cameraMatrices(viewer.view.camera, view, projection);
     multiply(projection, out.viewProjection, view);
-    worldRotation(out.world, spinTimeMs(viewer.clock));
+    uint32_t spinMs = spinTimeMs(viewer.clock);
+    worldRotation(out.world, spinMs);
     if (viewer.view.fit)
         multiply(out.world, out.world, viewer.modelFit);
     out.cut = viewer.view.cut;
     out.wireframe = viewer.view.wireframe;
+
+    StandardValues& standard = out.standard;
+    FrameCount& frames = viewer.frames;
+    standard.time = float(double(spinMs) / 1000.0);
+    // the clock stands while paused, and goes back on a reset: no time passed for the shader then
+    standard.delta = frames.drawn && spinMs > frames.lastSpinMs ? float(double(spinMs - frames.lastSpinMs) / 1000.0)
+                                                                : 0.0f;
+    standard.frame = int32_t(frames.drawn & 0x7fffffffu);
+    frames.drawn += 1;
+    frames.lastSpinMs = spinMs;
+    standard.resolution[0] = float(viewer.windowWidth);
+    standard.resolution[1] = float(viewer.windowHeight);
+    standard.mouse[0] = float(viewer.pointer.x);
+    standard.mouse[1] = float(viewer.windowHeight - viewer.pointer.y);
+    setStandardMatrices(out.world, view, projection, standard);
+    cameraEye(viewer.view.camera, standard.camera);
 }

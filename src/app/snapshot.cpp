@@ -19,6 +19,9 @@ const char* inputOverwrittenBySnapshot(const ViewerOptions& options)
     for (const char* input : {options.model, options.vertexShader, options.fragmentShader})
         if (sameFile(options.snapshot, input))
             return input;
+    for (const TextureOption& texture : options.textures)
+        if (sameFile(options.snapshot, texture.path))
+            return texture.path;
     return nullptr;
 }
 

@@ -8,9 +8,12 @@
 #include "core/view/camera.h"
 #include "render/meshGpu.h"
 #include "render/program.h"
+#include "render/textures.h"
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 // The spin's clock, in milliseconds: while it runs, shownMs plus the ticks since sinceTickMs;
 // while it stands, shownMs.
@@ -43,6 +46,13 @@ struct HeldModel {
     uint32_t readAtMs;
 };
 
+// A file that a shader includes, watched as the shaders are.
+struct WatchedInclude {
+    std::string path;
+    WatchedFile file;  // file.path is path's text
+    bool changed;      // since the program drawing was made
+};
+
 // Looking at the data files for changes, from the idle callback.
 struct Watch {
     bool started;
@@ -51,6 +61,14 @@ struct Watch {
     bool vertexShaderChanged, fragmentShaderChanged;  // since the program drawing was made
     HeldModel heldModel;
     bool timerArmed;  // a timer will look at the files: the spin stands, and no idle callback does
+    std::vector<WatchedFile> textures;     // one per --texture, in order
+    std::vector<WatchedInclude> includes;  // the files the shaders included when last read
+};
+
+// The frames drawn, for u_frame and u_delta.
+struct FrameCount {
+    uint32_t drawn;
+    uint32_t lastSpinMs;  // the spin's clock at the last one
 };
 
 struct Viewer {
@@ -65,6 +83,9 @@ struct Viewer {
     Pointer pointer;
     Watch watch;
     FILE* frameLog;  // SPINVIEW_FRAME_TIMES: the tick count of each frame shown, one a line
+    std::vector<TextureGpu> textures;  // one per --texture, in order: texture unit i is textures[i]
+    FrameCount frames;
+    int windowWidth, windowHeight;  // as the last reshape gave them
 };
 
 // A viewer with these options, nothing loaded yet: the camera, the spin, the cut and the fit as

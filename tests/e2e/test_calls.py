@@ -80,8 +80,15 @@ glLinkProgramARB($program)
 glGetError() = GL_NO_ERROR
 glGetObjectParameterivARB($program, GL_LINK_STATUS, &1)
 glGetError() = GL_NO_ERROR
+glGetObjectParameterivARB($program, GL_ACTIVE_ATTRIBUTES, &3)  # the inputs taken by name, looked up once:
+glGetActiveAttribARB($program, 0, 256, *)   # this driver lists gl_Vertex and the two texture
+glGetActiveAttribARB($program, 1, 256, *)   # coordinates; no a_ attribute, so no second link
+glGetActiveAttribARB($program, 2, 256, *)
 glGetUniformLocationARB($program, "VPMatrix") = $vpLocation
 glGetUniformLocationARB($program, "WMatrix") = $wLocation
+glGetObjectParameterivARB($program, GL_ACTIVE_UNIFORMS, &2)
+glGetActiveUniformARB($program, 0, 256, *)  # VPMatrix and WMatrix: no u_ uniform, no texture
+glGetActiveUniformARB($program, 1, 256, *)
 glGetError() = GL_NO_ERROR
 glGetError() = GL_NO_ERROR                  # after the callbacks are registered
 """
@@ -368,6 +375,7 @@ class CallSequenceTest(harness.ViewerCase):
         # then each frame's failed uploads, and the failed validation once
         self.assertRegex(viewer.output(),
                          r"^There was error during compilation !\nCompilation error log: \n(?s:.+?)\n\n"
+                         r"FragmentProgram\.glsl:2:\d+: error: syntax error[^\n]*\n"  # the log's line, for an editor
                          r"GL_INVALID_VALUE\n"
                          r"There was error during linking !\nLinking error log: \n[^\n]*lacks `main'[^\n]*\n\n\n"
                          r"GL_INVALID_OPERATION\nGL_INVALID_OPERATION\nGL_INVALID_VALUE\nGL_INVALID_VALUE\n"

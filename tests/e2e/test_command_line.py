@@ -11,7 +11,7 @@ import harness
 
 VALIDATED = "Program validated successfully !\n"
 USAGE = ("usage: spinview [--fit] [--no-spin] [--no-cut] [--orbit YAW,PITCH] [--at SECONDS] [--vertex FILE]\n"
-         "                [--fragment FILE] [--snapshot FILE.png] [MODEL.obj]\n")
+         "                [--fragment FILE] [--texture NAME=FILE]... [--snapshot FILE.png] [MODEL.obj]\n")
 
 # colours the still quad by its normals: red, green, blue and yellow-green corners
 NORMAL_COLOURS = harness.diagnostic_vertex_shader("gl_MultiTexCoord1.xyz")
