@@ -2,7 +2,7 @@
 // A vertex shader as shader playgrounds have them: the u_ matrices and the a_ attributes.
 // Run from data/ (see README.md):
 //   ../build/spinview --fit --vertex examples/textured.vert --fragment examples/textured.frag \
-//       --texture u_tex0=examples/checker.png MODEL.obj
+//       --texture u_tex0=examples/tiles.png [MODEL.obj]
 
 uniform mat4 u_modelMatrix;
 uniform mat4 u_modelViewProjectionMatrix;

@@ -3,6 +3,7 @@
 #include "core/diag/log.h"
 #include "render/glCheck.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -178,6 +179,8 @@ void findUniformInputs(GLhandleARB program, const std::vector<const char*>& text
                 samplerOf(inputs, uint32_t(sized)).resolutionLocation = glGetUniformLocationARB(program, active.name);
         }
     }
+    std::sort(inputs.samplers.begin(), inputs.samplers.end(),
+              [](const SamplerInput& a, const SamplerInput& b) { return a.texture < b.texture; });
 }
 
 void logProgramInputs(const ProgramInputs& inputs, const std::vector<const char*>& textureNames)
