@@ -69,7 +69,11 @@ class CommandLineTest(harness.ViewerCase):
         # GLUT reads its options only as -display :1: other spellings would be lost on the way
         for args in (["--bogus"], ["--vertex"], ["--orbit", "90"], ["--orbit", "1,x"], ["a.obj", "b.obj"],
                      ["--snapshot", "x.png", "--at", "-1"], ["--snapshot", "x.png", "--at", "soon"], ["-f"],
-                     ["--display", ":1"], ["-disp", ":1"], ["-display=:1"], ["--sync"], ["-geometry"]):
+                     ["--display", ":1"], ["-disp", ":1"], ["-display=:1"], ["--sync"], ["-geometry"],
+                     # a texture needs NAME=FILE, a name of its own, and is named once
+                     ["--texture", "u_tex0"], ["--texture", "u_tex0="], ["--texture", "gl_tex=a.png"],
+                     ["--texture", "2d=a.png"], ["--texture", "u_time=a.png"],
+                     ["--texture", "t=a.png", "--texture", "t=b.png"]):
             run = subprocess.run([harness.find_binary()] + args, env=env, stdout=subprocess.PIPE,
                                  stderr=subprocess.PIPE, timeout=20)
             self.assertEqual(run.returncode, 2, args)
@@ -81,6 +85,8 @@ class CommandLineTest(harness.ViewerCase):
             self.assertEqual(run.returncode, 0)
             self.assertTrue(run.stdout.decode().startswith(start), run.stdout)
             self.assertEqual(run.stderr, b"")
+            if args == ["--help"]:  # the inputs a shader may take by name
+                self.assertRegex(run.stdout.decode(), r"\n  u_time +float +[^\n]+\n(?s:.*)\n  a_position +vec3 or vec4 ")
 
     # --fit
 
@@ -154,6 +160,7 @@ class CommandLineTest(harness.ViewerCase):
             (["--snapshot", "old.png"], 1, VALIDATED + "Cannot write snapshot [old.png]\n", full_disk),
             (["--snapshot", "torus.obj"], 2, "", None),
             (["--snapshot", "link.glsl"], 2, "", None),
+            (["--texture", "u_tex0=old.png", "--snapshot", "old.png"], 2, "", None),
         )
         for args, status, printed, preexec in cases:
             viewer = self.start(args=args, prepare=prepare, preexec=preexec)
