@@ -146,6 +146,28 @@ TEST(Includes, NestingStopsAt32Files)
     freeShaderSource(source);
 }
 
+TEST(Includes, PathsThatMultiplyStopAt256Files)
+{
+    // every file includes "a/x" and "b/x": 2^32 paths at full depth, each a new file
+    auto bothFolders = [](void*, const char*, FileBytes& out, FileStamp& stamp) {
+        const char text[] = "#include \"a/x\"\n#include \"b/x\"\n";
+        stamp = FileStamp();
+        out.size = sizeof(text) - 1;
+        out.data = static_cast<char*>(malloc(sizeof(text)));
+        memcpy(out.data, text, sizeof(text));
+        return FileStatus::ok;
+    };
+    ShaderSource source;
+    ASSERT_EQ(expandIncludes("x", bothFolders, nullptr, source), FileStatus::ok);
+    EXPECT_EQ(source.files.size(), 256u);
+    size_t capped = 0;
+    for (const SourceProblem& problem : source.problems)
+        capped += problem.message.find("more than 256 files") != std::string::npos;
+    EXPECT_GT(capped, 0u);
+    EXPECT_LE(source.problems.size(), 2 * source.files.size());  // one for each #include left
+    freeShaderSource(source);
+}
+
 namespace {
 
 // Recorded log lines and what they are told as, through the map of main.frag, whose line 2

@@ -7,6 +7,10 @@
 namespace {
 
 const int deepestNesting = 32;
+// Relative names can make new paths at each level ("a/x" and "b/x" each including both): without
+// a bound, the files would grow exponentially with the nesting.
+const size_t mostFiles = 256;
+const size_t largestText = size_t(64) << 20;
 
 // The expanded text, grown with realloc: running out of memory is a problem, not an exception.
 struct TextBuffer {
@@ -194,6 +198,10 @@ void include(Expansion& x, uint32_t file, uint32_t line, size_t column, const st
     }
     if (x.open.size() >= size_t(deepestNesting)) {
         problem(x, file, line, column, "#include \"" + name + "\" nests deeper than 32 files");
+        return;
+    }
+    if (x.out.files.size() >= mostFiles || x.text.size > largestText) {
+        problem(x, file, line, column, "#include \"" + name + "\" makes more than 256 files or 64 MB of source");
         return;
     }
     uint32_t index = uint32_t(x.out.files.size());

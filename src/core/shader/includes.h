@@ -49,7 +49,8 @@ FileStatus readSourceFile(void* context, const char* path, FileBytes& out, FileS
 
 // Reads the file at `path` with `read` and expands each line `#include "name"` (spaces or tabs
 // allowed around '#' and before the name, a comment after it; not inside a /* */ comment) into the
-// text of the file it names, found from the folder of the including file, nested up to 32 deep.
+// text of the file it names, found from the folder of the including file, nested up to 32 deep,
+// up to 256 files and 64 MB in all.
 // Each file goes in at most once: a later #include of it is dropped; an #include of a file that is
 // still being expanded (a cycle), of a file that cannot be read, or written otherwise is a
 // problem. A `#version` line of an included file becomes an empty line, so the first file's stays
