@@ -13,7 +13,8 @@ cd "$(dirname "$0")/.."
 
 # The viewer's options (src/app/commandLine.cpp: keep the two in step), read by getopt(1) as the
 # viewer reads them (one dash or two, unambiguous prefixes); a colon marks one that takes a value.
-options=fit,no-spin,no-cut,orbit:,at:,vertex:,fragment:,snapshot:,frames:,fps:,size:,transparent,raw,help,version
+options=fit,no-spin,no-cut,orbit:,at:,vertex:,fragment:,texture:,snapshot:,frames:,fps:,size:,transparent,raw
+options+=,help,version
 options+=,display:,geometry:,iconic,direct,indirect,gldebug,sync
 
 # Sets `path` to $1 as seen from the folder the script was started in.
@@ -34,6 +35,7 @@ if [ $# -gt 0 ] && normalized=$(getopt -q -a -o '' -l "$options" -- "$@"); then
     case "$1" in
       --snapshot) if [ "$2" = - ]; then path=-; else fromStart "$2"; fi; args+=("$1" "$path"); shift 2 ;;
       --vertex | --fragment) fromStart "$2"; args+=("$1" "$path"); shift 2 ;;
+      --texture) fromStart "${2#*=}"; args+=("$1" "${2%%=*}=$path"); shift 2 ;;
       --at | --orbit | --frames | --fps | --size) args+=("$1" "$2"); shift 2 ;;
       # GLUT reads its own options only as written with one dash
       --display | --geometry) args+=("-${1#--}" "$2"); shift 2 ;;

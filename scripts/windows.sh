@@ -3,8 +3,9 @@
 # MinGW-w64, runs the tests under Wine, then the viewer once inside a private Xvfb (its window,
 # its picture, q with status 0, the debugger channel).
 #   scripts/windows.sh
-# The Windows libraries are built once, from Debian's source packages of zlib, libpng, GLEW and
-# freeglut and from GoogleTest's sources, into build-win/deps; delete that folder to rebuild them.
+# The Windows libraries are built once, from Debian's source packages of zlib, libpng,
+# libjpeg-turbo, GLEW and freeglut and from GoogleTest's sources, into build-win/deps; delete that
+# folder to rebuild them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -24,7 +25,8 @@ buildLibrary() {
   cmake --build "$build" -j"$jobs" --target install >/dev/null
 }
 
-if [ ! -f "$deps/.complete" ]; then
+# a folder built before JPEG was read lacks libjpeg: it is built again whole
+if [ ! -f "$deps/.complete" ] || [ ! -f "$deps/lib/libjpeg.a" ]; then
   echo "== the Windows libraries, built once into $deps"
   rm -rf "$deps" "$out/sources"
   mkdir -p "$deps/lib" "$deps/include" "$out/sources/apt/lists/partial" "$out/sources/apt/sources.list.d"
@@ -35,7 +37,7 @@ if [ ! -f "$deps/.complete" ]; then
   apt=(-o Dir::Etc::SourceList="$out/sources/apt/sources.list"
        -o Dir::Etc::SourceParts="$out/sources/apt/sources.list.d" -o Dir::State::Lists="$out/sources/apt/lists")
   apt-get "${apt[@]}" update -qq
-  (cd "$out/sources" && apt-get "${apt[@]}" source --download-only -qq freeglut glew libpng1.6 zlib)
+  (cd "$out/sources" && apt-get "${apt[@]}" source --download-only -qq freeglut glew libpng1.6 libjpeg-turbo zlib)
   for tarball in "$out"/sources/*.orig.tar.*; do
     tar -xf "$tarball" -C "$out/sources"
   done
@@ -50,6 +52,9 @@ if [ ! -f "$deps/.complete" ]; then
   cp "$(src zlib)/zlib.h" "$out/sources/build-zlib/zconf.h" "$deps/include/"
   buildLibrary "$(src libpng)" "$out/sources/build-png" -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF \
     -DPNG_EXECUTABLES=OFF -DZLIB_LIBRARY="$deps/lib/libz.a" -DZLIB_INCLUDE_DIR="$deps/include"
+  # libjpeg-turbo without its SIMD code, which would need the NASM assembler
+  buildLibrary "$(src libjpeg-turbo)" "$out/sources/build-jpeg" -DENABLE_SHARED=OFF -DENABLE_STATIC=ON \
+    -DWITH_TURBOJPEG=OFF -DWITH_SIMD=OFF
   # GLEW's source already holds the generated glew.c
   buildLibrary "$(src glew)/build/cmake" "$out/sources/build-glew" -DBUILD_UTILS=OFF
   # without REPLACE_GLUT, freeglut installs no GL/glut.h on Windows

@@ -19,12 +19,6 @@ Viewer* viewer;
 
 const unsigned lookEveryMs = 100;
 
-void drawViewerFrame()
-{
-    FrameInputs inputs;
-    frameInputs(*viewer, inputs);
-    drawFrame(viewer->meshStore, viewer->shaderState, inputs);
-}
 
 void onWatchTimer(int);
 
@@ -66,6 +60,12 @@ void onMotion(int x, int y)
         glutPostRedisplay();
 }
 
+void onPassiveMotion(int x, int y)
+{
+    if (hoverPointer(*viewer, x, y))
+        glutPostRedisplay();
+}
+
 // Whatever ends the process (a key, GLUT when the window is closed) first stops the worker.
 void stopWorkersAtExit()
 {
@@ -84,13 +84,14 @@ void registerCallbacks(Viewer& drawn)
     glutReshapeFunc(onReshape);
     glutMouseFunc(onMouse);
     glutMotionFunc(onMotion);
+    glutPassiveMotionFunc(onPassiveMotion);
     if (!drawn.options.snapshot)
         keepFramesComing();
 }
 
 void renderFrame()
 {
-    drawViewerFrame();
+    drawViewerFrame(*viewer);
     glutSwapBuffers();
     checkGlError();
     if (viewer->frameLog) {
@@ -122,6 +123,8 @@ void onKeyboard(unsigned char key, int, int)
 
 void onReshape(int width, int height)
 {
+    viewer->windowWidth = width;
+    viewer->windowHeight = height;
     glViewport(0, 0, width, height);
     checkGlError();
     glMatrixMode(GL_PROJECTION);

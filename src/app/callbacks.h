@@ -5,7 +5,7 @@
 #include "app/viewer.h"
 
 // Registers, in this order, the display callback (renderFrame, or renderSnapshot for a snapshot),
-// onIdle, onKeyboard, onReshape and the mouse's, all driving `viewer`. While the spin stands,
+// onIdle, onKeyboard, onReshape and the mouse's (buttons, drags, moves), all driving `viewer`. While the spin stands,
 // frames are drawn only when something changes.
 void registerCallbacks(Viewer& viewer);
 
@@ -23,5 +23,6 @@ void onIdle();
 // a redisplay.
 void onKeyboard(unsigned char key, int x, int y);
 
-// Sets the viewport to the whole client area and resets the fixed-function matrices.
+// Keeps the window's size, sets the viewport to the whole client area and resets the
+// fixed-function matrices.
 void onReshape(int width, int height);

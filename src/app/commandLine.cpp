@@ -3,6 +3,8 @@
 #include "app/controls.h"
 #include "app/snapshot.h"
 #include "core/files/framePattern.h"
+#include "app/textureOption.h"
+#include "core/shader/standardInputs.h"
 
 #include <getopt.h>
 
@@ -10,14 +12,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
 
 const char* const usage =
     "usage: spinview [--fit] [--no-spin] [--no-cut] [--orbit YAW,PITCH] [--at SECONDS] [--vertex FILE]\n"
-    "                [--fragment FILE] [--snapshot FILE.png [--frames N [--fps F]] [--size WxH]\n"
-    "                [--transparent] [--raw]] [MODEL.obj]\n";
+    "                [--fragment FILE] [--texture NAME=FILE]... [--snapshot FILE.png [--frames N [--fps F]]\n"
+    "                [--size WxH] [--transparent] [--raw]] [MODEL.obj]\n";
 
 const char* const help =
     "Draws MODEL.obj (torus.obj by default) spinning, through the GLSL shaders VertexProgram.glsl and\n"
@@ -31,6 +34,7 @@ const char* const help =
     "  --at SECONDS       the moment of the spin to start from (0 by default)\n"
     "  --vertex FILE      the vertex shader\n"
     "  --fragment FILE    the fragment shader\n"
+    "  --texture NAME=FILE  the PNG or JPEG image the sampler2D uniform NAME reads (up to 8)\n"
     "  --snapshot FILE    draw one frame, write it as an RGB PNG and end ('-': to standard output)\n"
     "  --frames N         with --snapshot FILE%03d.png: N frames, one turn of the spin in all\n"
     "  --fps F            the frames 1/F seconds apart instead\n"
@@ -56,6 +60,7 @@ enum Option {
     size,
     transparent,
     raw,
+    texture,
     helpOption,
     version
 };
@@ -76,6 +81,7 @@ const option longOptions[] = {
     {"raw", no_argument, nullptr, raw},
     {"help", no_argument, nullptr, helpOption},
     {"version", no_argument, nullptr, version},
+    {"texture", required_argument, nullptr, texture},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -208,6 +214,14 @@ bool readOrbit(const char* text, double& yaw, double& pitch)
     return end != second && *end == '\0' && std::isfinite(yaw) && std::isfinite(pitch);
 }
 
+// The uniforms and attributes a program may take by name, after the keys and the mouse.
+void printInputsHelp()
+{
+    std::string inputs;
+    describeStandardInputs(inputs);
+    printf("\n\n%s", inputs.c_str());
+}
+
 } // namespace
 
 CommandLine parseCommandLine(int argc, char** argv, ViewerOptions& options)
@@ -253,10 +267,15 @@ CommandLine parseCommandLine(int argc, char** argv, ViewerOptions& options)
             break;
         case transparent: options.transparent = true; break;
         case raw: options.raw = true; break;
+        case texture:
+            if (const char* reason = readTextureOption(optarg, options.textures))
+                return wrong(reason, optarg);
+            break;
         case helpOption:
             fputs(usage, stdout);
             fputs(help, stdout);
             puts(controlsHelp);
+            printInputsHelp();
             return CommandLine::answered;
         case version: puts("spinview " SPINVIEW_VERSION); return CommandLine::answered;
         default: return wrong(nullptr);  // getopt has said what was wrong

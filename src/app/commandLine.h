@@ -1,13 +1,21 @@
 #pragma once
 // The viewer's command line:
 //   spinview [--fit] [--no-spin] [--no-cut] [--orbit YAW,PITCH] [--at SECONDS] [--vertex FILE]
-//            [--fragment FILE] [--snapshot FILE.png [--frames N [--fps F]] [--size WxH]
-//            [--transparent] [--raw]] [MODEL.obj]
+//            [--fragment FILE] [--texture NAME=FILE]... [--snapshot FILE.png [--frames N [--fps F]]
+//            [--size WxH] [--transparent] [--raw]] [MODEL.obj]
 // plus --help and --version. GLUT's own options (-display, -geometry, -iconic, -direct,
 // -indirect, -gldebug, -sync), written as glutInit reads them, are left for it; other spellings of
 // them (--display, -disp, -display=:1) are refused.
 
 #include <cstdint>
+#include <string>
+#include <vector>
+
+// An image the program samples through the sampler2D uniform `name`.
+struct TextureOption {
+    std::string name;
+    const char* path;
+};
 
 // What the command line sets, with the defaults of a viewer started without arguments.
 struct ViewerOptions {
@@ -39,6 +47,7 @@ struct ViewerOptions {
     int snapshotWidth = 0, snapshotHeight = 0;
     bool transparent = false;
     bool raw = false;
+    std::vector<TextureOption> textures;  // --texture, in order: texture unit 0 first
 };
 
 enum class CommandLine {

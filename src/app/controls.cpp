@@ -74,3 +74,10 @@ bool dragPointer(Viewer& viewer, int x, int y, int width, int height)
     }
     return true;
 }
+
+bool hoverPointer(Viewer& viewer, int x, int y)
+{
+    viewer.pointer.x = x;
+    viewer.pointer.y = y;
+    return (viewer.shaderState.inputs.uniformsUsed & (1u << uMouse)) != 0;
+}

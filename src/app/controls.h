@@ -22,3 +22,7 @@ void pressButton(Viewer& viewer, int button, bool down, bool shift, int x, int y
 // The pointer moved to x, y with a button held: the drag that button started, scaled to a
 // window of width x height. False when nothing was being dragged.
 bool dragPointer(Viewer& viewer, int x, int y, int width, int height);
+
+// The pointer moved to x, y with no button held. True when the program drawing takes u_mouse,
+// and so a frame is due.
+bool hoverPointer(Viewer& viewer, int x, int y);

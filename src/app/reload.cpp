@@ -2,10 +2,14 @@
 
 #include "app/scene.h"
 #include "app/shaderSources.h"
+#include "app/textureFiles.h"
 #include "core/diag/log.h"
 #include "core/platform/platform.h"
 
+#include <initializer_list>
+#include <string>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -39,6 +43,24 @@ bool hasNewProblems(const ObjReport& read, const ObjReport& shown)
         if ((read.*kind).count > (shown.*kind).count)
             return true;
     return read.fileShrank && !shown.fileShrank;
+}
+
+// True when a file of the lists changed since it was stamped before its reading.
+bool includeChangedWhileRead(const std::vector<SourceFile>& files)
+{
+    for (size_t i = 1; i < files.size(); ++i)
+        if (!sameStamp(fileStamp(files[i].path.c_str()), files[i].stamp))
+            return true;
+    return false;
+}
+
+// The watch of `path` in `includes`, or nullptr.
+WatchedInclude* findInclude(std::vector<WatchedInclude>& includes, const std::string& path)
+{
+    for (WatchedInclude& include : includes)
+        if (include.path == path)
+            return &include;
+    return nullptr;
 }
 
 void logFrameEvent(const Viewer& viewer, const char* event)
@@ -172,20 +194,25 @@ bool reloadProgram(Viewer& viewer)
     FileStatus vertexStatus, fragmentStatus;
     ShaderState fresh = {};
     const ViewerOptions& options = viewer.options;
-    fresh.vertexShader = loadShaderStage(vertex.path, options.vertexSource, GL_VERTEX_SHADER_ARB, vertexStatus);
-    fresh.fragmentShader =
-        loadShaderStage(fragment.path, options.fragmentSource, GL_FRAGMENT_SHADER_ARB, fragmentStatus);
-    if (changedWhileRead(vertex) || changedWhileRead(fragment)) {
+    std::vector<SourceFile> vertexFiles, fragmentFiles;
+    // a built-in shader is not watched: its watch has no path, the options name it
+    fresh.vertexShader = loadShaderStage(options.vertexShader, options.vertexSource, GL_VERTEX_SHADER_ARB,
+                                         vertexStatus, vertexFiles);
+    fresh.fragmentShader = loadShaderStage(options.fragmentShader, options.fragmentSource, GL_FRAGMENT_SHADER_ARB,
+                                           fragmentStatus, fragmentFiles);
+    if (changedWhileRead(vertex) || changedWhileRead(fragment) || includeChangedWhileRead(vertexFiles) ||
+        includeChangedWhileRead(fragmentFiles)) {
         deleteShaders(fresh);
         return false;
     }
+    watchIncludes(watch, vertexFiles, fragmentFiles);
     if (vertexStatus != FileStatus::ok)
         logMessage(unreadableFileMessage(vertexStatus), vertex.path);
     if (fragmentStatus != FileStatus::ok)
         logMessage(unreadableFileMessage(fragmentStatus), fragment.path);
 
     if (fresh.vertexShader && fresh.fragmentShader)
-        linkProgram(fresh.vertexShader, fresh.fragmentShader, fresh);
+        linkProgram(fresh.vertexShader, fresh.fragmentShader, fresh, textureNames(viewer.options));
     if (!replaceProgram(viewer.shaderState, fresh))
         return false;  // the old program keeps drawing
     if (watch.vertexShaderChanged)
@@ -193,7 +220,34 @@ bool reloadProgram(Viewer& viewer)
     if (watch.fragmentShaderChanged)
         logMessage("Reloaded [%s]", fragment.path);
     watch.vertexShaderChanged = watch.fragmentShaderChanged = false;
+    for (WatchedInclude& include : watch.includes) {
+        if (include.changed)
+            logMessage("Reloaded [%s]", include.path.c_str());
+        include.changed = false;
+    }
     return true;
+}
+
+void watchIncludes(Watch& watch, const std::vector<SourceFile>& vertexFiles,
+                   const std::vector<SourceFile>& fragmentFiles)
+{
+    std::vector<WatchedInclude> includes;
+    for (const std::vector<SourceFile>* files : {&vertexFiles, &fragmentFiles})
+        for (size_t i = 1; i < files->size(); ++i) {
+            const SourceFile& file = (*files)[i];
+            if (findInclude(includes, file.path))
+                continue;
+            WatchedInclude* before = findInclude(watch.includes, file.path);
+            WatchedInclude include = before ? *before : WatchedInclude{file.path, WatchedFile(), false};
+            if (!before)
+                include.file = WatchedFile{nullptr, file.stamp, file.stamp, 0, 0};
+            include.file.loaded = file.stamp;
+            includes.push_back(include);
+        }
+    watch.includes.swap(includes);
+    // the paths stay where they are from here on: the watches point at them
+    for (WatchedInclude& include : watch.includes)
+        include.file.path = include.path.c_str();
 }
 
 void watchDataFiles(Viewer& viewer)
@@ -205,6 +259,9 @@ void watchDataFiles(Viewer& viewer)
         watchFile(watch.vertexShader, viewer.options.vertexShader);
     if (!viewer.options.fragmentSource)
         watchFile(watch.fragmentShader, viewer.options.fragmentShader);
+    watch.textures.resize(viewer.options.textures.size());
+    for (size_t i = 0; i < watch.textures.size(); ++i)
+        watchFile(watch.textures[i], viewer.options.textures[i].path);
     watch.lastLook = tickCountMs();
     watch.started = true;
 }
@@ -225,7 +282,16 @@ bool reloadChangedFiles(Viewer& viewer)
     bool fragmentSettled = settledAfterChange(watch.fragmentShader, now);
     watch.vertexShaderChanged = watch.vertexShaderChanged || vertexSettled;
     watch.fragmentShaderChanged = watch.fragmentShaderChanged || fragmentSettled;
-    if (vertexSettled || fragmentSettled)
+    bool includeSettled = false;
+    for (WatchedInclude& include : watch.includes)
+        if (fileSettledAfterChange(include.file, fileStamp(include.path.c_str()), now)) {
+            include.changed = true;
+            includeSettled = true;
+        }
+    if (vertexSettled || fragmentSettled || includeSettled)
         changed = reloadProgram(viewer) || changed;
+    for (size_t i = 0; i < watch.textures.size(); ++i)
+        if (fileSettledAfterChange(watch.textures[i], fileStamp(watch.textures[i].path), now))
+            changed = reloadTexture(viewer, i) || changed;
     return changed;
 }

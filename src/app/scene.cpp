@@ -1,6 +1,8 @@
 #include "app/scene.h"
 
 #include "app/shaderSources.h"
+#include "app/reload.h"
+#include "app/textureFiles.h"
 #include "core/diag/log.h"
 #include "core/view/camera.h"
 #include "core/view/frameMath.h"
@@ -26,12 +28,13 @@ void endForLackOfMemory()
 }
 
 // Compiles a shader at start-up, from its built-in text when `builtin` is not null, else from its
-// file; false when the file cannot be opened. Running out of memory for its text is logged and
-// leaves the stage 0, as a failed compile does.
-bool loadShaderAtStart(const char* path, const char* builtin, GLenum type, GLhandleARB& shader)
+// file with the files it includes; false when the file cannot be opened. Running out of memory for
+// its text is logged and leaves the stage 0, as a failed compile does.
+bool loadShaderAtStart(const char* path, const char* builtin, GLenum type, GLhandleARB& shader,
+                       std::vector<SourceFile>& files)
 {
     FileStatus status;
-    shader = loadShaderStage(path, builtin, type, status);
+    shader = loadShaderStage(path, builtin, type, status, files);
     if (status != FileStatus::ok)
         logMessage(unreadableFileMessage(status), path);
     return status != FileStatus::cannotOpen;
@@ -121,10 +124,15 @@ bool initScene(Viewer& viewer)
         return false;
     const ViewerOptions& options = viewer.options;
     GLhandleARB vertexShader, fragmentShader;
-    if (!loadShaderAtStart(options.vertexShader, options.vertexSource, GL_VERTEX_SHADER_ARB, vertexShader) ||
-        !loadShaderAtStart(options.fragmentShader, options.fragmentSource, GL_FRAGMENT_SHADER_ARB, fragmentShader))
+    std::vector<SourceFile> vertexFiles, fragmentFiles;
+    if (!loadShaderAtStart(options.vertexShader, options.vertexSource, GL_VERTEX_SHADER_ARB, vertexShader,
+                           vertexFiles) ||
+        !loadShaderAtStart(options.fragmentShader, options.fragmentSource, GL_FRAGMENT_SHADER_ARB, fragmentShader,
+                           fragmentFiles))
         return false;
-    linkProgram(vertexShader, fragmentShader, viewer.shaderState);
+    watchIncludes(viewer.watch, vertexFiles, fragmentFiles);
+    linkProgram(vertexShader, fragmentShader, viewer.shaderState, textureNames(options));
+    loadTextures(viewer);
     return true;
 }
 
@@ -145,14 +153,37 @@ void toggleFit(Viewer& viewer)
     }
 }
 
-void frameInputs(const Viewer& viewer, FrameInputs& out)
+void frameInputs(Viewer& viewer, FrameInputs& out)
 {
     Matrix4 view, projection;
     cameraMatrices(viewer.view.camera, viewer.view.aspect, view, projection);
     multiply(projection, out.viewProjection, view);
-    worldRotation(out.world, spinSeconds(viewer.clock));
+    double seconds = spinSeconds(viewer.clock);
+    worldRotation(out.world, seconds);
     if (viewer.view.fit)
         multiply(out.world, out.world, viewer.modelFit);
     out.cut = viewer.view.cut;
     out.wireframe = viewer.view.wireframe;
+
+    StandardValues& standard = out.standard;
+    FrameCount& frames = viewer.frames;
+    standard.time = float(seconds);
+    // the clock stands while paused, and goes back on a reset: no time passed for the shader then
+    standard.delta = frames.drawn && seconds > frames.lastSpinSeconds ? float(seconds - frames.lastSpinSeconds) : 0.0f;
+    standard.frame = int32_t(frames.drawn & 0x7fffffffu);
+    frames.drawn += 1;
+    frames.lastSpinSeconds = seconds;
+    standard.resolution[0] = float(viewer.windowWidth);
+    standard.resolution[1] = float(viewer.windowHeight);
+    standard.mouse[0] = float(viewer.pointer.x);
+    standard.mouse[1] = float(viewer.windowHeight - viewer.pointer.y);
+    setStandardMatrices(out.world, view, projection, standard);
+    cameraEye(viewer.view.camera, standard.camera);
+}
+
+void drawViewerFrame(Viewer& viewer)
+{
+    FrameInputs inputs;
+    frameInputs(viewer, inputs);
+    drawFrame(viewer.meshStore, viewer.shaderState, viewer.textures, inputs);
 }

@@ -25,7 +25,8 @@ bool loadObjMesh(Viewer& viewer);
 // with it; without, a hint when it would show as a speck or reaches past the camera.
 void placeModel(Viewer& viewer);
 
-// Sets the depth and clear state, initialises GLEW, loads the mesh and builds the program.
+// Sets the depth and clear state, initialises GLEW, loads the mesh, builds the program (its
+// included files watched from then on) and loads the textures.
 // Needs the window's context current. False, with the reason logged, when the viewer cannot go
 // on: the context lacks entry points the viewer calls, or the model or a shader file cannot be
 // opened. A shader with built-in text (ViewerOptions::vertexSource, fragmentSource) is compiled from it.
@@ -36,5 +37,9 @@ bool initScene(Viewer& viewer);
 void toggleFit(Viewer& viewer);
 
 // What the frame drawn now is drawn with: the camera's view and projection, the spin (with the
-// fit) at the spin clock's time, the cut and the wireframe.
-void frameInputs(const Viewer& viewer, FrameInputs& out);
+// fit) at the spin clock's time, the cut and the wireframe, and the values of the u_ uniforms;
+// counts the frame as drawn.
+void frameInputs(Viewer& viewer, FrameInputs& out);
+
+// Draws the frame of now into the framebuffer bound, without swapping.
+void drawViewerFrame(Viewer& viewer);

@@ -14,10 +14,12 @@ void useBuiltinShadersWhereMissing(ViewerOptions& options)
         options.fragmentSource = builtinFragmentShader;
 }
 
-GLhandleARB loadShaderStage(const char* path, const char* builtin, GLenum shaderType, FileStatus& status)
+GLhandleARB loadShaderStage(const char* path, const char* builtin, GLenum shaderType, FileStatus& status,
+                            std::vector<SourceFile>& files)
 {
+    files.clear();
     if (!builtin)
-        return loadShader(path, shaderType, status);
+        return loadShader(path, shaderType, status, &files);
     status = FileStatus::ok;
-    return compileShader(builtin, shaderType);
+    return compileShader(builtin, path, shaderType);
 }

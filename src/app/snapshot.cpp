@@ -68,6 +68,9 @@ const char* inputOverwrittenBySnapshot(const ViewerOptions& options)
     for (const char* input : {options.model, options.vertexShader, options.fragmentShader})
         if (sameFile(options.snapshot, input))
             return input;
+    for (const TextureOption& texture : options.textures)
+        if (sameFile(options.snapshot, texture.path))
+            return texture.path;
     return nullptr;
 }
 
@@ -106,6 +109,8 @@ int writeSnapshotFrames(Viewer& viewer, int width, int height)
             return 1;
         }
     }
+    viewer.windowWidth = width;  // what u_resolution tells
+    viewer.windowHeight = height;
     unsigned frames = options.frames ? options.frames : 1;
     double step = options.framesPerSecond > 0.0 ? 1.0 / options.framesPerSecond : 2.0 * pi / frames;
     int channels = options.transparent || options.raw ? 4 : 3;
@@ -115,9 +120,7 @@ int writeSnapshotFrames(Viewer& viewer, int width, int height)
     int status = 0;
     for (unsigned i = 0; i < frames && status == 0; ++i) {
         viewer.clock = SpinClock{false, 0, 0, double(options.atMs) / 1000.0 + i * step};
-        FrameInputs inputs;
-        frameInputs(viewer, inputs);
-        drawFrame(viewer.meshStore, viewer.shaderState, inputs);
+        drawViewerFrame(viewer);
         readFrameTarget(target, rgba, options.transparent ? &depths : nullptr);
         pixelsToWrite(rgba, depths, channels, options.transparent, written);
 

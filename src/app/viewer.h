@@ -8,12 +8,15 @@
 #include "core/view/camera.h"
 #include "render/meshGpu.h"
 #include "render/program.h"
+#include "render/textures.h"
 
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <thread>
+#include <string>
+#include <vector>
 
 // The spin's clock: while it runs, shownMs plus the milliseconds ticked since sinceTickMs,
 // wrapping as the tick count does; while it stands, stillSeconds.
@@ -54,9 +57,15 @@ struct ModelReading {
     std::atomic<bool> done{false};    // set by the worker once mesh and status are written
     std::atomic<bool> cancel{false};  // asks the worker to stop: a newer version is to be read
     FileStamp stamp;                  // the version being read
-    uint32_t startMs;
     ObjMesh mesh;
     FileStatus status;
+};
+
+// A file that a shader includes, watched as the shaders are.
+struct WatchedInclude {
+    std::string path;
+    WatchedFile file;  // file.path is path's text
+    bool changed;      // since the program drawing was made
 };
 
 // Looking at the data files for changes, from the idle callback.
@@ -69,6 +78,14 @@ struct Watch {
     std::unique_ptr<ModelReading> reading;  // none while no model is being read
     MeshUpload upload;                      // a large model going up a piece each frame
     bool timerArmed;  // a timer will look at the files: the spin stands, and no idle callback does
+    std::vector<WatchedFile> textures;     // one per --texture, in order
+    std::vector<WatchedInclude> includes;  // the files the shaders included when last read
+};
+
+// The frames drawn, for u_frame and u_delta.
+struct FrameCount {
+    uint32_t drawn;
+    double lastSpinSeconds;  // the spin's clock at the last one
 };
 
 struct Viewer {
@@ -83,6 +100,9 @@ struct Viewer {
     Pointer pointer;
     Watch watch;
     FILE* frameLog;  // SPINVIEW_FRAME_TIMES: the tick count of each frame shown, one a line
+    std::vector<TextureGpu> textures;  // one per --texture, in order: texture unit i is textures[i]
+    FrameCount frames;
+    int windowWidth, windowHeight;  // as the last reshape gave them
 };
 
 // A viewer with these options, nothing loaded yet: the camera, the spin, the cut and the fit as

@@ -28,6 +28,20 @@ bool haveEntryPoints()
         {"glGetUniformLocationARB", reinterpret_cast<const void*>(glGetUniformLocationARB)},
         {"glUniform4fvARB", reinterpret_cast<const void*>(glUniform4fvARB)},
         {"glDeleteObjectARB", reinterpret_cast<const void*>(glDeleteObjectARB)},
+        // for the inputs a program takes by name
+        {"glGetActiveAttribARB", reinterpret_cast<const void*>(glGetActiveAttribARB)},
+        {"glGetActiveUniformARB", reinterpret_cast<const void*>(glGetActiveUniformARB)},
+        {"glBindAttribLocationARB", reinterpret_cast<const void*>(glBindAttribLocationARB)},
+        {"glEnableVertexAttribArrayARB", reinterpret_cast<const void*>(glEnableVertexAttribArrayARB)},
+        {"glDisableVertexAttribArrayARB", reinterpret_cast<const void*>(glDisableVertexAttribArrayARB)},
+        {"glVertexAttribPointerARB", reinterpret_cast<const void*>(glVertexAttribPointerARB)},
+        {"glUniform1fARB", reinterpret_cast<const void*>(glUniform1fARB)},
+        {"glUniform1iARB", reinterpret_cast<const void*>(glUniform1iARB)},
+        {"glUniform2fARB", reinterpret_cast<const void*>(glUniform2fARB)},
+        {"glUniform3fARB", reinterpret_cast<const void*>(glUniform3fARB)},
+        {"glUniformMatrix3fvARB", reinterpret_cast<const void*>(glUniformMatrix3fvARB)},
+        {"glUniformMatrix4fvARB", reinterpret_cast<const void*>(glUniformMatrix4fvARB)},
+        {"glActiveTexture", reinterpret_cast<const void*>(glActiveTexture)},
     };
     char names[1024];
     if (listMissingEntryPoints(points, sizeof(points) / sizeof(points[0]), names, sizeof(names)) == 0)

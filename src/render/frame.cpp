@@ -33,36 +33,32 @@ void showEdgesOnly(bool edges)
 
 } // namespace
 
-void drawFrame(const MeshStore& mesh, ShaderState& shader, const FrameInputs& inputs)
+void drawFrame(const MeshStore& mesh, ShaderState& shader, const std::vector<TextureGpu>& textures,
+               const FrameInputs& inputs)
 {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     checkGlError();
     glUseProgramObjectARB(shader.program);
     checkGlError();
     uploadMatrices(shader, inputs);
+    uploadStandardUniforms(shader.inputs, inputs.standard);
+    bindSamplers(shader.inputs, textures);
     if (inputs.cut)
         enableClipPlane();
-    bindMeshArrays(mesh);
+    MeshAttributeLocations named = meshAttributeLocations(shader.inputs);
+    bindMeshArrays(mesh, named);
     validateProgramOnce(shader);
     if (inputs.wireframe)
         showEdgesOnly(true);
-    drawMesh(mesh);
+    drawMesh(mesh, named);
     if (inputs.wireframe)
         showEdgesOnly(false);
     if (inputs.cut) {
         glDisable(GL_CLIP_PLANE0);
         checkGlError();
     }
-    unbindMeshArrays();
+    unbindMeshArrays(named);
+    unbindSamplers(shader.inputs);
     glUseProgramObjectARB(0);
-    checkGlError();
-}
-
-void readFramePixels(int width, int height, std::vector<unsigned char>& pixels)
-{
-    pixels.assign(size_t(width) * size_t(height) * 3, 0);
-    glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
     checkGlError();
 }

@@ -4,23 +4,25 @@
 #include "core/math/matrix.h"
 #include "render/meshGpu.h"
 #include "render/program.h"
+#include "render/textures.h"
 
 #include <cstdint>
 #include <vector>
 
-// What a frame is drawn with: the matrices it uploads as "VPMatrix" and "WMatrix", and how.
+// What a frame is drawn with: the matrices it uploads as "VPMatrix" and "WMatrix", the values of
+// the u_ uniforms a program may take, and how.
 struct FrameInputs {
     Matrix4 viewProjection;
     Matrix4 world;
+    StandardValues standard;
     bool cut;        // clip plane 0 keeps z >= 0 of what the shader writes to gl_ClipVertex
     bool wireframe;  // only the edges of the triangles
 };
 
 // Draws the mesh into the back buffer through the program, without swapping: clears, uploads
-// the matrices, cuts by clip plane 0, binds the mesh's arrays, validates the program on its
-// first frame, draws, and leaves the state as it found it. Without the cut or the wireframe, no
-// call is made for them.
-void drawFrame(const MeshStore& mesh, ShaderState& shader, const FrameInputs& inputs);
-
-// Reads the back buffer's width x height RGB pixels, bottom row first, into `pixels`.
-void readFramePixels(int width, int height, std::vector<unsigned char>& pixels);
+// the matrices, and the u_ uniforms and textures the program takes, cuts by clip plane 0, binds
+// the mesh's arrays (with the a_ attributes the program takes), validates the program on its
+// first frame, draws, and leaves the state as it found it. Without the cut, the wireframe, or
+// inputs taken by name, no call is made for them.
+void drawFrame(const MeshStore& mesh, ShaderState& shader, const std::vector<TextureGpu>& textures,
+               const FrameInputs& inputs);

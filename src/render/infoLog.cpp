@@ -5,8 +5,10 @@
 
 #include <cstdlib>
 
-void logInfoLog(GLhandleARB object, const char* format)
+void logInfoLog(GLhandleARB object, const char* format, std::string* text)
 {
+    if (text)
+        text->clear();
     GLint length = 0, written = 0;
     glGetObjectParameterivARB(object, GL_OBJECT_INFO_LOG_LENGTH_ARB, &length);
     checkGlError();
@@ -22,5 +24,7 @@ void logInfoLog(GLhandleARB object, const char* format)
     checkGlError();
     log[length] = '\0';
     logMessage(format, log);
+    if (text)
+        *text = log;
     free(log);
 }

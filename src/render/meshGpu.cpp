@@ -5,6 +5,8 @@
 
 #include <GL/glew.h>
 
+#include <cstddef>
+#include <initializer_list>
 #include <utility>
 
 namespace {
@@ -23,6 +25,27 @@ void fillBuffer(GLenum target, GLuint buffer, size_t bytes, const void* data)
 const GLvoid* bufferOffset(size_t bytes)
 {
     return reinterpret_cast<const GLvoid*>(bytes);
+}
+
+// Points the generic attributes asked for at vertex `base`, as pointMeshArrays does.
+void pointGenericArrays(const MeshAttributeLocations& generic, size_t base, bool enable)
+{
+    const struct {
+        int location;
+        GLint components;
+        size_t offset;
+    } arrays[] = {{generic.position, 3, offsetof(Vertex, position)},
+                  {generic.normal, 3, offsetof(Vertex, normal)},
+                  {generic.texCoord, 2, offsetof(Vertex, texCoord)}};
+    for (const auto& array : arrays) {
+        if (array.location < 0)
+            continue;
+        if (enable)
+            glEnableVertexAttribArrayARB(GLuint(array.location));
+        glVertexAttribPointerARB(GLuint(array.location), array.components, GL_FLOAT, GL_FALSE, sizeof(Vertex),
+                                 bufferOffset(base * sizeof(Vertex) + array.offset));
+        checkGlError();
+    }
 }
 
 // Points position, texture coordinate (unit 0) and normal (unit 1) at vertex `base` of the bound
@@ -144,29 +167,37 @@ void scaleMeshPositions(MeshStore& store, int exponent)
                store.meshVertices.data());
 }
 
-void bindMeshArrays(const MeshStore& store)
+void bindMeshArrays(const MeshStore& store, const MeshAttributeLocations& generic)
 {
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, store.indexBuffer);
     checkGlError();
     glBindBuffer(GL_ARRAY_BUFFER, store.vertexBuffer);
     checkGlError();
     pointMeshArrays(0, true);
+    pointGenericArrays(generic, 0, true);
 }
 
-void drawMesh(const MeshStore& store)
+void drawMesh(const MeshStore& store, const MeshAttributeLocations& generic)
 {
     for (const MeshBatch& batch : store.meshBatches) {
         // the first batch starts at vertex 0, where the arrays already point
-        if (batch.firstVertex != 0)
+        if (batch.firstVertex != 0) {
             pointMeshArrays(batch.firstVertex, false);
+            pointGenericArrays(generic, batch.firstVertex, false);
+        }
         glDrawRangeElements(GL_TRIANGLES, 0, batch.vertexCount - 1, GLsizei(batch.indexCount), GL_UNSIGNED_SHORT,
                             bufferOffset(size_t(batch.firstIndex) * sizeof(uint16_t)));
         checkGlError();
     }
 }
 
-void unbindMeshArrays()
+void unbindMeshArrays(const MeshAttributeLocations& generic)
 {
+    for (int location : {generic.position, generic.normal, generic.texCoord})
+        if (location >= 0) {
+            glDisableVertexAttribArrayARB(GLuint(location));
+            checkGlError();
+        }
     glDisableClientState(GL_VERTEX_ARRAY);
     checkGlError();
     glClientActiveTexture(GL_TEXTURE1);

@@ -44,13 +44,23 @@ void abandonMeshUpload(MeshUpload& upload);
 // with them again (bound, filled and unbound, checked). Nothing for 0.
 void scaleMeshPositions(MeshStore& store, int exponent);
 
+// The generic vertex attributes that also carry the mesh's positions, normals and texture
+// coordinates, for a program that declares them by name; -1 for none.
+struct MeshAttributeLocations {
+    int position = -1;
+    int normal = -1;
+    int texCoord = -1;
+};
+
 // Binds the element and vertex buffers and turns on the position, texture coordinate (client
-// unit 0) and normal (client unit 1) arrays, pointed at the start of the vertex buffer.
-void bindMeshArrays(const MeshStore& store);
+// unit 0) and normal (client unit 1) arrays, pointed at the start of the vertex buffer, and the
+// generic attributes asked for, each after the three.
+void bindMeshArrays(const MeshStore& store, const MeshAttributeLocations& generic = {});
 
 // One indexed draw per batch, the arrays moved to each batch's first vertex; none for an empty
-// mesh. Needs bindMeshArrays.
-void drawMesh(const MeshStore& store);
+// mesh. Needs bindMeshArrays, with the same generic attributes.
+void drawMesh(const MeshStore& store, const MeshAttributeLocations& generic = {});
 
-// Turns the three arrays off and unbinds both buffers, leaving client texture unit 0 active.
-void unbindMeshArrays();
+// Turns the three arrays and the generic ones off and unbinds both buffers, leaving client
+// texture unit 0 active.
+void unbindMeshArrays(const MeshAttributeLocations& generic = {});

@@ -1,8 +1,12 @@
 #include "render/program.h"
 
 #include "core/diag/log.h"
+#include "core/shader/compileLog.h"
 #include "render/glCheck.h"
 #include "render/infoLog.h"
+
+#include <cstring>
+#include <string>
 
 namespace {
 
@@ -24,24 +28,24 @@ void reportLinkFailure(ShaderState& state)
     state.program = 0;
 }
 
-} // namespace
-
-GLhandleARB loadShader(const char* path, GLenum shaderType, FileStatus& status)
+// Logs each line of `lines` as a message of its own.
+void logLines(const std::string& lines)
 {
-    FileBytes source;
-    status = readFileBytes(path, source);
-    if (status != FileStatus::ok)
-        return 0;
-    GLhandleARB shader = compileShader(source.data, shaderType);
-    freeFileBytes(source);
-    return shader;
+    for (size_t at = 0; at < lines.size();) {
+        size_t end = lines.find('\n', at);
+        logMessage("%s", lines.substr(at, end - at).c_str());
+        at = end == std::string::npos ? lines.size() : end + 1;
+    }
 }
 
-GLhandleARB compileShader(const char* source, GLenum shaderType)
+// Compiles the expanded source into a new shader object; on failure, logs the headline, the
+// driver's log and its editor lines, deletes the object and returns 0.
+GLhandleARB compileSource(const ShaderSource& source, GLenum shaderType)
 {
     GLhandleARB shader = glCreateShaderObjectARB(shaderType);
     checkGlError();
-    glShaderSourceARB(shader, 1, &source, nullptr);
+    const GLcharARB* text = source.text.data;
+    glShaderSourceARB(shader, 1, &text, nullptr);
     checkGlError();
 
     glCompileShader(shader);
@@ -53,13 +57,52 @@ GLhandleARB compileShader(const char* source, GLenum shaderType)
         return shader;
 
     logMessage("There was error during compilation !");
-    logInfoLog(shader, "Compilation error log: \n%s\n");
+    std::string log, lines;
+    logInfoLog(shader, "Compilation error log: \n%s\n", &log);
     glDeleteObjectARB(shader);
+    editorLinesOfLog(log.c_str(), source, lines);
+    logLines(lines);
     return 0;
 }
 
-void linkProgram(GLhandleARB vertexShader, GLhandleARB fragmentShader, ShaderState& state)
+} // namespace
+
+GLhandleARB loadShader(const char* path, GLenum shaderType, FileStatus& status, std::vector<SourceFile>* files)
 {
+    ShaderSource source;
+    status = expandIncludes(path, readSourceFile, nullptr, source);
+    if (files)
+        *files = source.files;
+    if (status != FileStatus::ok)
+        return 0;
+    GLhandleARB shader = 0;
+    if (source.problems.empty()) {
+        shader = compileSource(source, shaderType);
+    } else {
+        std::string lines;
+        editorLinesOfProblems(source, lines);
+        logMessage("There was error during compilation !");
+        logLines(lines);
+    }
+    freeShaderSource(source);
+    return shader;
+}
+
+GLhandleARB compileShader(const char* text, const char* name, GLenum shaderType)
+{
+    ShaderSource source;
+    source.text = FileBytes{const_cast<char*>(text), strlen(text)};
+    source.files.push_back(SourceFile{name, FileStamp{}});
+    source.runs.push_back(LineRun{1, 0, 1});
+    GLhandleARB shader = compileSource(source, shaderType);
+    source.text = FileBytes{nullptr, 0};  // not ours to free
+    return shader;
+}
+
+void linkProgram(GLhandleARB vertexShader, GLhandleARB fragmentShader, ShaderState& state,
+                 const std::vector<const char*>& textureNames)
+{
+    state.inputs = ProgramInputs();
     state.vertexShader = vertexShader;
     state.fragmentShader = fragmentShader;
     state.program = glCreateProgramObjectARB();
@@ -75,14 +118,19 @@ void linkProgram(GLhandleARB vertexShader, GLhandleARB fragmentShader, ShaderSta
     GLint linked = 0;
     glGetObjectParameterivARB(state.program, GL_OBJECT_LINK_STATUS_ARB, &linked);
     checkGlError();
-    if (!linked)
+    if (!linked || (state.program && !bindNamedAttributes(state.program, state.inputs)))
         reportLinkFailure(state);
 
     if (state.program) {
         state.vpMatrixLocation = glGetUniformLocationARB(state.program, "VPMatrix");
         state.wMatrixLocation = glGetUniformLocationARB(state.program, "WMatrix");
+        findUniformInputs(state.program, textureNames, state.inputs);
     }
     checkGlError();
+    if (state.program)
+        logProgramInputs(state.inputs, textureNames);
+    else
+        state.inputs = ProgramInputs();
 }
 
 void validateProgramOnce(ShaderState& state)

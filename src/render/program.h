@@ -3,8 +3,12 @@
 // validating once, replacing and deleting.
 
 #include "core/files/fileBytes.h"
+#include "core/shader/includes.h"
+#include "render/programInputs.h"
 
 #include <GL/glew.h>
+
+#include <vector>
 
 struct ShaderState {
     GLhandleARB vertexShader;
@@ -13,23 +17,34 @@ struct ShaderState {
     GLint vpMatrixLocation;
     GLint wMatrixLocation;
     bool programValidated;  // set by the first frame that draws with it
+    ProgramInputs inputs;   // what the program takes by name; nothing for a program that did not link
 };
 
-// Reads the file whole and compiles it into a shader object of shaderType
-// (GL_VERTEX_SHADER_ARB or GL_FRAGMENT_SHADER_ARB); a zero byte ends the source. Returns the
-// handle, or 0 when compilation failed (the headline and the driver's log are logged and the
-// object deleted). A file that cannot be read sets `status` (cannotOpen or outOfMemory), logs
-// nothing, makes no object and returns 0. Needs a current context with GLEW initialised.
-GLhandleARB loadShader(const char* path, GLenum shaderType, FileStatus& status);
+// Reads the file whole, with its #include files (expandIncludes), and compiles it into a shader
+// object of shaderType (GL_VERTEX_SHADER_ARB or GL_FRAGMENT_SHADER_ARB); a zero byte ends the
+// source. Returns the handle, or 0 when compilation failed: the headline and the driver's log are
+// logged, then each of its lines that names a line as FILE:LINE:COLUMN (compileLog.h), and the
+// object deleted. An #include that cannot be followed fails the same way before any object is
+// made: the headline, then its FILE:LINE:COLUMN line. A file that cannot be read sets `status`
+// (cannotOpen or outOfMemory), logs nothing, makes no object and returns 0. `files`, when given,
+// gets the files read, or tried, with their stamps: the file itself first. Needs a current context
+// with GLEW initialised.
+GLhandleARB loadShader(const char* path, GLenum shaderType, FileStatus& status,
+                       std::vector<SourceFile>* files = nullptr);
 
-// Compiles the zero-terminated `source` into a shader object of shaderType, as loadShader does
-// with a file's text: the handle, or 0 with the headline and the driver's log logged.
-GLhandleARB compileShader(const char* source, GLenum shaderType);
+// Compiles the zero-terminated `text`, which includes nothing, into a shader object of shaderType
+// as loadShader does with a file's text, its lines named after `name`: the handle, or 0 with the
+// headline, the driver's log and its lines logged.
+GLhandleARB compileShader(const char* text, const char* name, GLenum shaderType);
 
 // Creates a program of the two shaders (a failed one is 0, and attaching it is an error the
-// checks report), links it, and looks up the uniforms "VPMatrix" and "WMatrix". A failed link
-// logs the headline and the driver's log and leaves `state.program` 0, the program deleted.
-void linkProgram(GLhandleARB vertexShader, GLhandleARB fragmentShader, ShaderState& state);
+// checks report), links it, and looks up the uniforms "VPMatrix" and "WMatrix". A program that
+// links is also looked at for the inputs it takes by name (programInputs.h; textureNames are the
+// samplers', index = texture unit): when it declares a_ attributes, they are bound and it is
+// linked again; one line names the inputs it uses, when any. A failed link logs the headline and
+// the driver's log and leaves `state.program` 0, the program deleted.
+void linkProgram(GLhandleARB vertexShader, GLhandleARB fragmentShader, ShaderState& state,
+                 const std::vector<const char*>& textureNames = {});
 
 // On the first call for a program only (a failed validation is not retried): validates it and
 // logs the outcome with the driver's log. Needs the program in use and the arrays bound.

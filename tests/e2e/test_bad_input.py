@@ -222,7 +222,7 @@ class BadInputTest(harness.ViewerCase):
         viewer, _ = self.expect_runs(files={"VertexProgram.glsl": b""})
         output = viewer.output()
         self.assertTrue(output.startswith("There was error during compilation !\nCompilation error log: \n"), output)
-        self.assertIn("\n\nGL_INVALID_VALUE\n", output)
+        self.assertRegex(output, r"\n\nVertexProgram\.glsl:1:1: error: [^\n]+\nGL_INVALID_VALUE\n")
 
     def test_matrix_declared_as_mat4(self):
         source = shipped("VertexProgram.glsl").replace(b"uniform vec4 VPMatrix[4];", b"uniform mat4 VPMatrix;")

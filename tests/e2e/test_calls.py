@@ -80,8 +80,15 @@ glLinkProgramARB($program)
 glGetError() = GL_NO_ERROR
 glGetObjectParameterivARB($program, GL_LINK_STATUS, &1)
 glGetError() = GL_NO_ERROR
+glGetObjectParameterivARB($program, GL_ACTIVE_ATTRIBUTES, &3)  # the inputs taken by name, looked up once:
+glGetActiveAttribARB($program, 0, 256, *)   # this driver lists gl_Vertex and the two texture
+glGetActiveAttribARB($program, 1, 256, *)   # coordinates; no a_ attribute, so no second link
+glGetActiveAttribARB($program, 2, 256, *)
 glGetUniformLocationARB($program, "VPMatrix") = $vpLocation
 glGetUniformLocationARB($program, "WMatrix") = $wLocation
+glGetObjectParameterivARB($program, GL_ACTIVE_UNIFORMS, &2)
+glGetActiveUniformARB($program, 0, 256, *)  # VPMatrix and WMatrix: no u_ uniform, no texture
+glGetActiveUniformARB($program, 1, 256, *)
 glGetError() = GL_NO_ERROR
 glGetError() = GL_NO_ERROR                  # after the callbacks are registered
 """
@@ -214,12 +221,14 @@ def line_pattern(line, bound):
 
 def frame_state_left_changed(frame):
     """What a frame's calls leave different from the state it began in (nothing enabled, no
-    buffer bound, no program, client texture unit 0). Calls that set lasting state on purpose
-    (clip plane equation, array pointers, uniforms) are known; any other call is reported."""
+    buffer or texture bound, no program, texture unit 0 active, client texture unit 0). Calls that
+    set lasting state on purpose (clip plane equation, array pointers, uniforms) are known; any
+    other call is reported."""
     lasting = ("glClear", "glGetError", "glUniform4fvARB", "glClipPlane", "glVertexPointer", "glTexCoordPointer",
                "glValidateProgramARB", "glGetObjectParameterivARB", "glGetInfoLogARB", "glDrawRangeElements",
-               "glFlush", "glXSwapBuffers")
-    unit, state, unknown = "GL_TEXTURE0", {}, []
+               "glFlush", "glXSwapBuffers", "glUniform1fARB", "glUniform1iARB", "glUniform2fARB", "glUniform3fARB",
+               "glUniformMatrix3fvARB", "glUniformMatrix4fvARB", "glVertexAttribPointerARB")
+    unit, active, state, unknown = "GL_TEXTURE0", "GL_TEXTURE0", {}, []
     for call in frame:
         name, _, rest = call.partition("(")
         args = rest.rsplit(")", 1)[0].split(", ")
@@ -229,6 +238,12 @@ def frame_state_left_changed(frame):
             state[unit + " " + args[0]] = "on" if name == "glEnableClientState" else "off"
         elif name == "glClientActiveTexture":
             unit = args[0]
+        elif name in ("glEnableVertexAttribArrayARB", "glDisableVertexAttribArrayARB"):
+            state["attribute " + args[0]] = "on" if name.startswith("glEnable") else "off"
+        elif name == "glActiveTexture":
+            active = args[0]
+        elif name == "glBindTexture":
+            state[active + " " + args[0]] = "off" if args[1] == "0" else "on"
         elif name == "glBindBuffer":
             state[args[0] + " binding"] = "off" if args[1] == "0" else "on"
         elif name == "glUseProgramObjectARB":
@@ -238,6 +253,8 @@ def frame_state_left_changed(frame):
     left = sorted(key for key, value in state.items() if value == "on")
     if unit != "GL_TEXTURE0":
         left.append("client texture unit " + unit)
+    if active != "GL_TEXTURE0":
+        left.append("texture unit " + active)
     return left + ["unrecognised " + call for call in unknown]
 
 
@@ -249,11 +266,11 @@ class CallSequenceTest(harness.ViewerCase):
         self.folder = tempfile.mkdtemp(prefix="spinview-trace-")
         self.addCleanup(shutil.rmtree, self.folder, True)
 
-    def record(self, files=None):
+    def record(self, files=None, args=()):
         """Runs the viewer under apitrace for about a second of frames, quits it with q, and
         returns it with its calls."""
         trace = os.path.join(self.folder, "calls.trace")
-        viewer = self.start_with_window(files=files, prefix=harness.traced(trace))
+        viewer = self.start_with_window(files=files, prefix=harness.traced(trace), args=args)
         viewer.wait_for_frame()
         time.sleep(1.0)
         viewer.key("q")
@@ -313,6 +330,23 @@ class CallSequenceTest(harness.ViewerCase):
         for frame in frames:
             self.assertEqual(frame_state_left_changed(frame), [], "\n".join(frame))
 
+    def test_frames_with_named_inputs_leave_the_state_they_found(self):
+        # the example pair: u_ uniforms, a_ attributes and a texture, on the torus
+        examples = os.path.join(harness.DATA_DIR, "examples")
+        files = {}
+        for name in ("textured.vert", "textured.frag", "lighting.glsl", "tiles.png"):
+            with open(os.path.join(examples, name), "rb") as f:
+                files[name] = f.read()
+        _, calls = self.record(files=files, args=["--vertex", "textured.vert", "--fragment", "textured.frag",
+                                                  "--texture", "u_tex0=tiles.png"])
+        first = next(i for i, call in enumerate(calls) if call.startswith("glClear("))
+        frames = self.split_frames(calls, first)
+        self.assertGreaterEqual(len(frames), 3)
+        for frame in frames:
+            self.assertEqual(frame_state_left_changed(frame), [], "\n".join(frame))
+            for expected in ("glEnableVertexAttribArrayARB(7)", "glBindTexture(GL_TEXTURE_2D, 1)"):
+                self.assertIn(expected, frame)
+
     def test_batches_are_drawn_one_after_another(self):
         # 303,927 vertices: five batches, each drawn from its own vertices and its own indices
         _, calls = self.record(files={"torus.obj": harness.position_sphere_obj()})
@@ -368,6 +402,7 @@ class CallSequenceTest(harness.ViewerCase):
         # then each frame's failed uploads, and the failed validation once
         self.assertRegex(viewer.output(),
                          r"^There was error during compilation !\nCompilation error log: \n(?s:.+?)\n\n"
+                         r"FragmentProgram\.glsl:2:\d+: error: syntax error[^\n]*\n"  # the log's line, for an editor
                          r"GL_INVALID_VALUE\n"
                          r"There was error during linking !\nLinking error log: \n[^\n]*lacks `main'[^\n]*\n\n\n"
                          r"GL_INVALID_OPERATION\nGL_INVALID_OPERATION\nGL_INVALID_VALUE\nGL_INVALID_VALUE\n"

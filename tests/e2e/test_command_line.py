@@ -11,8 +11,8 @@ import harness
 
 VALIDATED = "Program validated successfully !\n"
 USAGE = ("usage: spinview [--fit] [--no-spin] [--no-cut] [--orbit YAW,PITCH] [--at SECONDS] [--vertex FILE]\n"
-         "                [--fragment FILE] [--snapshot FILE.png [--frames N [--fps F]] [--size WxH]\n"
-         "                [--transparent] [--raw]] [MODEL.obj]\n")
+         "                [--fragment FILE] [--texture NAME=FILE]... [--snapshot FILE.png [--frames N [--fps F]]\n"
+         "                [--size WxH] [--transparent] [--raw]] [MODEL.obj]\n")
 
 # colours the still quad by its normals: red, green, blue and yellow-green corners
 NORMAL_COLOURS = harness.diagnostic_vertex_shader("gl_MultiTexCoord1.xyz")
@@ -72,7 +72,11 @@ class CommandLineTest(harness.ViewerCase):
                      ["--snapshot", "x.png", "--at", "-1"], ["--snapshot", "x.png", "--at", "soon"], ["-f"],
                      ["--display", ":1"], ["-disp", ":1"], ["-display=:1"], ["--sync"], ["-geometry"],
                      ["--frames", "2"], ["--snapshot", "x.png", "--raw"], ["--snapshot", "x%d%d.png", "--frames", "2"],
-                     ["--snapshot", "x.png", "--fps", "3"], ["--snapshot", "x.png", "--size", "0x5"]):
+                     ["--snapshot", "x.png", "--fps", "3"], ["--snapshot", "x.png", "--size", "0x5"],
+                     # a texture needs NAME=FILE, a name of its own, and is named once
+                     ["--texture", "u_tex0"], ["--texture", "u_tex0="], ["--texture", "gl_tex=a.png"],
+                     ["--texture", "2d=a.png"], ["--texture", "u_time=a.png"],
+                     ["--texture", "t=a.png", "--texture", "t=b.png"]):
             run = subprocess.run([harness.find_binary()] + args, env=env, stdout=subprocess.PIPE,
                                  stderr=subprocess.PIPE, timeout=20)
             self.assertEqual(run.returncode, 2, args)
@@ -84,6 +88,8 @@ class CommandLineTest(harness.ViewerCase):
             self.assertEqual(run.returncode, 0)
             self.assertTrue(run.stdout.decode().startswith(start), run.stdout)
             self.assertEqual(run.stderr, b"")
+            if args == ["--help"]:  # the inputs a shader may take by name
+                self.assertRegex(run.stdout.decode(), r"\n  u_time +float +[^\n]+\n(?s:.*)\n  a_position +vec3 or vec4 ")
 
     # --fit
 
@@ -157,6 +163,7 @@ class CommandLineTest(harness.ViewerCase):
             (["--snapshot", "old.png"], 1, VALIDATED + "Cannot write snapshot [old.png]\n", full_disk),
             (["--snapshot", "torus.obj"], 2, "", None),
             (["--snapshot", "link.glsl"], 2, "", None),
+            (["--texture", "u_tex0=old.png", "--snapshot", "old.png"], 2, "", None),
         )
         for args, status, printed, preexec in cases:
             viewer = self.start(args=args, prepare=prepare, preexec=preexec)

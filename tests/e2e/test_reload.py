@@ -68,6 +68,7 @@ class ReloadTest(harness.ViewerCase):
                          r"^Program validated successfully !\nReloaded \[FragmentProgram\.glsl\]\n"
                          r"Program validated successfully !\n"
                          r"There was error during compilation !\nCompilation error log: \n(?s:.+)\n\n"
+                         r"FragmentProgram\.glsl:2:\d+: error: [^\n]*\n"
                          r"Reloaded \[FragmentProgram\.glsl\]\nProgram validated successfully !\n$")
 
     def test_model_replaced_deleted_and_written_slowly(self):

@@ -188,6 +188,8 @@ class ViewerTest(harness.ViewerCase):
         log, _, after = output[len(head):].partition("\n\n")
         self.assertIn("error", log)
         lines = after.strip("\n").split("\n")
+        # the log's line again, at the file's line, for an editor
+        self.assertRegex(lines.pop(0), r"^FragmentProgram\.glsl:2:\d+: error: ")
         # attaching the null handle raises an error, reported right away
         self.assertEqual(lines[0], "GL_INVALID_VALUE", output)
         if "There was error during linking !" in lines:

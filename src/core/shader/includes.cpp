@@ -1,0 +1,334 @@
+#include "core/shader/includes.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+const int deepestNesting = 32;
+// Relative names can make new paths at each level ("a/x" and "b/x" each including both): without
+// a bound, the files would grow exponentially with the nesting.
+const size_t mostFiles = 256;
+const size_t largestText = size_t(64) << 20;
+
+// The expanded text, grown with realloc: running out of memory is a problem, not an exception.
+struct TextBuffer {
+    char* data;
+    size_t size, capacity;
+    bool failed;
+};
+
+void append(TextBuffer& buffer, const char* text, size_t length)
+{
+    if (buffer.failed)
+        return;
+    if (buffer.size + length + 1 > buffer.capacity) {
+        size_t capacity = buffer.capacity ? buffer.capacity : 4096;
+        while (capacity < buffer.size + length + 1 && capacity < SIZE_MAX / 4)
+            capacity *= 2;
+        char* grown = static_cast<char*>(realloc(buffer.data, capacity));
+        if (!grown || capacity < buffer.size + length + 1) {
+            buffer.failed = true;
+            return;
+        }
+        buffer.data = grown;
+        buffer.capacity = capacity;
+    }
+    memcpy(buffer.data + buffer.size, text, length);
+    buffer.size += length;
+    buffer.data[buffer.size] = '\0';
+}
+
+const char* skipBlanks(const char* c, const char* end)
+{
+    while (c < end && (*c == ' ' || *c == '\t'))
+        ++c;
+    return c;
+}
+
+// Whether the comments of [begin, end) leave the next line inside a /* */ comment, given whether
+// this one starts inside one. GLSL has no string literals to hide a comment's marks.
+bool endsInsideComment(const char* begin, const char* end, bool inside)
+{
+    for (const char* c = begin; c < end; ++c) {
+        if (inside) {
+            if (c + 1 < end && c[0] == '*' && c[1] == '/') {
+                inside = false;
+                ++c;
+            }
+        } else if (c + 1 < end && c[0] == '/' && c[1] == '/') {
+            return false;
+        } else if (c + 1 < end && c[0] == '/' && c[1] == '*') {
+            inside = true;
+            ++c;
+        }
+    }
+    return inside;
+}
+
+// After '#' and blanks: true when the line's directive is the given word.
+bool directiveIs(const char* line, const char* end, const char* word, const char*& after)
+{
+    const char* c = skipBlanks(line, end);
+    if (c == end || *c != '#')
+        return false;
+    c = skipBlanks(c + 1, end);
+    size_t length = strlen(word);
+    if (size_t(end - c) < length || memcmp(c, word, length) != 0)
+        return false;
+    c += length;
+    if (c < end && (isalnum(static_cast<unsigned char>(*c)) || *c == '_'))
+        return false;
+    after = c;
+    return true;
+}
+
+enum class Directive { none, include, malformed };
+
+// Reads `#include "name"` from the line [line, end) (its ending left out). `nameAt` is the name's
+// offset in the line.
+Directive readInclude(const char* line, const char* end, std::string& name, size_t& nameAt)
+{
+    const char* c;
+    if (!directiveIs(line, end, "include", c))
+        return Directive::none;
+    c = skipBlanks(c, end);
+    nameAt = size_t(c - line) + 1;
+    if (c == end || *c != '"')
+        return Directive::malformed;
+    const char* close = static_cast<const char*>(memchr(c + 1, '"', size_t(end - c - 1)));
+    if (!close || close == c + 1)
+        return Directive::malformed;
+    name.assign(c + 1, close);
+    const char* rest = skipBlanks(close + 1, end);
+    bool commentAfter = rest + 1 < end && rest[0] == '/' && (rest[1] == '/' || rest[1] == '*');
+    if (rest != end && *rest != '\r' && !commentAfter)
+        return Directive::malformed;
+    return Directive::include;
+}
+
+bool isSeparator(char c)
+{
+    return c == '/' || c == '\\';
+}
+
+bool isAbsolute(const std::string& path)
+{
+    return (!path.empty() && isSeparator(path[0])) || (path.size() > 1 && path[1] == ':');
+}
+
+// "." steps dropped and "dir/.." pairs folded; ".." past the start kept. Separators become '/'.
+std::string foldSteps(const std::string& path)
+{
+    std::vector<std::string> steps;
+    size_t start = 0;
+    bool rooted = !path.empty() && isSeparator(path[0]);
+    while (start <= path.size()) {
+        size_t stop = start;
+        while (stop < path.size() && !isSeparator(path[stop]))
+            ++stop;
+        std::string step = path.substr(start, stop - start);
+        if (step == "..") {
+            if (!steps.empty() && steps.back() != "..")
+                steps.pop_back();
+            else if (!rooted)
+                steps.push_back(step);
+        } else if (!step.empty() && step != ".") {
+            steps.push_back(step);
+        }
+        start = stop + 1;
+    }
+    std::string folded = rooted ? "/" : "";
+    for (size_t i = 0; i < steps.size(); ++i)
+        folded += (i ? "/" : "") + steps[i];
+    return folded;
+}
+
+// The path of `name` included from the file at `from`.
+std::string includedPath(const std::string& from, const std::string& name)
+{
+    if (isAbsolute(name))
+        return foldSteps(name);
+    size_t slash = from.find_last_of("/\\");
+    return foldSteps(slash == std::string::npos ? name : from.substr(0, slash + 1) + name);
+}
+
+struct Expansion {
+    ReadSource read;
+    void* context;
+    ShaderSource& out;
+    TextBuffer text;
+    uint32_t expandedLine;                // the line the next text starts on
+    std::vector<std::string> folded;      // each file's path, folded, for telling files apart
+    std::vector<uint32_t> open;           // the files being expanded, outermost first
+};
+
+void problem(Expansion& x, uint32_t file, uint32_t line, size_t column, const std::string& message)
+{
+    x.out.problems.push_back(SourceProblem{file, line, uint32_t(column), message});
+}
+
+void startRun(Expansion& x, uint32_t file, uint32_t line)
+{
+    x.out.runs.push_back(LineRun{x.expandedLine, file, line});
+}
+
+void expandText(Expansion& x, uint32_t file, const char* text, size_t length);
+
+// Follows `#include "name"` on line `line` of `file`.
+void include(Expansion& x, uint32_t file, uint32_t line, size_t column, const std::string& name)
+{
+    std::string path = includedPath(x.out.files[file].path, name);
+    std::string folded = foldSteps(path);
+    uint32_t found = 0;
+    while (found < x.folded.size() && x.folded[found] != folded)
+        ++found;
+    if (found < x.folded.size()) {
+        size_t depth = 0;
+        while (depth < x.open.size() && x.open[depth] != found)
+            ++depth;
+        if (depth == x.open.size())
+            return;  // once per stage
+        std::string cycle;
+        for (; depth < x.open.size(); ++depth)
+            cycle += x.out.files[x.open[depth]].path + " -> ";
+        problem(x, file, line, column, "#include \"" + name + "\" makes a cycle: " + cycle + path);
+        return;
+    }
+    if (x.open.size() >= size_t(deepestNesting)) {
+        problem(x, file, line, column, "#include \"" + name + "\" nests deeper than 32 files");
+        return;
+    }
+    if (x.out.files.size() >= mostFiles || x.text.size > largestText) {
+        problem(x, file, line, column, "#include \"" + name + "\" makes more than 256 files or 64 MB of source");
+        return;
+    }
+    uint32_t index = uint32_t(x.out.files.size());
+    x.out.files.push_back(SourceFile{path, FileStamp()});
+    x.folded.push_back(folded);
+    FileBytes bytes = {nullptr, 0};
+    FileStatus status = x.read(x.context, path.c_str(), bytes, x.out.files[index].stamp);
+    if (status != FileStatus::ok) {
+        const char* why = status == FileStatus::outOfMemory ? "not enough memory to read" : "cannot open";
+        problem(x, file, line, column, "#include \"" + name + "\": " + why + " [" + path + "]");
+        return;
+    }
+    x.open.push_back(index);
+    expandText(x, index, bytes.data, strlen(bytes.data));
+    x.open.pop_back();
+    freeFileBytes(bytes);
+}
+
+// Appends the file's text with its #include lines expanded, recording where each run comes from.
+void expandText(Expansion& x, uint32_t file, const char* text, size_t length)
+{
+    const char* end = text + length;
+    bool inComment = false;
+    uint32_t line = 1;
+    startRun(x, file, 1);
+    for (const char* at = text; at < end; ++line) {
+        const char* newline = static_cast<const char*>(memchr(at, '\n', size_t(end - at)));
+        const char* lineEnd = newline ? newline : end;
+        const char* next = newline ? newline + 1 : end;
+        std::string name;
+        size_t column = 0;
+        Directive directive = inComment ? Directive::none : readInclude(at, lineEnd, name, column);
+        const char* after;
+        if (directive == Directive::include) {
+            include(x, file, line, column, name);
+            startRun(x, file, line + 1);
+        } else {
+            if (directive == Directive::malformed)
+                problem(x, file, line, column, "#include takes a file name in double quotes");
+            bool dropped = file != 0 && !inComment && directiveIs(at, lineEnd, "version", after);
+            const char* kept = dropped ? (lineEnd > at && lineEnd[-1] == '\r' ? lineEnd - 1 : lineEnd) : at;
+            append(x.text, kept, size_t(next - kept));
+            if (!newline && file != 0)
+                append(x.text, "\n", 1);  // the including file goes on on a line of its own
+            x.expandedLine += 1;
+        }
+        inComment = endsInsideComment(at, lineEnd, inComment);
+        at = next;
+    }
+}
+
+// True when the text has a line that expandText would take as an #include (or a broken one).
+bool hasInclude(const char* text, size_t length)
+{
+    const char* end = text + length;
+    bool inComment = false;
+    for (const char* at = text; at < end;) {
+        const char* newline = static_cast<const char*>(memchr(at, '\n', size_t(end - at)));
+        const char* lineEnd = newline ? newline : end;
+        std::string name;
+        size_t column;
+        if (!inComment && readInclude(at, lineEnd, name, column) != Directive::none)
+            return true;
+        inComment = endsInsideComment(at, lineEnd, inComment);
+        at = newline ? newline + 1 : end;
+    }
+    return false;
+}
+
+} // namespace
+
+FileStatus readSourceFile(void*, const char* path, FileBytes& out, FileStamp& stamp)
+{
+    stamp = fileStamp(path);
+    return readFileBytes(path, out);
+}
+
+FileStatus expandIncludes(const char* path, ReadSource read, void* context, ShaderSource& out)
+{
+    freeShaderSource(out);
+    out.files.push_back(SourceFile{path, FileStamp()});
+    FileBytes root = {nullptr, 0};
+    FileStatus status = read(context, path, root, out.files[0].stamp);
+    if (status != FileStatus::ok) {
+        freeShaderSource(out);
+        return status;
+    }
+    size_t length = strlen(root.data);
+    if (!hasInclude(root.data, length)) {
+        out.text = root;
+        out.runs.push_back(LineRun{1, 0, 1});
+        return FileStatus::ok;
+    }
+    Expansion x{read, context, out, TextBuffer{nullptr, 0, 0, false}, 1, {foldSteps(path)}, {0}};
+    append(x.text, "", 0);
+    expandText(x, 0, root.data, length);
+    freeFileBytes(root);
+    if (x.text.failed) {
+        free(x.text.data);
+        x.text = TextBuffer{nullptr, 0, 0, false};
+        out.problems.push_back(SourceProblem{0, 1, 1, "not enough memory for the source with its #include files"});
+    }
+    out.text = FileBytes{x.text.data, x.text.size};
+    return FileStatus::ok;
+}
+
+void freeShaderSource(ShaderSource& source)
+{
+    freeFileBytes(source.text);
+    source = ShaderSource();
+}
+
+bool sourceLineOf(const ShaderSource& source, uint32_t expandedLine, uint32_t& file, uint32_t& line)
+{
+    const std::vector<LineRun>& runs = source.runs;
+    if (expandedLine == 0 || runs.empty())
+        return false;
+    // the last run that starts at or before the line; runs of no lines are passed over
+    size_t low = 0, high = runs.size();
+    while (high - low > 1) {
+        size_t middle = (low + high) / 2;
+        if (runs[middle].expandedLine <= expandedLine)
+            low = middle;
+        else
+            high = middle;
+    }
+    file = runs[low].file;
+    line = runs[low].line + (expandedLine - runs[low].expandedLine);
+    return true;
+}

@@ -1,0 +1,106 @@
+#include "core/shader/standardInputs.h"
+
+#include <cstring>
+
+const StandardInput standardUniforms[standardUniformCount] = {
+    {"u_time", GlslType::floatType, GlslType::other, "seconds on the spin's clock (--at, pauses)"},
+    {"u_delta", GlslType::floatType, GlslType::other, "seconds on that clock since the previous frame"},
+    {"u_frame", GlslType::intType, GlslType::other, "frames drawn before this one"},
+    {"u_resolution", GlslType::vec2, GlslType::other, "the window's size in pixels"},
+    {"u_mouse", GlslType::vec2, GlslType::other, "the pointer in pixels, origin at the bottom left"},
+    {"u_modelMatrix", GlslType::mat4, GlslType::other, "the world matrix: the spin, with the fit"},
+    {"u_viewMatrix", GlslType::mat4, GlslType::other, "the camera's view"},
+    {"u_projectionMatrix", GlslType::mat4, GlslType::other, "the camera's projection"},
+    {"u_modelViewProjectionMatrix", GlslType::mat4, GlslType::other, "projection * view * model"},
+    {"u_normalMatrix", GlslType::mat3, GlslType::other, "inverse transpose of view * model's upper 3 x 3"},
+    {"u_camera", GlslType::vec3, GlslType::other, "the eye's position in the world"},
+};
+
+const StandardInput standardAttributes[standardAttributeCount] = {
+    {"a_position", GlslType::vec3, GlslType::vec4, "the mesh's positions"},
+    {"a_normal", GlslType::vec3, GlslType::other, "the mesh's normals"},
+    {"a_texcoord", GlslType::vec2, GlslType::other, "the mesh's texture coordinates"},
+};
+
+const char* glslTypeName(GlslType type)
+{
+    switch (type) {
+    case GlslType::floatType: return "float";
+    case GlslType::intType: return "int";
+    case GlslType::vec2: return "vec2";
+    case GlslType::vec3: return "vec3";
+    case GlslType::vec4: return "vec4";
+    case GlslType::mat3: return "mat3";
+    case GlslType::mat4: return "mat4";
+    case GlslType::sampler2D: return "sampler2D";
+    case GlslType::other: break;
+    }
+    return "another type";
+}
+
+bool takesType(const StandardInput& input, GlslType type)
+{
+    return type != GlslType::other && (type == input.type || type == input.alsoType);
+}
+
+namespace {
+
+int findInput(const StandardInput* inputs, int count, const char* name)
+{
+    for (int i = 0; i < count; ++i)
+        if (strcmp(inputs[i].name, name) == 0)
+            return i;
+    return -1;
+}
+
+} // namespace
+
+int findStandardUniform(const char* name)
+{
+    return findInput(standardUniforms, standardUniformCount, name);
+}
+
+int findStandardAttribute(const char* name)
+{
+    return findInput(standardAttributes, standardAttributeCount, name);
+}
+
+void setStandardMatrices(const Matrix4& model, const Matrix4& view, const Matrix4& projection, StandardValues& out)
+{
+    out.model = model;
+    out.view = view;
+    out.projection = projection;
+    Matrix4 modelView;
+    multiply(view, modelView, model);
+    multiply(projection, out.modelViewProjection, modelView);
+    normalMatrix(modelView, out.normal);
+}
+
+namespace {
+
+void describe(const StandardInput& input, std::string& out)
+{
+    std::string type = glslTypeName(input.type);
+    if (input.alsoType != GlslType::other)
+        type = type + " or " + glslTypeName(input.alsoType);
+    out += "  ";
+    out += input.name;
+    out.append(strlen(input.name) < 28 ? 28 - strlen(input.name) : 1, ' ');
+    out += type;
+    out.append(type.size() < 13 ? 13 - type.size() : 1, ' ');
+    out += input.meaning;
+    out += '\n';
+}
+
+} // namespace
+
+void describeStandardInputs(std::string& out)
+{
+    out = "Uniforms a program may declare, uploaded each frame when it does:\n";
+    for (const StandardInput& input : standardUniforms)
+        describe(input, out);
+    out += "Attributes it may declare, fed from the mesh:\n";
+    for (const StandardInput& input : standardAttributes)
+        describe(input, out);
+    out += "A sampler2D named by --texture NAME=FILE reads the image; a vec2 NAMEResolution its size.\n";
+}

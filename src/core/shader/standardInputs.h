@@ -1,0 +1,73 @@
+#pragma once
+// The inputs a shader written for the usual shader playgrounds expects by name: the u_ uniforms
+// the viewer uploads each frame and the a_ attributes it feeds from the mesh, with their types.
+
+#include "core/math/matrix.h"
+#include "core/math/matrix3.h"
+#include "core/math/vector.h"
+
+#include <cstdint>
+#include <string>
+
+// The GLSL types the inputs are declared with; `other` stands for any type not named here.
+enum class GlslType : uint8_t { floatType, intType, vec2, vec3, vec4, mat3, mat4, sampler2D, other };
+
+enum StandardUniform {
+    uTime,
+    uDelta,
+    uFrame,
+    uResolution,
+    uMouse,
+    uModelMatrix,
+    uViewMatrix,
+    uProjectionMatrix,
+    uModelViewProjectionMatrix,
+    uNormalMatrix,
+    uCamera,
+    standardUniformCount
+};
+
+enum StandardAttribute { aPosition, aNormal, aTexcoord, standardAttributeCount };
+
+// One named input: its name, the type it must be declared with (or the second one, for an
+// attribute that takes either), and what it carries, as --help says it.
+struct StandardInput {
+    const char* name;
+    GlslType type;
+    GlslType alsoType;  // `other` when only `type` is taken
+    const char* meaning;
+};
+
+extern const StandardInput standardUniforms[standardUniformCount];
+extern const StandardInput standardAttributes[standardAttributeCount];
+
+// The GLSL spelling of the type ("float", "mat4"...), "another type" for `other`.
+const char* glslTypeName(GlslType type);
+
+// True when the input may be declared with this type.
+bool takesType(const StandardInput& input, GlslType type);
+
+// The index of the uniform or attribute of that name, or -1.
+int findStandardUniform(const char* name);
+int findStandardAttribute(const char* name);
+
+// What the u_ uniforms carry in one frame.
+struct StandardValues {
+    float time;    // seconds on the spin's clock
+    float delta;   // seconds on the spin's clock since the previous frame
+    int32_t frame; // frames drawn before this one
+    float resolution[2];
+    float mouse[2];  // pixels, origin at the bottom left
+    Matrix4 model, view, projection, modelViewProjection;
+    Matrix3 normal;  // inverse transpose of the upper 3 x 3 of view * model
+    Vector3 camera;  // the eye, in the world
+};
+
+// Fills the matrices of `out` from the model, view and projection matrices: the three as given,
+// their product projection * view * model (each product rounded as multiply rounds it), and the
+// normal matrix of view * model.
+void setStandardMatrices(const Matrix4& model, const Matrix4& view, const Matrix4& projection, StandardValues& out);
+
+// The text --help shows for the uniforms and the attributes: one a line, with its type and
+// what it carries.
+void describeStandardInputs(std::string& out);

@@ -1,0 +1,51 @@
+#pragma once
+// What a linked program takes from the viewer by name: the u_ uniforms, the a_ attributes, the
+// samplers of the textures named on the command line. Looked up once after each link.
+
+#include "core/shader/standardInputs.h"
+#include "render/meshGpu.h"
+
+#include <GL/glew.h>
+
+#include <cstdint>
+#include <vector>
+
+// A texture the program samples: the texture's index among the viewer's, which is also its
+// texture unit, and the locations of its sampler and of its "NAMEResolution" (-1 when undeclared).
+struct SamplerInput {
+    uint32_t texture;
+    GLint location;
+    GLint resolutionLocation;
+};
+
+struct ProgramInputs {
+    uint32_t uniformsUsed;  // bit u: standard uniform u is declared, with its type
+    GLint uniformLocations[standardUniformCount];
+    uint32_t attributesUsed;  // bit a: standard attribute a is declared, and bound to namedAttributeLocations[a]
+    std::vector<SamplerInput> samplers;
+};
+
+// Where the a_ attributes are bound: away from 0 (gl_Vertex) and from the locations some drivers
+// share with gl_Normal, gl_Color and the texture coordinates.
+constexpr GLuint namedAttributeLocations[standardAttributeCount] = {1, 6, 7};
+
+// For a program that linked: looks at its active attributes and, when it declares any a_
+// attribute with its type, binds each to its location and links the program again (checked).
+// Reports once each a_ name declared with another type. `inputs` gets the attributes bound.
+// Returns false only when the second link failed (the caller reports it); no call beyond the
+// look-up for a program without a_ names.
+bool bindNamedAttributes(GLhandleARB program, ProgramInputs& inputs);
+
+// For a program that linked: looks at its active uniforms for the u_ names, the sampler2D of
+// each texture name in `textureNames` (index = texture unit) and its vec2 NAMEResolution, and
+// keeps their locations in `inputs`. Reports once each name declared with another type.
+void findUniformInputs(GLhandleARB program, const std::vector<const char*>& textureNames, ProgramInputs& inputs);
+
+// Logs one line naming the inputs the program uses, when it uses any.
+void logProgramInputs(const ProgramInputs& inputs, const std::vector<const char*>& textureNames);
+
+// Uploads each u_ uniform the program uses (checked after each). Needs the program in use.
+void uploadStandardUniforms(const ProgramInputs& inputs, const StandardValues& values);
+
+// The generic attribute locations the mesh's arrays feed for this program.
+MeshAttributeLocations meshAttributeLocations(const ProgramInputs& inputs);

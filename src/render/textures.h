@@ -1,0 +1,33 @@
+#pragma once
+// The textures named on the command line, on the GPU: creating, replacing, binding to the
+// program's samplers, deleting.
+
+#include "render/programInputs.h"
+
+#include <GL/glew.h>
+
+#include <vector>
+
+struct TextureGpu {
+    GLuint object;  // 0 before the first upload
+    int width, height;
+};
+
+// Uploads width x height RGBA pixels, bottom row first, into a new texture object, mipmapped,
+// repeating and filtered linearly, then deletes the object `texture` held (each step checked).
+// False, with nothing changed, when the driver's largest texture is smaller: `largest` gets its
+// size. Leaves texture unit 0 active with no texture bound.
+bool replaceTexture(TextureGpu& texture, int width, int height, const unsigned char* bottomUpRgba, int& largest);
+
+// Replaces the texture with one black pixel, which a sampler reads as black everywhere.
+void replaceWithBlack(TextureGpu& texture);
+
+void deleteTexture(TextureGpu& texture);
+
+// Binds each texture the program samples to its unit and points its sampler there, with its
+// NAMEResolution (checked), leaving unit 0 active. Nothing for a program that samples none.
+// Needs the program in use.
+void bindSamplers(const ProgramInputs& inputs, const std::vector<TextureGpu>& textures);
+
+// Unbinds what bindSamplers bound, leaving unit 0 active.
+void unbindSamplers(const ProgramInputs& inputs);
