@@ -125,6 +125,9 @@ TEST(ObjReader, ContinuedLinesJoin)
     // a line of exactly 1023 characters with its backslash and newline still goes on
     mesh = read(records + "f 1//1 2//1 3//1" + std::string(1005, ' ') + "\\\n4//1\n");
     EXPECT_EQ(mesh.indices, indices({0, 1, 2, 0, 2, 3}));
+    // a continuation into the end of the text ends the line
+    for (const char* quad : {"f 1//1 2//1 3//1 4//1 \\", "f 1//1 2//1 \\\n3//1 4//1\\\r", "f 1//1 2//1 3//1 4//1\\\r"})
+        EXPECT_EQ(read(records + quad).indices, indices({0, 1, 2, 0, 2, 3})) << quad;
 }
 
 TEST(ObjReader, IndicesMayBeOctalOrHexadecimal)

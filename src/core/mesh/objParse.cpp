@@ -128,13 +128,16 @@ void readLine(LineReader& reader, const char* line)
     }
 }
 
-// Length of the piece without its closing backslash, newline (and carriage return) when it ends
-// in a continuation; 0 when it does not. A zero byte inside hides the end, so it never continues.
-size_t continuedLength(const char* piece, size_t length)
+// Length of the piece up to and including its closing backslash when it ends in a continuation:
+// a backslash, maybe a carriage return, then its newline or, for a piece that `endsText`, the end
+// of the text. 0 when it does not continue. A zero byte inside hides the end, so it never continues.
+size_t continuedLength(const char* piece, size_t length, bool endsText)
 {
-    if (length < 2 || piece[length - 1] != '\n')
+    size_t end = length;
+    if (end > 0 && piece[end - 1] == '\n')
+        --end;
+    else if (!endsText)
         return 0;
-    size_t end = length - 1;
     if (end > 0 && piece[end - 1] == '\r')
         --end;
     if (end == 0 || piece[end - 1] != '\\' || memchr(piece, '\0', end))
@@ -166,7 +169,10 @@ void readObjRecords(const char* text, size_t size, ObjRecords& out, const ObjRea
         if (reader.continued.empty())
             reader.lineStart = reader.line;
 
-        if (size_t kept = continuedLength(start, length)) {
+        // the last piece goes on into the end of the text where it would go on before a final
+        // newline; a full piece would not, the newline being a piece of its own
+        bool endsText = !newline && offset == size && length < maxPieceLength;
+        if (size_t kept = continuedLength(start, length, endsText)) {
             reader.continued.append(start, kept - 1);
             reader.continued += ' ';  // for the backslash
         } else if (!reader.continued.empty()) {
@@ -188,7 +194,7 @@ void readObjRecords(const char* text, size_t size, ObjRecords& out, const ObjRea
         if (sink && sink->passed && offset / passedEvery != (offset - length) / passedEvery)
             sink->passed(sink->context, offset);
     }
-    if (!reader.continued.empty())  // the text ends in a backslash
+    if (!reader.continued.empty())  // the text ends in a continuation
         readLine(reader, reader.continued.c_str());
     if (reader.handingOn)
         handOnFaces(reader);

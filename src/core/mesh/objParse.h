@@ -21,7 +21,9 @@ struct ObjReadSink {
 // Reads `size` bytes of OBJ text into `out`, replacing what it held. The text is taken in pieces
 // as fgets with a 1024-byte buffer takes it: up to and including a newline, at most 1023 bytes.
 // Each piece is a line of its own and ends at its first zero byte, except that a piece ending in
-// a backslash before its newline goes on with the next piece (the backslash read as a space).
+// a backslash before its newline goes on with the next piece (the backslash read as a space); the
+// last piece, without a newline, goes on into the end of the text, which ends the line, when it
+// would go on had the text a final newline.
 // Lines are classified on their exact first characters: "v ", "vt " and "vn " records, "f "
 // faces (polygons fanned into triangles), "s " smoothing groups ("off", 0 or a number); other
 // lines are ignored. Problems are counted with the number of the line they start on. The text
