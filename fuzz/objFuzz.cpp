@@ -107,15 +107,12 @@ bool endsInContinuation(const char* text, size_t size)
     return end > 0 && text[end - 1] == '\\';
 }
 
-// The last line reads the same as the last piece, from a copy, and followed by a newline and a
-// line of numbers, where it lies; a last line continued into the end of the text reads as the
-// same line continued into a final newline (the numbers would join it).
+// The last line reads the same from a copy as followed by a newline and a line of numbers, where
+// it lies, whatever its length (a face line whole, any other in the same pieces); a last line
+// continued into the end of the text reads as the same line continued into a final newline (the
+// numbers would join it).
 void checkLastLineInPlace(const char* text, size_t size, const ObjRecords& records)
 {
-    const char* lastNewline = size ? static_cast<const char*>(memrchr(text, '\n', size)) : nullptr;
-    size_t last = lastNewline ? size_t(lastNewline - text) + 1 : 0;
-    if (size - last > 1000)
-        return;  // cut into pieces
     std::string followed(size ? text : "", size);
     followed += endsInContinuation(text, size) ? "\n" : "\n1 2 3\n";
     ObjRecords inPlace;

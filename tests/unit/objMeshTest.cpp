@@ -161,6 +161,34 @@ TEST(ObjReader, LongLineIsReadInPiecesOfAtMost1023)
     EXPECT_EQ(mesh.report.missingNumbers.firstLine, 1u);
 }
 
+TEST(ObjReader, FaceLinesAreReadWholeHoweverLong)
+{
+    // a 300-gon cap written v/vt/vn: some 3,900 characters on one line
+    std::string records = "vn 0 0 1\n", cap = "f", half;
+    char line[80];
+    for (int i = 0; i < 300; ++i) {
+        snprintf(line, sizeof(line), "v %.6f %.6f 0\nvt 0.5 0.5\n", std::cos(i / 47.75), std::sin(i / 47.75));
+        records += line;
+        cap += " " + std::to_string(i + 1) + "/" + std::to_string(i + 1) + "/1";
+        if (i == 150)
+            half = cap;
+    }
+    std::vector<uint16_t> fan;
+    for (uint16_t i = 1; i + 1 < 300; ++i)
+        fan.insert(fan.end(), {0, i, uint16_t(i + 1)});
+    const std::string continued = half + " \\\n" + cap.substr(half.size()) + "\n";
+    for (const std::string& face : {cap + "\n", cap + "\r\n", continued, cap + " \\\n" + std::string(2000, ' ') + "\n"}) {
+        ObjMesh mesh = read(records + face + "f 1/1/1 2/1/1 999/1/1\n");
+        EXPECT_EQ(mesh.indices, fan) << face.size();
+        // lines are still counted right after it
+        size_t lines = 601 + std::count(face.begin(), face.end(), '\n');
+        EXPECT_EQ(mesh.report.invalidFaces.firstLine, lines + 1) << face.size();
+        EXPECT_EQ(mesh.report.invalidFaces.count, 1u);
+    }
+    // on the last line, without a final newline
+    EXPECT_EQ(read(records + cap).indices, fan);
+}
+
 TEST(ObjReader, LinesAreCountedByNewlinesNotByPieces)
 {
     // a 3,000-character comment is read in three pieces, but it is one line

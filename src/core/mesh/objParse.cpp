@@ -128,6 +128,12 @@ void readLine(LineReader& reader, const char* line)
     }
 }
 
+// True when the line, of at least `length` bytes, starts as a face line does.
+bool isFaceLine(const char* line, size_t length)
+{
+    return length >= 2 && line[0] == 'f' && line[1] == ' ';
+}
+
 // Length of the piece up to and including its closing backslash when it ends in a continuation:
 // a backslash, maybe a carriage return, then its newline or, for a piece that `endsText`, the end
 // of the text. 0 when it does not continue. A zero byte inside hides the end, so it never continues.
@@ -161,8 +167,11 @@ void readObjRecords(const char* text, size_t size, ObjRecords& out, const ObjRea
     char piece[maxPieceLength + 1];
     size_t offset = 0;
     while (offset < size) {
-        size_t available = size - offset < maxPieceLength ? size - offset : maxPieceLength;
         const char* start = text + offset;
+        // a face line is one piece however long: cut, it would lose corners or read a cut number
+        bool face = reader.continued.empty() ? isFaceLine(start, size - offset)
+                                             : isFaceLine(reader.continued.data(), reader.continued.size());
+        size_t available = face || size - offset < maxPieceLength ? size - offset : maxPieceLength;
         const char* newline = static_cast<const char*>(memchr(start, '\n', available));
         size_t length = newline ? size_t(newline - start) + 1 : available;
         offset += length;
@@ -171,7 +180,7 @@ void readObjRecords(const char* text, size_t size, ObjRecords& out, const ObjRea
 
         // the last piece goes on into the end of the text where it would go on before a final
         // newline; a full piece would not, the newline being a piece of its own
-        bool endsText = !newline && offset == size && length < maxPieceLength;
+        bool endsText = !newline && offset == size && (face || length < maxPieceLength);
         if (size_t kept = continuedLength(start, length, endsText)) {
             reader.continued.append(start, kept - 1);
             reader.continued += ' ';  // for the backslash
@@ -183,11 +192,13 @@ void readObjRecords(const char* text, size_t size, ObjRecords& out, const ObjRea
         } else if (newline) {
             // read in place: every scan stops at the newline, as at the end of a piece
             readLine(reader, start);
-        } else {
+        } else if (length <= maxPieceLength) {
             // a piece cut at 1023 bytes, or the last one: a copy gives it its terminator
             memcpy(piece, start, length);
             piece[length] = '\0';
             readLine(reader, piece);
+        } else {
+            readLine(reader, std::string(start, length).c_str());  // a long face on the last line
         }
         if (newline)
             ++reader.line;

@@ -19,8 +19,9 @@ struct ObjReadSink {
 };
 
 // Reads `size` bytes of OBJ text into `out`, replacing what it held. The text is taken in pieces
-// as fgets with a 1024-byte buffer takes it: up to and including a newline, at most 1023 bytes.
-// Each piece is a line of its own and ends at its first zero byte, except that a piece ending in
+// as fgets with a 1024-byte buffer takes it: up to and including a newline, at most 1023 bytes,
+// but that a face line (a piece starting "f ", and the lines continuing it) is read up to its
+// newline however long it is. Each piece is a line of its own and ends at its first zero byte, except that a piece ending in
 // a backslash before its newline goes on with the next piece (the backslash read as a space); the
 // last piece, without a newline, goes on into the end of the text, which ends the line, when it
 // would go on had the text a final newline.
