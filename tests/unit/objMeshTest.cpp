@@ -1,6 +1,7 @@
 #include "core/mesh/objMesh.h"
 #include "core/mesh/objParse.h"
 #include "support/captureStdout.h"
+#include "support/heapInUse.h"
 
 #include <gtest/gtest.h>
 
@@ -378,6 +379,27 @@ TEST(ObjReader, MissingNormalsAreSmoothByArea)
     expectNormal(corners[7], 0.0f, 0.0f, -1.0f);
     expectNormal(corners[9], 0.0f, -1.0f, 0.0f);
     expectNormal(corners[12], 0.0f, 0.0f, 0.0f);
+}
+
+void notePeakHeap(void* peak, size_t)
+{
+    long long& p = *static_cast<long long*>(peak);
+    p = std::max(p, heapInUse());
+}
+
+TEST(ObjReader, SmoothingGroupsTakeNoMemoryEach)
+{
+    if (heapInUse() < 0)
+        GTEST_SKIP() << "the allocator does not tell what it holds";
+    // 400,000 distinct groups, 3.5 MB: the heap is looked at after every megabyte read
+    std::string text;
+    for (int i = 1; i <= 400000; ++i)
+        text += "s " + std::to_string(i) + "\n";
+    long long before = heapInUse(), peak = before;
+    ObjReadSink sink = {nullptr, notePeakHeap, &peak};
+    ObjRecords records;
+    readObjRecords(text.data(), text.size(), records, &sink);
+    EXPECT_LT(peak - before, 256 * 1024);
 }
 
 TEST(ObjReader, ShortRecordsKeepTheirSlot)

@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstring>
 #include <string>
-#include <unordered_map>
 
 namespace {
 
@@ -20,8 +19,7 @@ struct LineReader {
     bool handingOn;      // while complete faces are handed on as they come
     uint32_t line;       // the line being read
     uint32_t lineStart;  // the line where a continued line began
-    uint32_t group;      // smoothing group of the faces that follow
-    std::unordered_map<uint64_t, uint32_t> groupIds;  // s N -> its group
+    uint64_t group;      // smoothing group of the faces that follow
     std::vector<ObjCorner> polygon;
     std::string continued;  // a line continued by backslashes, so far
 };
@@ -94,15 +92,11 @@ void readSmoothingGroup(LineReader& reader, const char* text)
     }
     if (*text < '0' || *text > '9')
         return;
+    // the group is the number itself (0 is facetedGroup); it saturates below 2^63, under defaultGroup
     uint64_t number = 0;
     for (; *text >= '0' && *text <= '9'; ++text)
-        number = number < (uint64_t(1) << 59) ? number * 10 + uint64_t(*text - '0') : number;  // saturates
-    if (number == 0) {
-        reader.group = facetedGroup;
-        return;
-    }
-    auto found = reader.groupIds.emplace(number, uint32_t(defaultGroup + 1 + reader.groupIds.size()));
-    reader.group = found.first->second;
+        number = number < (uint64_t(1) << 59) ? number * 10 + uint64_t(*text - '0') : number;
+    reader.group = number;
 }
 
 // Classifies one line, which ends at its first zero byte or newline, on its exact leading characters.

@@ -27,10 +27,10 @@ Vector3 unitOf(const Sum& n)
 
 // The sums of one position record, one per smoothing group that uses it, chained.
 struct GroupSum {
-    uint32_t group;
-    uint32_t next;
     Sum sum;
     double weight;  // the sum of the absolute components of what was added
+    uint64_t group;
+    uint32_t next;
 };
 
 struct SmoothSums {
@@ -38,7 +38,7 @@ struct SmoothSums {
     std::vector<GroupSum> sums;
 };
 
-uint32_t sumOf(SmoothSums& s, uint32_t position, uint32_t group)
+uint32_t sumOf(SmoothSums& s, uint32_t position, uint64_t group)
 {
     uint32_t* link = &s.head[position];
     for (; *link != noRecord; link = &s.sums[*link].next)
@@ -46,7 +46,7 @@ uint32_t sumOf(SmoothSums& s, uint32_t position, uint32_t group)
             return *link;
     uint32_t added = uint32_t(s.sums.size());
     *link = added;  // before the push, which may move the chain's storage
-    s.sums.push_back(GroupSum{group, noRecord, Sum{0.0, 0.0, 0.0}, 0.0});
+    s.sums.push_back(GroupSum{Sum{0.0, 0.0, 0.0}, 0.0, group, noRecord});
     return added;
 }
 
@@ -73,7 +73,7 @@ std::vector<bool> smoothCorners(ObjRecords& records, uint32_t base, bool& leftOv
     for (size_t t = 0; 3 * t < records.corners.size(); ++t) {
         while (run + 1 < records.groups.size() && records.groups[run + 1].firstTriangle <= t)
             ++run;
-        uint32_t group = records.groups[run].group;
+        uint64_t group = records.groups[run].group;
         ObjCorner* triangle = &records.corners[3 * t];
         if (!lacksNormal(triangle, 3))
             continue;
