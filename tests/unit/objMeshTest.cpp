@@ -379,6 +379,13 @@ TEST(ObjReader, MissingNormalsAreSmoothByArea)
     expectNormal(corners[7], 0.0f, 0.0f, -1.0f);
     expectNormal(corners[9], 0.0f, -1.0f, 0.0f);
     expectNormal(corners[12], 0.0f, 0.0f, 0.0f);
+
+    // a double-sided quad, bent: the twins' whole areas cancel out, though they are fanned along
+    // different diagonals, and each keeps its own polygon's normal, not its triangles'
+    corners = drawnCorners(read("v 0 0 0\nv 1 0 0\nv 1 1 1\nv 0 1 0\nf 1 2 3 4\nf 4 3 2 1\n"));
+    const float a = float(1.0 / std::sqrt(6.0)), b = float(2.0 / std::sqrt(6.0));
+    for (size_t i = 0; i < corners.size(); ++i)
+        i < 6 ? expectNormal(corners[i], -a, -a, b) : expectNormal(corners[i], a, a, -b);
 }
 
 void notePeakHeap(void* peak, size_t)

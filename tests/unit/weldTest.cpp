@@ -150,25 +150,31 @@ std::string toObj(const StressMesh& m)
 
 // The reference: each polygon a fan (c0, ci, ci+1); an absent or out-of-range texture index
 // (0, 0); an absent or out-of-range normal, in a faceted face the triangle's unit normal, else
-// the normalised sum of the cross products of every triangle in the same group that uses the
-// same position record without a normal, summed in triangle order, unless that sum cancels out.
-struct ReferenceCorner {
-    StressCorner corner;
-    int group;
-    bool hasTexCoord, hasNormal;
-};
-
+// the normalised sum of the area vectors (the fan's cross products summed in order) of every
+// face in the same group for each of its corners at the same position record without a normal,
+// summed in face order, unless that sum cancels out: then the face's own unit area vector.
 struct Sum {
     double x, y, z;
 };
 
-Sum crossOf(const StressMesh& m, const ReferenceCorner* t)
+Sum crossOf(const StressMesh& m, const StressCorner& a, const StressCorner& b, const StressCorner& c)
 {
-    const Vector3 &a = m.positions[size_t(t[0].corner.position)], &b = m.positions[size_t(t[1].corner.position)],
-                  &c = m.positions[size_t(t[2].corner.position)];
-    double ux = double(b.x) - a.x, uy = double(b.y) - a.y, uz = double(b.z) - a.z;
-    double vx = double(c.x) - a.x, vy = double(c.y) - a.y, vz = double(c.z) - a.z;
+    const Vector3 &p = m.positions[size_t(a.position)], &q = m.positions[size_t(b.position)],
+                  &r = m.positions[size_t(c.position)];
+    double ux = double(q.x) - p.x, uy = double(q.y) - p.y, uz = double(q.z) - p.z;
+    double vx = double(r.x) - p.x, vy = double(r.y) - p.y, vz = double(r.z) - p.z;
     return Sum{uy * vz - uz * vy, uz * vx - ux * vz, ux * vy - uy * vx};
+}
+
+Sum areaOf(const StressMesh& m, const StressFace& face)
+{
+    const std::vector<StressCorner>& c = face.corners;
+    Sum area = crossOf(m, c[0], c[1], c[2]);
+    for (size_t i = 2; i + 1 < c.size(); ++i) {
+        Sum s = crossOf(m, c[0], c[i], c[i + 1]);
+        area = Sum{area.x + s.x, area.y + s.y, area.z + s.z};
+    }
+    return area;
 }
 
 Vector3 unit(const Sum& s)
@@ -182,40 +188,36 @@ Vector3 unit(const Sum& s)
 std::vector<Vertex> referenceCorners(const StressMesh& m)
 {
     int texCoords = int(m.texCoords.size()), normals = int(m.normals.size());
-    std::vector<ReferenceCorner> triangles;
-    for (const StressFace& face : m.faces)
-        for (size_t i = 1; i + 1 < face.corners.size(); ++i)
-            for (size_t k : {size_t(0), i, i + 1}) {
-                const StressCorner& c = face.corners[k];
-                triangles.push_back(ReferenceCorner{c, face.group, c.texCoord >= 1 && c.texCoord <= texCoords,
-                                                    c.normal >= 1 && c.normal <= normals});
-            }
+    auto hasNormal = [&](const StressCorner& c) { return c.normal >= 1 && c.normal <= normals; };
     std::vector<Vertex> corners;
-    for (size_t i = 0; i < triangles.size(); ++i) {
-        const ReferenceCorner& c = triangles[i];
-        Vertex v;
-        v.position = m.positions[size_t(c.corner.position)];
-        v.texCoord = c.hasTexCoord ? m.texCoords[size_t(c.corner.texCoord - 1)] : Vector2{0.0f, 0.0f};
-        if (c.hasNormal) {
-            v.normal = m.normals[size_t(c.corner.normal - 1)];
-        } else if (c.group == 0) {
-            v.normal = unit(crossOf(m, &triangles[i - i % 3]));
-        } else {
-            Sum sum = {0.0, 0.0, 0.0};
-            double lengths = 0.0;
-            for (size_t t = 0; t < triangles.size(); t += 3)
-                for (size_t k = t; k < t + 3; ++k)
-                    if (triangles[k].group == c.group && !triangles[k].hasNormal &&
-                        triangles[k].corner.position == c.corner.position) {
-                        Sum s = crossOf(m, &triangles[t]);
-                        sum = Sum{sum.x + s.x, sum.y + s.y, sum.z + s.z};
-                        lengths += std::fabs(s.x) + std::fabs(s.y) + std::fabs(s.z);
-                    }
-            // cancelled out: the triangle's own
-            bool cancelled = !(std::sqrt(sum.x * sum.x + sum.y * sum.y + sum.z * sum.z) > 1e-6 * lengths);
-            v.normal = unit(cancelled ? crossOf(m, &triangles[i - i % 3]) : sum);
-        }
-        corners.push_back(v);
+    for (const StressFace& face : m.faces) {
+        const std::vector<StressCorner>& fc = face.corners;
+        for (size_t i = 1; i + 1 < fc.size(); ++i)
+            for (size_t k : {size_t(0), i, i + 1}) {
+                const StressCorner& c = fc[k];
+                Vertex v;
+                v.position = m.positions[size_t(c.position)];
+                bool hasTexCoord = c.texCoord >= 1 && c.texCoord <= texCoords;
+                v.texCoord = hasTexCoord ? m.texCoords[size_t(c.texCoord - 1)] : Vector2{0.0f, 0.0f};
+                if (hasNormal(c)) {
+                    v.normal = m.normals[size_t(c.normal - 1)];
+                } else if (face.group == 0) {
+                    v.normal = unit(crossOf(m, fc[0], fc[i], fc[i + 1]));
+                } else {
+                    Sum sum = {0.0, 0.0, 0.0};
+                    double lengths = 0.0;
+                    for (const StressFace& other : m.faces)
+                        for (const StressCorner& o : other.corners)
+                            if (other.group == face.group && !hasNormal(o) && o.position == c.position) {
+                                Sum s = areaOf(m, other);
+                                sum = Sum{sum.x + s.x, sum.y + s.y, sum.z + s.z};
+                                lengths += std::fabs(s.x) + std::fabs(s.y) + std::fabs(s.z);
+                            }
+                    bool cancelled = !(std::sqrt(sum.x * sum.x + sum.y * sum.y + sum.z * sum.z) > 1e-6 * lengths);
+                    v.normal = unit(cancelled ? areaOf(m, face) : sum);
+                }
+                corners.push_back(v);
+            }
     }
     return corners;
 }

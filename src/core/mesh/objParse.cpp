@@ -76,8 +76,11 @@ void readFace(LineReader& reader, const char* text)
         handOnFaces(reader);
         reader.handingOn = false;
     }
+    uint32_t triangle = uint32_t(records.corners.size() / 3);
     if (records.groups.empty() || records.groups.back().group != reader.group)
-        records.groups.push_back(GroupRun{uint32_t(records.corners.size() / 3), reader.group});
+        records.groups.push_back(GroupRun{triangle, reader.group});
+    if (reader.polygon.size() > 3)  // smoothed as a whole
+        records.polygons.push_back(PolygonRun{triangle, uint32_t(reader.polygon.size() - 2)});
     fanPolygon(reader.polygon, records.corners);
 }
 

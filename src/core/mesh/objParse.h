@@ -11,7 +11,7 @@ struct ObjReadSink {
     // Faces whose corners all have normals, while no face before them lacked one, need nothing
     // from the rest of the text: they are handed on in batches of a few thousand corners, in
     // records.corners, which takeFaces must empty. From the first face that lacks a normal on,
-    // faces are kept in out.corners (with their smoothing groups) and never handed on.
+    // faces are kept in out.corners (with their smoothing groups and polygons) and never handed on.
     void (*takeFaces)(void* context, ObjRecords& records);
     // Told now and then that the text before `offset` will not be read again.
     void (*passed)(void* context, size_t offset);

@@ -45,12 +45,19 @@ struct GroupRun {
     uint64_t group;
 };
 
+// A kept polygon of more than three corners: the `triangles` of its fan, from firstTriangle on.
+struct PolygonRun {
+    uint32_t firstTriangle;
+    uint32_t triangles;
+};
+
 struct ObjRecords {
     GrowArray<Vector3> positions;
     GrowArray<Vector2> texCoords;
     GrowArray<Vector3> normals;
     GrowArray<ObjCorner> corners;        // three per triangle, polygons fanned, in file order
     std::vector<GroupRun> groups;        // smoothing groups, in triangle order; empty without triangles
+    std::vector<PolygonRun> polygons;    // the polygons among the corners, in order; a triangle has none
     ObjReport report;
 };
 
