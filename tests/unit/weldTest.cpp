@@ -76,7 +76,8 @@ int writtenIndex(std::mt19937& rng, int count, int absentPercent, int outOfRange
     return 1 + int(rng() % count);
 }
 
-StressMesh makeStressMesh(std::mt19937& rng, int records, int faceCount, bool polygons, bool partial)
+// With `groups` past 4, the smoothing group changes at every face, to one of that many.
+StressMesh makeStressMesh(std::mt19937& rng, int records, int faceCount, bool polygons, bool partial, int groups = 4)
 {
     StressMesh m;
     Vector3 anchor = {baseValue(rng), baseValue(rng), baseValue(rng)};
@@ -93,8 +94,8 @@ StressMesh makeStressMesh(std::mt19937& rng, int records, int faceCount, bool po
     }
     int group = -1;
     for (int f = 0; f < faceCount; ++f) {
-        if (partial && rng() % 5 == 0)
-            group = int(rng() % 4);
+        if (partial && (groups > 4 || rng() % 5 == 0))
+            group = int(rng() % uint32_t(groups));
         StressFace face{{}, group};
         int n = polygons ? 3 + int(rng() % 4) : 3;
         for (int k = 0; k < n; ++k) {
@@ -272,6 +273,11 @@ TEST(Weld, MatchesReferenceOnPolygonsSmoothingGroupsAndMissingIndices)
     for (int round = 0; round < 300; ++round) {
         StressMesh m = makeStressMesh(rng, 4 + int(rng() % 40), 1 + int(rng() % 50), true, true);
         expectReferenceResult(m, "round " + std::to_string(round));
+    }
+    // few positions in many groups each, past the chain of sums a position keeps
+    for (int round = 0; round < 50; ++round) {
+        StressMesh m = makeStressMesh(rng, 4 + int(rng() % 4), 20 + int(rng() % 60), true, true, 60);
+        expectReferenceResult(m, "many groups, round " + std::to_string(round));
     }
 }
 

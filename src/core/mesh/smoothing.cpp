@@ -1,5 +1,7 @@
 #include "core/mesh/smoothing.h"
 
+#include "core/mesh/groupSums.h"
+
 #include <cmath>
 
 namespace {
@@ -23,31 +25,6 @@ Vector3 unitOf(const Sum& n)
     if (length > 0.0 && std::isfinite(length))
         set(unit, float(n.x / length), float(n.y / length), float(n.z / length));
     return unit;
-}
-
-// The sums of one position record, one per smoothing group that uses it, chained.
-struct GroupSum {
-    Sum sum;
-    double weight;  // the sum of the absolute components of what was added
-    uint64_t group;
-    uint32_t next;
-};
-
-struct SmoothSums {
-    std::vector<uint32_t> head;  // per position record: its first GroupSum, or noRecord
-    std::vector<GroupSum> sums;
-};
-
-uint32_t sumOf(SmoothSums& s, uint32_t position, uint64_t group)
-{
-    uint32_t* link = &s.head[position];
-    for (; *link != noRecord; link = &s.sums[*link].next)
-        if (s.sums[*link].group == group)
-            return *link;
-    uint32_t added = uint32_t(s.sums.size());
-    *link = added;  // before the push, which may move the chain's storage
-    s.sums.push_back(GroupSum{Sum{0.0, 0.0, 0.0}, 0.0, group, noRecord});
-    return added;
 }
 
 // The number of triangles of the polygon whose fan starts at triangle t: 1 for a triangle. `next`
@@ -120,9 +97,8 @@ double lengthOf(const Sum& n)
 std::vector<bool> smoothCorners(ObjRecords& records, uint32_t base, bool& leftOver)
 {
     leftOver = false;
-    SmoothSums s;
-    s.head.assign(records.positions.size(), noRecord);
-    s.sums.reserve(records.positions.size());  // mostly one group a position
+    GroupSums s;
+    startGroupSums(s, records.positions.size());
     size_t run = 0, next = 0;
     for (size_t t = 0, triangles; 3 * t < records.corners.size(); t += triangles) {
         triangles = fanLength(records, next, t);
@@ -140,24 +116,26 @@ std::vector<bool> smoothCorners(ObjRecords& records, uint32_t base, bool& leftOv
             ObjCorner& corner = polygonCorner(fan, k);
             if (corner.normal != noRecord)
                 continue;  // from the file
-            uint32_t i = sumOf(s, corner.position, group);
+            uint32_t i = groupSumOf(s, corner.position, group);
             GroupSum& g = s.sums[i];
-            g.sum.x += area.x;
-            g.sum.y += area.y;
-            g.sum.z += area.z;
+            g.x += area.x;
+            g.y += area.y;
+            g.z += area.z;
             g.weight += weight;
             corner.normal = base + i;
         }
         copyFanNormals(fan, uint32_t(triangles));
     }
     s.head = std::vector<uint32_t>();
+    s.unchained = decltype(s.unchained)();
 
     std::vector<bool> cancelled(s.sums.size());
     records.normals.reserve(records.normals.size() + s.sums.size());
     for (size_t i = 0; i < s.sums.size(); ++i) {
-        cancelled[i] = !(lengthOf(s.sums[i].sum) > cancellation * s.sums[i].weight);
+        Sum sum = {s.sums[i].x, s.sums[i].y, s.sums[i].z};
+        cancelled[i] = !(lengthOf(sum) > cancellation * s.sums[i].weight);
         leftOver = leftOver || cancelled[i];
-        records.normals.push_back(unitOf(s.sums[i].sum));
+        records.normals.push_back(unitOf(sum));
     }
     return cancelled;
 }
