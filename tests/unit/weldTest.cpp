@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <random>
 #include <string>
 
@@ -423,6 +424,20 @@ TEST(Weld, LargeCoordinatesWeldOnlyWhenEqual)
     }
     for (uint32_t i = 0; i < vertices.size(); ++i)
         EXPECT_EQ(search(grid, vertices, vertices[i]), i);
+
+    // past the range of cell numbers too, every float has a cell of its own, in order
+    std::vector<float> ordered;
+    for (float x : {1.0e14f, 1.3e15f, 1.4e15f, std::nextafter(1.4e15f, 2e15f), 1.5e15f, 1.0e20f,
+                    std::nextafter(1.0e20f, 2e20f), 3.0e38f, std::numeric_limits<float>::max()}) {
+        ordered.push_back(x);
+        ordered.insert(ordered.begin(), -x);
+    }
+    for (size_t i = 1; i < ordered.size(); ++i) {
+        Vertex a = {}, b = {};
+        a.texCoord.y = ordered[i - 1];
+        b.texCoord.y = ordered[i];
+        EXPECT_LT(weldCellKey(a).cell[7], weldCellKey(b).cell[7]) << ordered[i];
+    }
 }
 
 TEST(CornerCache, FindsWhatWasCached)

@@ -2,6 +2,9 @@
 
 #include "core/platform/platform.h"
 
+#include <cmath>
+#include <cstring>
+
 namespace {
 
 constexpr int axes = 8;  // position x, y, z; normal x, y, z; texture coordinate x, y
@@ -14,15 +17,30 @@ const double cellsPerUnit = 1.0 / (30.0 * double(tolerance));
 const double searchReach = 1.5 * double(tolerance);
 const double cellLimit = 4611686018427387904.0;  // 2^62, keeps cell numbers inside int64
 
-// Cell number of a value: floor(value * cellsPerUnit + 0.5) in double, clamped to +-2^62 (nan
-// gives 0). Every step is monotonic, so a <= b gives cellOf(a) <= cellOf(b).
+// Cell number of a value: floor(value * cellsPerUnit + 0.5) in double inside +-2^62; beyond,
+// +-(2^62 + the top 35 bits of |value| as a double), so that every float there has a cell of its
+// own (nan gives 0). Clamped instead, every coordinate past 1.4e15 shared one cell, searched
+// linearly.
+//
+// The search stays exact. cellOf is monotonic, a <= b giving cellOf(a) <= cellOf(b): floor and
+// the rounded product are, the bits of a double's magnitude grow with it, and every number
+// beyond 2^62 lies past every number inside. Beyond, |value| is at least 2^62 / cellsPerUnit,
+// about 1.4e15, where doubles are at least 0.25 apart: value -+ 1.5 tolerances rounds back to
+// value, so a search spans one cell per axis there; and floats are 2^27 apart or more, never
+// within the tolerance, so a vertex matches only equal values, in its own cell. A float as a
+// double has its low 29 bits 0, so distinct floats keep distinct cells.
 int64_t cellOf(double value)
 {
     double q = value * cellsPerUnit + 0.5;
-    if (!(q >= -cellLimit))  // also catches nan
-        return q != q ? 0 : int64_t(-cellLimit);
-    if (q >= cellLimit)
-        return int64_t(cellLimit);
+    if (q != q)
+        return 0;
+    if (q >= cellLimit || q <= -cellLimit) {
+        double magnitude = std::fabs(value);
+        uint64_t bits;
+        memcpy(&bits, &magnitude, sizeof(bits));
+        int64_t beyond = int64_t(cellLimit) + int64_t(bits >> 29);
+        return q > 0.0 ? beyond : -beyond;
+    }
     // truncation is the floor but for negative non-integers: one less there
     int64_t whole = int64_t(q);
     return whole - (double(whole) > q);
