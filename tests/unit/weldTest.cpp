@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -258,6 +259,20 @@ void add(WeldGrid& grid, const std::vector<Vertex>& vertices)
     addToWeldGrid(grid, vertices, uint32_t(vertices.size() - 1), weldCellKey(vertices.back()));
 }
 
+// The longest chain a search may walk in the cells: a crowded cell's is not walked.
+size_t longestChain(const std::vector<WeldCell>& cells, const std::vector<uint32_t>& next)
+{
+    size_t longest = 0;
+    for (const WeldCell& cell : cells) {
+        size_t length = 0;
+        if (cell.size != crowdedCell)
+            for (uint32_t i = cell.head; i != noVertex; i = next[i])
+                ++length;
+        longest = std::max(longest, length);
+    }
+    return longest;
+}
+
 } // namespace
 
 TEST(Weld, MatchesLinearScanOnStressMeshes)
@@ -388,6 +403,46 @@ TEST(Weld, CandidatesStraddlingCellEdgesAreFound)
                 expected = uint32_t(k);
         ASSERT_EQ(search(grid, vertices, probe), expected) << i;
     }
+}
+
+TEST(Weld, CrowdInOneCellIsSpreadOverFinerCells)
+{
+    // vertices 1.1 tolerances apart on all eight components, around one cell's centre and past its
+    // edges, and probes on or around the tolerance from them: searched as the linear scan finds
+    std::mt19937 rng(17);
+    auto lattice = [&] { return float(int(rng() % 29) - 14) * 1.1f * tolerance; };
+    std::vector<Vertex> vertices;
+    WeldGrid grid;
+    for (int i = 0; i < 12000; ++i) {
+        Vertex v;
+        if (vertices.empty() || rng() % 2) {
+            v.position = {lattice(), lattice(), lattice()};
+            v.normal = {lattice(), lattice(), lattice()};
+            v.texCoord = {lattice(), lattice()};
+        } else {
+            // two components moved: it often matches
+            v = vertices[rng() % vertices.size()];
+            float c[8];
+            memcpy(c, &v, sizeof(c));
+            for (int k = 0; k < 2; ++k) {
+                float& moved = c[rng() % 8];
+                moved = nearValue(rng, moved);
+            }
+            memcpy(&v, c, sizeof(c));
+        }
+        uint32_t expected = noVertex;
+        for (size_t k = 0; k < vertices.size() && expected == noVertex; ++k)
+            if (verticesMatch(vertices[k], v))
+                expected = uint32_t(k);
+        ASSERT_EQ(search(grid, vertices, v), expected) << i;
+        if (expected == noVertex) {
+            vertices.push_back(v);
+            add(grid, vertices);
+        }
+    }
+    EXPECT_GT(vertices.size(), 5000u);
+    EXPECT_LE(longestChain(grid.cells, grid.next), size_t(maxChainedVertices));
+    EXPECT_LE(longestChain(grid.fineCells, grid.next), size_t(maxChainedVertices));
 }
 
 TEST(Weld, EarliestOfSeveralCandidatesWins)
