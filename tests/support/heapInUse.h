@@ -13,7 +13,8 @@
 #endif
 
 #if defined(SPINVIEW_HEAP_OF_ASAN)
-#include <sanitizer/allocator_interface.h>
+// in the sanitizer's runtime; GCC ships no header for it
+extern "C" size_t __sanitizer_get_current_allocated_bytes(void);
 #elif defined(__GLIBC__)
 #include <malloc.h>
 #endif
