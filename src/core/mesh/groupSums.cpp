@@ -16,13 +16,8 @@ void startGroupSums(GroupSums& sums, size_t positions)
     sums.unchained.clear();
 }
 
-uint32_t groupSumOf(GroupSums& sums, uint32_t position, uint64_t group)
+uint32_t addGroupSum(GroupSums& sums, uint32_t position, uint64_t group, uint32_t* link, int chained)
 {
-    uint32_t* link = &sums.head[position];
-    int chained = 0;
-    for (; *link != noRecord; link = &sums.sums[*link].next, ++chained)
-        if (sums.sums[*link].group == group)
-            return *link;
     uint32_t added = uint32_t(sums.sums.size());
     if (chained < maxChainedSums) {
         *link = added;  // before the push, which may move the chain's storage

@@ -44,6 +44,19 @@ constexpr int maxChainedSums = 8;
 // Empties the sums, for `positions` position records.
 void startGroupSums(GroupSums& sums, size_t positions);
 
+// Adds the sum of (position, group), which is new, behind `link`, the end of the position's chain
+// of `chained` sums, or in the hash table past a full chain. Returns its number, or that of the
+// sum the table already holds.
+uint32_t addGroupSum(GroupSums& sums, uint32_t position, uint64_t group, uint32_t* link, int chained);
+
 // The number of the sum of (position, group) in sums.sums, added as zero when it is new; numbers
 // go in order of first use. Walks at most maxChainedSums sums of the position's chain.
-uint32_t groupSumOf(GroupSums& sums, uint32_t position, uint64_t group);
+inline uint32_t groupSumOf(GroupSums& sums, uint32_t position, uint64_t group)
+{
+    uint32_t* link = &sums.head[position];
+    int chained = 0;
+    for (; *link != noRecord; link = &sums.sums[*link].next, ++chained)
+        if (sums.sums[*link].group == group)
+            return *link;
+    return addGroupSum(sums, position, group, link, chained);
+}

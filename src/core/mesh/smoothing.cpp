@@ -29,7 +29,7 @@ Vector3 unitOf(const Sum& n)
 
 // The number of triangles of the polygon whose fan starts at triangle t: 1 for a triangle. `next`
 // is the first polygon run not before t, and is moved past this polygon's.
-uint32_t fanLength(const ObjRecords& records, size_t& next, size_t t)
+inline uint32_t fanLength(const ObjRecords& records, size_t& next, size_t t)
 {
     if (next < records.polygons.size() && records.polygons[next].firstTriangle == t)
         return records.polygons[next++].triangles;
@@ -37,14 +37,14 @@ uint32_t fanLength(const ObjRecords& records, size_t& next, size_t t)
 }
 
 // The smoothing group of triangle t; `run` is that of an earlier triangle, and is moved to t's.
-uint64_t groupAt(const ObjRecords& records, size_t& run, size_t t)
+inline uint64_t groupAt(const ObjRecords& records, size_t& run, size_t t)
 {
     while (run + 1 < records.groups.size() && records.groups[run + 1].firstTriangle <= t)
         ++run;
     return records.groups[run].group;
 }
 
-Sum triangleCross(const ObjRecords& records, const ObjCorner* triangle)
+inline Sum triangleCross(const ObjRecords& records, const ObjCorner* triangle)
 {
     return crossOfEdges(records.positions[triangle[0].position], records.positions[triangle[1].position],
                         records.positions[triangle[2].position]);
@@ -53,7 +53,7 @@ Sum triangleCross(const ObjRecords& records, const ObjCorner* triangle)
 // A polygon's area vector, twice its area along its normal: its fan's cross products summed in
 // order in double (for a triangle, exactly its cross product). Whichever corner the fan starts
 // from, a polygon's twin facing the other way gets the opposite, but for rounding.
-Sum areaOf(const ObjRecords& records, const ObjCorner* fan, uint32_t triangles)
+inline Sum areaOf(const ObjRecords& records, const ObjCorner* fan, uint32_t triangles)
 {
     Sum area = triangleCross(records, fan);
     for (uint32_t j = 1; j < triangles; ++j) {
