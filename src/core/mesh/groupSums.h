@@ -10,33 +10,23 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <unordered_map>
 #include <vector>
 
 struct GroupSum {
     double x, y, z;  // the area vectors added
     double weight;   // the sum of the absolute components of what was added
     uint64_t group;
-    uint32_t next;   // the next sum chained at the same position record, or noRecord
-};
-
-struct PositionInGroup {
+    uint32_t next;      // the next sum chained at the same position record, or noRecord
     uint32_t position;
-    uint64_t group;
-    bool operator==(const PositionInGroup& other) const
-    {
-        return position == other.position && group == other.group;
-    }
-};
-
-struct PositionInGroupHash {
-    size_t operator()(const PositionInGroup& key) const;
 };
 
 struct GroupSums {
     std::vector<uint32_t> head;  // per position record: its first chained sum, or noRecord
     std::vector<GroupSum> sums;  // in order of first use
-    std::unordered_map<PositionInGroup, uint32_t, PositionInGroupHash> unchained;  // past the chains
+    // The sums past full chains, by number: open addressing on (position, group), noRecord in an
+    // empty slot, at most half full, its size a power of two.
+    std::vector<uint32_t> unchained;
+    size_t unchainedCount = 0;
 };
 
 constexpr int maxChainedSums = 8;
@@ -44,9 +34,8 @@ constexpr int maxChainedSums = 8;
 // Empties the sums, for `positions` position records.
 void startGroupSums(GroupSums& sums, size_t positions);
 
-// Adds the sum of (position, group), which is new, behind `link`, the end of the position's chain
-// of `chained` sums, or in the hash table past a full chain. Returns its number, or that of the
-// sum the table already holds.
+// Adds the sum of (position, group), not in the chain that ends at `link` after `chained` sums:
+// to the chain, or past a full one to the hash table, unless the table holds it. Returns its number.
 uint32_t addGroupSum(GroupSums& sums, uint32_t position, uint64_t group, uint32_t* link, int chained);
 
 // The number of the sum of (position, group) in sums.sums, added as zero when it is new; numbers

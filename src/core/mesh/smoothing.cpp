@@ -127,7 +127,7 @@ std::vector<bool> smoothCorners(ObjRecords& records, uint32_t base, bool& leftOv
         copyFanNormals(fan, uint32_t(triangles));
     }
     s.head = std::vector<uint32_t>();
-    s.unchained = decltype(s.unchained)();
+    s.unchained = std::vector<uint32_t>();
 
     std::vector<bool> cancelled(s.sums.size());
     records.normals.reserve(records.normals.size() + s.sums.size());
