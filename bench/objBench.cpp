@@ -7,6 +7,12 @@
 // - 65,536 vertices at one position, told apart only by their normals (2.3 MB).
 // Each beside tinyobjloader followed by meshoptimizer's exact deduplication, where installed, and
 // the limit torus also beside the literal linear scan.
+//
+// Then files made to be hard, each at 1, 2 and 4 times a size, whose time must grow linearly:
+// - a fan of 80,000 triangles around one vertex, each after an s line of its own (4.3 MB);
+// - a flat 200 x 200 quad grid with one normal, its coordinates scaled by 1e20;
+// - 27^3 positions 1.1e-5 apart, each with 2 texture coordinates 1.1e-5 apart and one normal:
+//   39,366 vertices within one cell of the weld grid on all eight components.
 
 #include "core/mesh/objParse.h"
 #include "core/mesh/objMesh.h"
@@ -17,6 +23,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <cstdio>
 
 #ifdef SPINVIEW_BENCH_TINYOBJ
@@ -59,6 +66,71 @@ const std::string& crowdedPosition()
         return t;
     }();
     return text;
+}
+
+std::string smoothingGroupFan(int triangles)
+{
+    std::string t = "v 0 0 0\n";
+    char line[96];
+    for (int i = 0; i <= triangles; ++i) {
+        double angle = 6.28 * i / triangles;
+        snprintf(line, sizeof(line), "v %f %f %f\n", std::cos(angle), std::sin(angle), 0.1 * (i % 2));
+        t += line;
+    }
+    for (int i = 0; i < triangles; ++i) {
+        snprintf(line, sizeof(line), "s %d\nf 1 %d %d\n", i + 1, i + 2, i + 3);
+        t += line;
+    }
+    return t;
+}
+
+std::string hugeQuadGrid(int side)
+{
+    std::string t;
+    char line[96];
+    for (int j = 0; j <= side; ++j)
+        for (int i = 0; i <= side; ++i) {
+            snprintf(line, sizeof(line), "v %g %g 0\n", i * 1e20, j * 1e20);
+            t += line;
+        }
+    t += "vn 0 0 1\n";
+    for (int j = 0; j < side; ++j)
+        for (int i = 0; i < side; ++i) {
+            int a = j * (side + 1) + i + 1;
+            snprintf(line, sizeof(line), "f %d//1 %d//1 %d//1 %d//1\n", a, a + 1, a + side + 2, a + side + 1);
+            t += line;
+        }
+    return t;
+}
+
+std::string crowdInOneCell(int texCoordsPerPosition)
+{
+    const double step = 1.1e-5;
+    std::string t;
+    char line[96];
+    for (int x = 0; x < 27; ++x)
+        for (int y = 0; y < 27; ++y)
+            for (int z = 0; z < 27; ++z) {
+                snprintf(line, sizeof(line), "v %.9g %.9g %.9g\n", (x - 13) * step, (y - 13) * step, (z - 13) * step);
+                t += line;
+            }
+    for (int u = 0; u < 27; ++u)
+        for (int v = 0; v < 27; ++v) {
+            snprintf(line, sizeof(line), "vt %.9g %.9g\n", (u - 13) * step, (v - 13) * step);
+            t += line;
+        }
+    t += "vn 0 0 1\n";
+    const int corners = 27 * 27 * 27 * texCoordsPerPosition;
+    for (int c = 0; c + 2 < corners; c += 3) {
+        t += "f";
+        for (int k = c; k < c + 3; ++k) {
+            int position = k / texCoordsPerPosition;
+            snprintf(line, sizeof(line), " %d/%d/1", position + 1, (position * texCoordsPerPosition + k % texCoordsPerPosition) % 729 + 1);
+            t += line;
+        }
+        t += "\n";
+    }
+    return t;
 }
 
 const std::string& fileOf(int64_t which)
@@ -134,7 +206,37 @@ BENCHMARK(tinyObjAndMeshopt)->Unit(benchmark::kMillisecond)->DenseRange(0, 3);
 
 } // namespace
 
+const char* const hardFileNames[] = {"smoothing group fan", "huge coordinates", "crowd in one cell"};
+
+// The hard file `which` at `scale` times its size, made once.
+const std::string& hardFile(int64_t which, int64_t scale)
+{
+    static std::string files[3][5];
+    std::string& text = files[which][scale];
+    if (text.empty())
+        text = which == 0 ? smoothingGroupFan(80000 * int(scale))
+             : which == 1 ? hugeQuadGrid(int(std::lround(200.0 * std::sqrt(double(scale)))))
+                          : crowdInOneCell(2 * int(scale));
+    return text;
+}
+
+void readHardFile(benchmark::State& state)
+{
+    const std::string& text = hardFile(state.range(0), state.range(1));
+    ObjMesh mesh;
+    for (auto _ : state) {
+        readObjText(text.data(), text.size(), mesh);
+        benchmark::DoNotOptimize(mesh.indices.data());
+    }
+    state.SetLabel(std::string(hardFileNames[state.range(0)]) + " " + std::to_string(state.range(1)) + "x");
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(text.size()));
+    state.counters["MB"] = double(text.size()) / 1e6;
+    state.counters["vertices"] = double(mesh.vertices.size());
+    state.counters["triangles"] = double(mesh.indices.size() / 3);
+}
+
 BENCHMARK(readAndWeld)->Unit(benchmark::kMillisecond)->DenseRange(0, 3);
+BENCHMARK(readHardFile)->Unit(benchmark::kMillisecond)->ArgsProduct({{0, 1, 2}, {1, 2, 4}});
 BENCHMARK(readAndWeldByLinearScan)->Unit(benchmark::kMillisecond)->Arg(0)->Iterations(1);
 
 BENCHMARK_MAIN();

@@ -13,17 +13,47 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <string>
+
+// Traps on a broken property, after printing it and the input that broke it.
+#define CHECK(property) checkProperty((property), #property, __LINE__)
 
 namespace {
 
 constexpr size_t maxComparedCorners = 900;
 
-void check(bool condition)
+const uint8_t* currentInput;
+size_t currentSize;
+
+// Prints the input as a C string literal: printable ASCII as it is, the rest escaped.
+void printEscaped(const uint8_t* data, size_t size)
 {
-    if (!condition)
-        __builtin_trap();
+    fputc('"', stderr);
+    for (size_t i = 0; i < size; ++i) {
+        uint8_t c = data[i];
+        if (c == '\\' || c == '"')
+            fprintf(stderr, "\\%c", c);
+        else if (c == '\n')
+            fputs("\\n", stderr);
+        else if (c == '\r')
+            fputs("\\r", stderr);
+        else if (c >= 32 && c < 127)
+            fputc(c, stderr);
+        else
+            fprintf(stderr, "\\x%02x\"\"", c);  // closed, so that a hex digit after it stays apart
+    }
+    fputs("\"\n", stderr);
+}
+
+void checkProperty(bool holds, const char* property, int line)
+{
+    if (holds)
+        return;
+    fprintf(stderr, "objFuzz.cpp:%d: property failed: %s\ninput (%zu bytes): ", line, property, currentSize);
+    printEscaped(currentInput, currentSize);
+    __builtin_trap();
 }
 
 bool finite(const Vertex& v)
@@ -44,14 +74,14 @@ void checkBatches(const WeldedMesh& welded, size_t limit)
     splitIntoBatches(copy, vertices, indices, batches, limit);
     size_t corner = 0;
     for (const MeshBatch& batch : batches) {
-        check(batch.vertexCount <= limit && batch.firstIndex == corner);
+        CHECK(batch.vertexCount <= limit && batch.firstIndex == corner);
         for (uint32_t i = batch.firstIndex; i < batch.firstIndex + batch.indexCount; ++i, ++corner) {
-            check(indices[i] < batch.vertexCount);
+            CHECK(indices[i] < batch.vertexCount);
             const Vertex& drawn = vertices[batch.firstVertex + indices[i]];
-            check(memcmp(&drawn, &welded.vertices[welded.indices[corner]], sizeof(Vertex)) == 0);
+            CHECK(memcmp(&drawn, &welded.vertices[welded.indices[corner]], sizeof(Vertex)) == 0);
         }
     }
-    check(corner == welded.indices.size());
+    CHECK(corner == welded.indices.size());
 }
 
 template <typename Array>
@@ -69,51 +99,59 @@ bool sameRecords(const ObjRecords& a, const ObjRecords& b)
            a.report.nonFiniteNumbers.count == b.report.nonFiniteNumbers.count;
 }
 
-// The last line reads the same as the last piece, from a copy, and followed by a newline and a
-// line of numbers, where it lies.
+// True when the text ends in a backslash, or a backslash and a carriage return: followed by a
+// newline, its last line would go on with the next one.
+bool endsInContinuation(const char* text, size_t size)
+{
+    size_t end = size > 0 && text[size - 1] == '\r' ? size - 1 : size;
+    return end > 0 && text[end - 1] == '\\';
+}
+
+// The last line reads the same from a copy as followed by a newline and a line of numbers, where
+// it lies, whatever its length (a face line whole, any other in the same pieces); a last line
+// continued into the end of the text reads as the same line continued into a final newline (the
+// numbers would join it).
 void checkLastLineInPlace(const char* text, size_t size, const ObjRecords& records)
 {
-    const char* lastNewline = size ? static_cast<const char*>(memrchr(text, '\n', size)) : nullptr;
-    size_t last = lastNewline ? size_t(lastNewline - text) + 1 : 0;
-    if (size - last > 1000 || (size > last && text[size - 1] == '\\'))
-        return;  // cut into pieces, or continued: read as another line
     std::string followed(size ? text : "", size);
-    followed += "\n1 2 3\n";
+    followed += endsInContinuation(text, size) ? "\n" : "\n1 2 3\n";
     ObjRecords inPlace;
     readObjRecords(followed.data(), followed.size(), inPlace);
-    check(sameRecords(records, inPlace));
+    CHECK(sameRecords(records, inPlace));
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    currentInput = data;
+    currentSize = size;
     ObjRecords records;
     readObjRecords(reinterpret_cast<const char*>(data), size, records);
     checkLastLineInPlace(reinterpret_cast<const char*>(data), size, records);
-    check(records.corners.size() % 3 == 0 && records.groups.size() <= records.corners.size() / 3);
+    CHECK(records.corners.size() % 3 == 0 && records.groups.size() <= records.corners.size() / 3);
     for (size_t i = 0; i < records.groups.size(); ++i)
-        check(records.groups[i].firstTriangle < records.corners.size() / 3 &&
+        CHECK(records.groups[i].firstTriangle < records.corners.size() / 3 &&
               (i == 0 ? records.groups[i].firstTriangle == 0 : records.groups[i].firstTriangle > records.groups[i - 1].firstTriangle));
     fillMissingNormals(records);
     WeldedMesh welded;
     weldAllCorners(records, welded);
 
-    check(welded.indices.size() == records.corners.size());
+    CHECK(welded.indices.size() == records.corners.size());
     for (uint32_t index : welded.indices)
-        check(index < welded.vertices.size());
+        CHECK(index < welded.vertices.size());
     for (const Vertex& v : welded.vertices)
-        check(finite(v));
+        CHECK(finite(v));
 
     if (records.corners.size() <= maxComparedCorners) {
         std::vector<Vertex> corners;
         for (const ObjCorner& corner : records.corners)
             corners.push_back(cornerVertex(records, corner));
         LinearWeld reference = linearWeld(corners);
-        check(welded.indices == reference.indices);
-        check(welded.vertices.size() == reference.vertices.size());
+        CHECK(welded.indices == reference.indices);
+        CHECK(welded.vertices.size() == reference.vertices.size());
         for (size_t i = 0; i < welded.vertices.size(); ++i)
-            check(memcmp(&welded.vertices[i], &reference.vertices[i], sizeof(Vertex)) == 0);
+            CHECK(memcmp(&welded.vertices[i], &reference.vertices[i], sizeof(Vertex)) == 0);
     }
     // a small limit reaches the borders between batches on small inputs too
     checkBatches(welded, 7);
@@ -126,7 +164,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::vector<uint16_t> indices;
     std::vector<MeshBatch> batches;
     splitIntoBatches(welded, vertices, indices, batches);
-    check(streamed.indices == indices && streamed.batches.size() == batches.size());
-    check(sameItems(streamed.vertices, vertices));
+    CHECK(streamed.indices == indices && streamed.batches.size() == batches.size());
+    CHECK(sameItems(streamed.vertices, vertices));
     return 0;
 }

@@ -1,12 +1,15 @@
+#include "core/mesh/groupSums.h"
 #include "core/mesh/objMesh.h"
 #include "core/mesh/objParse.h"
 #include "support/captureStdout.h"
+#include "support/heapInUse.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <map>
 #include <string>
 
 namespace {
@@ -125,6 +128,9 @@ TEST(ObjReader, ContinuedLinesJoin)
     // a line of exactly 1023 characters with its backslash and newline still goes on
     mesh = read(records + "f 1//1 2//1 3//1" + std::string(1005, ' ') + "\\\n4//1\n");
     EXPECT_EQ(mesh.indices, indices({0, 1, 2, 0, 2, 3}));
+    // a continuation into the end of the text ends the line
+    for (const char* quad : {"f 1//1 2//1 3//1 4//1 \\", "f 1//1 2//1 \\\n3//1 4//1\\\r", "f 1//1 2//1 3//1 4//1\\\r"})
+        EXPECT_EQ(read(records + quad).indices, indices({0, 1, 2, 0, 2, 3})) << quad;
 }
 
 TEST(ObjReader, IndicesMayBeOctalOrHexadecimal)
@@ -156,6 +162,34 @@ TEST(ObjReader, LongLineIsReadInPiecesOfAtMost1023)
     EXPECT_EQ(mesh.vertices[0].position.z, 0.0f);  // the 3 went to the next piece
     EXPECT_EQ(mesh.report.missingNumbers.count, 1u);
     EXPECT_EQ(mesh.report.missingNumbers.firstLine, 1u);
+}
+
+TEST(ObjReader, FaceLinesAreReadWholeHoweverLong)
+{
+    // a 300-gon cap written v/vt/vn: some 3,900 characters on one line
+    std::string records = "vn 0 0 1\n", cap = "f", half;
+    char line[80];
+    for (int i = 0; i < 300; ++i) {
+        snprintf(line, sizeof(line), "v %.6f %.6f 0\nvt 0.5 0.5\n", std::cos(i / 47.75), std::sin(i / 47.75));
+        records += line;
+        cap += " " + std::to_string(i + 1) + "/" + std::to_string(i + 1) + "/1";
+        if (i == 150)
+            half = cap;
+    }
+    std::vector<uint16_t> fan;
+    for (uint16_t i = 1; i + 1 < 300; ++i)
+        fan.insert(fan.end(), {0, i, uint16_t(i + 1)});
+    const std::string continued = half + " \\\n" + cap.substr(half.size()) + "\n";
+    for (const std::string& face : {cap + "\n", cap + "\r\n", continued, cap + " \\\n" + std::string(2000, ' ') + "\n"}) {
+        ObjMesh mesh = read(records + face + "f 1/1/1 2/1/1 999/1/1\n");
+        EXPECT_EQ(mesh.indices, fan) << face.size();
+        // lines are still counted right after it
+        size_t lines = 601 + std::count(face.begin(), face.end(), '\n');
+        EXPECT_EQ(mesh.report.invalidFaces.firstLine, lines + 1) << face.size();
+        EXPECT_EQ(mesh.report.invalidFaces.count, 1u);
+    }
+    // on the last line, without a final newline
+    EXPECT_EQ(read(records + cap).indices, fan);
 }
 
 TEST(ObjReader, LinesAreCountedByNewlinesNotByPieces)
@@ -347,6 +381,57 @@ TEST(ObjReader, MissingNormalsAreSmoothByArea)
     expectNormal(corners[7], 0.0f, 0.0f, -1.0f);
     expectNormal(corners[9], 0.0f, -1.0f, 0.0f);
     expectNormal(corners[12], 0.0f, 0.0f, 0.0f);
+
+    // a double-sided quad, bent: the twins' whole areas cancel out, though they are fanned along
+    // different diagonals, and each keeps its own polygon's normal, not its triangles'
+    corners = drawnCorners(read("v 0 0 0\nv 1 0 0\nv 1 1 1\nv 0 1 0\nf 1 2 3 4\nf 4 3 2 1\n"));
+    const float a = float(1.0 / std::sqrt(6.0)), b = float(2.0 / std::sqrt(6.0));
+    for (size_t i = 0; i < corners.size(); ++i)
+        i < 6 ? expectNormal(corners[i], -a, -a, b) : expectNormal(corners[i], a, a, -b);
+}
+
+void notePeakHeap(void* peak, size_t)
+{
+    long long& p = *static_cast<long long*>(peak);
+    p = std::max(p, heapInUse());
+}
+
+TEST(ObjReader, SmoothingGroupsTakeNoMemoryEach)
+{
+    if (heapInUse() < 0)
+        GTEST_SKIP() << "the allocator does not tell what it holds";
+    // 400,000 distinct groups, 3.5 MB: the heap is looked at after every megabyte read
+    std::string text;
+    for (int i = 1; i <= 400000; ++i)
+        text += "s " + std::to_string(i) + "\n";
+    long long before = heapInUse(), peak = before;
+    ObjReadSink sink = {nullptr, notePeakHeap, &peak};
+    ObjRecords records;
+    readObjRecords(text.data(), text.size(), records, &sink);
+    EXPECT_LT(peak - before, 256 * 1024);
+}
+
+TEST(GroupSums, ManyGroupsAtOnePositionKeepItsChainShort)
+{
+    // a fan's hub in 3,000 groups, each rim position in two: every (position, group) has a sum of
+    // its own, numbered in order of first use and found again, and no chain grows past its limit
+    GroupSums sums;
+    startGroupSums(sums, 3001);
+    std::map<std::pair<uint32_t, uint64_t>, uint32_t> numbers;
+    for (int pass = 0; pass < 2; ++pass)
+        for (uint32_t g = 1; g <= 3000; ++g)
+            for (uint32_t p : {0u, g, g % 3000 + 1}) {
+                uint64_t group = uint64_t(g) << 40 | 7;
+                auto known = numbers.emplace(std::make_pair(p, group), uint32_t(numbers.size()));
+                ASSERT_EQ(groupSumOf(sums, p, group), known.first->second) << p << " " << g;
+            }
+    EXPECT_EQ(sums.sums.size(), numbers.size());
+    for (uint32_t head : sums.head) {
+        int chained = 0;
+        for (uint32_t i = head; i != noRecord; i = sums.sums[i].next)
+            ++chained;
+        ASSERT_LE(chained, maxChainedSums);
+    }
 }
 
 TEST(ObjReader, ShortRecordsKeepTheirSlot)

@@ -9,9 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <random>
 #include <string>
 
@@ -76,7 +78,8 @@ int writtenIndex(std::mt19937& rng, int count, int absentPercent, int outOfRange
     return 1 + int(rng() % count);
 }
 
-StressMesh makeStressMesh(std::mt19937& rng, int records, int faceCount, bool polygons, bool partial)
+// With `groups` past 4, the smoothing group changes at every face, to one of that many.
+StressMesh makeStressMesh(std::mt19937& rng, int records, int faceCount, bool polygons, bool partial, int groups = 4)
 {
     StressMesh m;
     Vector3 anchor = {baseValue(rng), baseValue(rng), baseValue(rng)};
@@ -93,8 +96,8 @@ StressMesh makeStressMesh(std::mt19937& rng, int records, int faceCount, bool po
     }
     int group = -1;
     for (int f = 0; f < faceCount; ++f) {
-        if (partial && rng() % 5 == 0)
-            group = int(rng() % 4);
+        if (partial && (groups > 4 || rng() % 5 == 0))
+            group = int(rng() % uint32_t(groups));
         StressFace face{{}, group};
         int n = polygons ? 3 + int(rng() % 4) : 3;
         for (int k = 0; k < n; ++k) {
@@ -150,25 +153,31 @@ std::string toObj(const StressMesh& m)
 
 // The reference: each polygon a fan (c0, ci, ci+1); an absent or out-of-range texture index
 // (0, 0); an absent or out-of-range normal, in a faceted face the triangle's unit normal, else
-// the normalised sum of the cross products of every triangle in the same group that uses the
-// same position record without a normal, summed in triangle order, unless that sum cancels out.
-struct ReferenceCorner {
-    StressCorner corner;
-    int group;
-    bool hasTexCoord, hasNormal;
-};
-
+// the normalised sum of the area vectors (the fan's cross products summed in order) of every
+// face in the same group for each of its corners at the same position record without a normal,
+// summed in face order, unless that sum cancels out: then the face's own unit area vector.
 struct Sum {
     double x, y, z;
 };
 
-Sum crossOf(const StressMesh& m, const ReferenceCorner* t)
+Sum crossOf(const StressMesh& m, const StressCorner& a, const StressCorner& b, const StressCorner& c)
 {
-    const Vector3 &a = m.positions[size_t(t[0].corner.position)], &b = m.positions[size_t(t[1].corner.position)],
-                  &c = m.positions[size_t(t[2].corner.position)];
-    double ux = double(b.x) - a.x, uy = double(b.y) - a.y, uz = double(b.z) - a.z;
-    double vx = double(c.x) - a.x, vy = double(c.y) - a.y, vz = double(c.z) - a.z;
+    const Vector3 &p = m.positions[size_t(a.position)], &q = m.positions[size_t(b.position)],
+                  &r = m.positions[size_t(c.position)];
+    double ux = double(q.x) - p.x, uy = double(q.y) - p.y, uz = double(q.z) - p.z;
+    double vx = double(r.x) - p.x, vy = double(r.y) - p.y, vz = double(r.z) - p.z;
     return Sum{uy * vz - uz * vy, uz * vx - ux * vz, ux * vy - uy * vx};
+}
+
+Sum areaOf(const StressMesh& m, const StressFace& face)
+{
+    const std::vector<StressCorner>& c = face.corners;
+    Sum area = crossOf(m, c[0], c[1], c[2]);
+    for (size_t i = 2; i + 1 < c.size(); ++i) {
+        Sum s = crossOf(m, c[0], c[i], c[i + 1]);
+        area = Sum{area.x + s.x, area.y + s.y, area.z + s.z};
+    }
+    return area;
 }
 
 Vector3 unit(const Sum& s)
@@ -182,40 +191,36 @@ Vector3 unit(const Sum& s)
 std::vector<Vertex> referenceCorners(const StressMesh& m)
 {
     int texCoords = int(m.texCoords.size()), normals = int(m.normals.size());
-    std::vector<ReferenceCorner> triangles;
-    for (const StressFace& face : m.faces)
-        for (size_t i = 1; i + 1 < face.corners.size(); ++i)
-            for (size_t k : {size_t(0), i, i + 1}) {
-                const StressCorner& c = face.corners[k];
-                triangles.push_back(ReferenceCorner{c, face.group, c.texCoord >= 1 && c.texCoord <= texCoords,
-                                                    c.normal >= 1 && c.normal <= normals});
-            }
+    auto hasNormal = [&](const StressCorner& c) { return c.normal >= 1 && c.normal <= normals; };
     std::vector<Vertex> corners;
-    for (size_t i = 0; i < triangles.size(); ++i) {
-        const ReferenceCorner& c = triangles[i];
-        Vertex v;
-        v.position = m.positions[size_t(c.corner.position)];
-        v.texCoord = c.hasTexCoord ? m.texCoords[size_t(c.corner.texCoord - 1)] : Vector2{0.0f, 0.0f};
-        if (c.hasNormal) {
-            v.normal = m.normals[size_t(c.corner.normal - 1)];
-        } else if (c.group == 0) {
-            v.normal = unit(crossOf(m, &triangles[i - i % 3]));
-        } else {
-            Sum sum = {0.0, 0.0, 0.0};
-            double lengths = 0.0;
-            for (size_t t = 0; t < triangles.size(); t += 3)
-                for (size_t k = t; k < t + 3; ++k)
-                    if (triangles[k].group == c.group && !triangles[k].hasNormal &&
-                        triangles[k].corner.position == c.corner.position) {
-                        Sum s = crossOf(m, &triangles[t]);
-                        sum = Sum{sum.x + s.x, sum.y + s.y, sum.z + s.z};
-                        lengths += std::fabs(s.x) + std::fabs(s.y) + std::fabs(s.z);
-                    }
-            // cancelled out: the triangle's own
-            bool cancelled = !(std::sqrt(sum.x * sum.x + sum.y * sum.y + sum.z * sum.z) > 1e-6 * lengths);
-            v.normal = unit(cancelled ? crossOf(m, &triangles[i - i % 3]) : sum);
-        }
-        corners.push_back(v);
+    for (const StressFace& face : m.faces) {
+        const std::vector<StressCorner>& fc = face.corners;
+        for (size_t i = 1; i + 1 < fc.size(); ++i)
+            for (size_t k : {size_t(0), i, i + 1}) {
+                const StressCorner& c = fc[k];
+                Vertex v;
+                v.position = m.positions[size_t(c.position)];
+                bool hasTexCoord = c.texCoord >= 1 && c.texCoord <= texCoords;
+                v.texCoord = hasTexCoord ? m.texCoords[size_t(c.texCoord - 1)] : Vector2{0.0f, 0.0f};
+                if (hasNormal(c)) {
+                    v.normal = m.normals[size_t(c.normal - 1)];
+                } else if (face.group == 0) {
+                    v.normal = unit(crossOf(m, fc[0], fc[i], fc[i + 1]));
+                } else {
+                    Sum sum = {0.0, 0.0, 0.0};
+                    double lengths = 0.0;
+                    for (const StressFace& other : m.faces)
+                        for (const StressCorner& o : other.corners)
+                            if (other.group == face.group && !hasNormal(o) && o.position == c.position) {
+                                Sum s = areaOf(m, other);
+                                sum = Sum{sum.x + s.x, sum.y + s.y, sum.z + s.z};
+                                lengths += std::fabs(s.x) + std::fabs(s.y) + std::fabs(s.z);
+                            }
+                    bool cancelled = !(std::sqrt(sum.x * sum.x + sum.y * sum.y + sum.z * sum.z) > 1e-6 * lengths);
+                    v.normal = unit(cancelled ? areaOf(m, face) : sum);
+                }
+                corners.push_back(v);
+            }
     }
     return corners;
 }
@@ -254,6 +259,20 @@ void add(WeldGrid& grid, const std::vector<Vertex>& vertices)
     addToWeldGrid(grid, vertices, uint32_t(vertices.size() - 1), weldCellKey(vertices.back()));
 }
 
+// The longest chain a search may walk in the cells: a crowded cell's is not walked.
+size_t longestChain(const std::vector<WeldCell>& cells, const std::vector<uint32_t>& next)
+{
+    size_t longest = 0;
+    for (const WeldCell& cell : cells) {
+        size_t length = 0;
+        if (cell.size != crowdedCell)
+            for (uint32_t i = cell.head; i != noVertex; i = next[i])
+                ++length;
+        longest = std::max(longest, length);
+    }
+    return longest;
+}
+
 } // namespace
 
 TEST(Weld, MatchesLinearScanOnStressMeshes)
@@ -270,6 +289,11 @@ TEST(Weld, MatchesReferenceOnPolygonsSmoothingGroupsAndMissingIndices)
     for (int round = 0; round < 300; ++round) {
         StressMesh m = makeStressMesh(rng, 4 + int(rng() % 40), 1 + int(rng() % 50), true, true);
         expectReferenceResult(m, "round " + std::to_string(round));
+    }
+    // few positions in many groups each, past the chain of sums a position keeps
+    for (int round = 0; round < 50; ++round) {
+        StressMesh m = makeStressMesh(rng, 4 + int(rng() % 4), 20 + int(rng() % 60), true, true, 60);
+        expectReferenceResult(m, "many groups, round " + std::to_string(round));
     }
 }
 
@@ -381,6 +405,46 @@ TEST(Weld, CandidatesStraddlingCellEdgesAreFound)
     }
 }
 
+TEST(Weld, CrowdInOneCellIsSpreadOverFinerCells)
+{
+    // vertices 1.1 tolerances apart on all eight components, around one cell's centre and past its
+    // edges, and probes on or around the tolerance from them: searched as the linear scan finds
+    std::mt19937 rng(17);
+    auto lattice = [&] { return float(int(rng() % 29) - 14) * 1.1f * tolerance; };
+    std::vector<Vertex> vertices;
+    WeldGrid grid;
+    for (int i = 0; i < 12000; ++i) {
+        Vertex v;
+        if (vertices.empty() || rng() % 2) {
+            v.position = {lattice(), lattice(), lattice()};
+            v.normal = {lattice(), lattice(), lattice()};
+            v.texCoord = {lattice(), lattice()};
+        } else {
+            // two components moved: it often matches
+            v = vertices[rng() % vertices.size()];
+            float c[8];
+            memcpy(c, &v, sizeof(c));
+            for (int k = 0; k < 2; ++k) {
+                float& moved = c[rng() % 8];
+                moved = nearValue(rng, moved);
+            }
+            memcpy(&v, c, sizeof(c));
+        }
+        uint32_t expected = noVertex;
+        for (size_t k = 0; k < vertices.size() && expected == noVertex; ++k)
+            if (verticesMatch(vertices[k], v))
+                expected = uint32_t(k);
+        ASSERT_EQ(search(grid, vertices, v), expected) << i;
+        if (expected == noVertex) {
+            vertices.push_back(v);
+            add(grid, vertices);
+        }
+    }
+    EXPECT_GT(vertices.size(), 5000u);
+    EXPECT_LE(longestChain(grid.cells, grid.next), size_t(maxChainedVertices));
+    EXPECT_LE(longestChain(grid.fineCells, grid.next), size_t(maxChainedVertices));
+}
+
 TEST(Weld, EarliestOfSeveralCandidatesWins)
 {
     // all five match the probe; the grid must report index 0 whatever the cell order
@@ -415,6 +479,20 @@ TEST(Weld, LargeCoordinatesWeldOnlyWhenEqual)
     }
     for (uint32_t i = 0; i < vertices.size(); ++i)
         EXPECT_EQ(search(grid, vertices, vertices[i]), i);
+
+    // past the range of cell numbers too, every float has a cell of its own, in order
+    std::vector<float> ordered;
+    for (float x : {1.0e14f, 1.3e15f, 1.4e15f, std::nextafter(1.4e15f, 2e15f), 1.5e15f, 1.0e20f,
+                    std::nextafter(1.0e20f, 2e20f), 3.0e38f, std::numeric_limits<float>::max()}) {
+        ordered.push_back(x);
+        ordered.insert(ordered.begin(), -x);
+    }
+    for (size_t i = 1; i < ordered.size(); ++i) {
+        Vertex a = {}, b = {};
+        a.texCoord.y = ordered[i - 1];
+        b.texCoord.y = ordered[i];
+        EXPECT_LT(weldCellKey(a).cell[7], weldCellKey(b).cell[7]) << ordered[i];
+    }
 }
 
 TEST(CornerCache, FindsWhatWasCached)

@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstring>
 #include <string>
-#include <unordered_map>
 
 namespace {
 
@@ -20,8 +19,7 @@ struct LineReader {
     bool handingOn;      // while complete faces are handed on as they come
     uint32_t line;       // the line being read
     uint32_t lineStart;  // the line where a continued line began
-    uint32_t group;      // smoothing group of the faces that follow
-    std::unordered_map<uint64_t, uint32_t> groupIds;  // s N -> its group
+    uint64_t group;      // smoothing group of the faces that follow
     std::vector<ObjCorner> polygon;
     std::string continued;  // a line continued by backslashes, so far
 };
@@ -78,8 +76,11 @@ void readFace(LineReader& reader, const char* text)
         handOnFaces(reader);
         reader.handingOn = false;
     }
+    uint32_t triangle = uint32_t(records.corners.size() / 3);
     if (records.groups.empty() || records.groups.back().group != reader.group)
-        records.groups.push_back(GroupRun{uint32_t(records.corners.size() / 3), reader.group});
+        records.groups.push_back(GroupRun{triangle, reader.group});
+    if (reader.polygon.size() > 3)  // smoothed as a whole
+        records.polygons.push_back(PolygonRun{triangle, uint32_t(reader.polygon.size() - 2)});
     fanPolygon(reader.polygon, records.corners);
 }
 
@@ -94,15 +95,11 @@ void readSmoothingGroup(LineReader& reader, const char* text)
     }
     if (*text < '0' || *text > '9')
         return;
+    // the group is the number itself (0 is facetedGroup); it saturates below 2^63, under defaultGroup
     uint64_t number = 0;
     for (; *text >= '0' && *text <= '9'; ++text)
-        number = number < (uint64_t(1) << 59) ? number * 10 + uint64_t(*text - '0') : number;  // saturates
-    if (number == 0) {
-        reader.group = facetedGroup;
-        return;
-    }
-    auto found = reader.groupIds.emplace(number, uint32_t(defaultGroup + 1 + reader.groupIds.size()));
-    reader.group = found.first->second;
+        number = number < (uint64_t(1) << 59) ? number * 10 + uint64_t(*text - '0') : number;
+    reader.group = number;
 }
 
 // Classifies one line, which ends at its first zero byte or newline, on its exact leading characters.
@@ -128,13 +125,22 @@ void readLine(LineReader& reader, const char* line)
     }
 }
 
-// Length of the piece without its closing backslash, newline (and carriage return) when it ends
-// in a continuation; 0 when it does not. A zero byte inside hides the end, so it never continues.
-size_t continuedLength(const char* piece, size_t length)
+// True when the line, of at least `length` bytes, starts as a face line does.
+bool isFaceLine(const char* line, size_t length)
 {
-    if (length < 2 || piece[length - 1] != '\n')
+    return length >= 2 && line[0] == 'f' && line[1] == ' ';
+}
+
+// Length of the piece up to and including its closing backslash when it ends in a continuation:
+// a backslash, maybe a carriage return, then its newline or, for a piece that `endsText`, the end
+// of the text. 0 when it does not continue. A zero byte inside hides the end, so it never continues.
+size_t continuedLength(const char* piece, size_t length, bool endsText)
+{
+    size_t end = length;
+    if (end > 0 && piece[end - 1] == '\n')
+        --end;
+    else if (!endsText)
         return 0;
-    size_t end = length - 1;
     if (end > 0 && piece[end - 1] == '\r')
         --end;
     if (end == 0 || piece[end - 1] != '\\' || memchr(piece, '\0', end))
@@ -158,15 +164,21 @@ void readObjRecords(const char* text, size_t size, ObjRecords& out, const ObjRea
     char piece[maxPieceLength + 1];
     size_t offset = 0;
     while (offset < size) {
-        size_t available = size - offset < maxPieceLength ? size - offset : maxPieceLength;
         const char* start = text + offset;
+        // a face line is one piece however long: cut, it would lose corners or read a cut number
+        bool face = reader.continued.empty() ? isFaceLine(start, size - offset)
+                                             : isFaceLine(reader.continued.data(), reader.continued.size());
+        size_t available = face || size - offset < maxPieceLength ? size - offset : maxPieceLength;
         const char* newline = static_cast<const char*>(memchr(start, '\n', available));
         size_t length = newline ? size_t(newline - start) + 1 : available;
         offset += length;
         if (reader.continued.empty())
             reader.lineStart = reader.line;
 
-        if (size_t kept = continuedLength(start, length)) {
+        // the last piece goes on into the end of the text where it would go on before a final
+        // newline; a full piece would not, the newline being a piece of its own
+        bool endsText = !newline && offset == size && (face || length < maxPieceLength);
+        if (size_t kept = continuedLength(start, length, endsText)) {
             reader.continued.append(start, kept - 1);
             reader.continued += ' ';  // for the backslash
         } else if (!reader.continued.empty()) {
@@ -177,18 +189,20 @@ void readObjRecords(const char* text, size_t size, ObjRecords& out, const ObjRea
         } else if (newline) {
             // read in place: every scan stops at the newline, as at the end of a piece
             readLine(reader, start);
-        } else {
+        } else if (length <= maxPieceLength) {
             // a piece cut at 1023 bytes, or the last one: a copy gives it its terminator
             memcpy(piece, start, length);
             piece[length] = '\0';
             readLine(reader, piece);
+        } else {
+            readLine(reader, std::string(start, length).c_str());  // a long face on the last line
         }
         if (newline)
             ++reader.line;
         if (sink && sink->passed && offset / passedEvery != (offset - length) / passedEvery)
             sink->passed(sink->context, offset);
     }
-    if (!reader.continued.empty())  // the text ends in a backslash
+    if (!reader.continued.empty())  // the text ends in a continuation
         readLine(reader, reader.continued.c_str());
     if (reader.handingOn)
         handOnFaces(reader);

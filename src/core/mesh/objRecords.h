@@ -19,10 +19,10 @@ struct ObjCorner {
     uint32_t normal;    // noRecord until the missing normals are filled in
 };
 
-// A smoothing group of a triangle: faceted (s off, s 0), the group before any s line, or a
-// group of its own for each s N, numbered in order of first appearance.
-constexpr uint32_t facetedGroup = 0;
-constexpr uint32_t defaultGroup = 1;
+// A smoothing group of a triangle, named by the file's own number: N for s N, facetedGroup for
+// s off and s 0, and defaultGroup, which no N reaches, for the faces before any s line.
+constexpr uint64_t facetedGroup = 0;
+constexpr uint64_t defaultGroup = UINT64_MAX;
 
 // One kind of problem found in a file: how often, and the line of the first case (1-based).
 struct ObjProblem {
@@ -42,7 +42,13 @@ struct ObjReport {
 // The triangles from firstTriangle on, up to the next run, are in `group`.
 struct GroupRun {
     uint32_t firstTriangle;
-    uint32_t group;
+    uint64_t group;
+};
+
+// A kept polygon of more than three corners: the `triangles` of its fan, from firstTriangle on.
+struct PolygonRun {
+    uint32_t firstTriangle;
+    uint32_t triangles;
 };
 
 struct ObjRecords {
@@ -51,6 +57,7 @@ struct ObjRecords {
     GrowArray<Vector3> normals;
     GrowArray<ObjCorner> corners;        // three per triangle, polygons fanned, in file order
     std::vector<GroupRun> groups;        // smoothing groups, in triangle order; empty without triangles
+    std::vector<PolygonRun> polygons;    // the polygons among the corners, in order; a triangle has none
     ObjReport report;
 };
 

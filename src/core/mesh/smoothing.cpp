@@ -1,5 +1,7 @@
 #include "core/mesh/smoothing.h"
 
+#include "core/mesh/groupSums.h"
+
 #include <cmath>
 
 namespace {
@@ -25,29 +27,58 @@ Vector3 unitOf(const Sum& n)
     return unit;
 }
 
-// The sums of one position record, one per smoothing group that uses it, chained.
-struct GroupSum {
-    uint32_t group;
-    uint32_t next;
-    Sum sum;
-    double weight;  // the sum of the absolute components of what was added
-};
-
-struct SmoothSums {
-    std::vector<uint32_t> head;  // per position record: its first GroupSum, or noRecord
-    std::vector<GroupSum> sums;
-};
-
-uint32_t sumOf(SmoothSums& s, uint32_t position, uint32_t group)
+// The number of triangles of the polygon whose fan starts at triangle t: 1 for a triangle. `next`
+// is the first polygon run not before t, and is moved past this polygon's.
+inline uint32_t fanLength(const ObjRecords& records, size_t& next, size_t t)
 {
-    uint32_t* link = &s.head[position];
-    for (; *link != noRecord; link = &s.sums[*link].next)
-        if (s.sums[*link].group == group)
-            return *link;
-    uint32_t added = uint32_t(s.sums.size());
-    *link = added;  // before the push, which may move the chain's storage
-    s.sums.push_back(GroupSum{group, noRecord, Sum{0.0, 0.0, 0.0}, 0.0});
-    return added;
+    if (next < records.polygons.size() && records.polygons[next].firstTriangle == t)
+        return records.polygons[next++].triangles;
+    return 1;
+}
+
+// The smoothing group of triangle t; `run` is that of an earlier triangle, and is moved to t's.
+inline uint64_t groupAt(const ObjRecords& records, size_t& run, size_t t)
+{
+    while (run + 1 < records.groups.size() && records.groups[run + 1].firstTriangle <= t)
+        ++run;
+    return records.groups[run].group;
+}
+
+inline Sum triangleCross(const ObjRecords& records, const ObjCorner* triangle)
+{
+    return crossOfEdges(records.positions[triangle[0].position], records.positions[triangle[1].position],
+                        records.positions[triangle[2].position]);
+}
+
+// A polygon's area vector, twice its area along its normal: its fan's cross products summed in
+// order in double (for a triangle, exactly its cross product). Whichever corner the fan starts
+// from, a polygon's twin facing the other way gets the opposite, but for rounding.
+inline Sum areaOf(const ObjRecords& records, const ObjCorner* fan, uint32_t triangles)
+{
+    Sum area = triangleCross(records, fan);
+    for (uint32_t j = 1; j < triangles; ++j) {
+        Sum cross = triangleCross(records, fan + 3 * j);
+        area.x += cross.x;
+        area.y += cross.y;
+        area.z += cross.z;
+    }
+    return area;
+}
+
+// Corner i of the polygon whose fan starts at `fan`: the first triangle's first two corners, then
+// the third corner of each triangle.
+ObjCorner& polygonCorner(ObjCorner* fan, uint32_t i)
+{
+    return i < 2 ? fan[i] : fan[3 * (i - 2) + 2];
+}
+
+// Gives the fan's copies of the polygon's corners the normals of the corners they copy.
+void copyFanNormals(ObjCorner* fan, uint32_t triangles)
+{
+    for (uint32_t j = 1; j < triangles; ++j) {
+        fan[3 * j].normal = fan[0].normal;
+        fan[3 * j + 1].normal = fan[3 * j - 1].normal;
+    }
 }
 
 // A smoothed normal shorter than this share of the absolute components summed into it has
@@ -59,51 +90,52 @@ double lengthOf(const Sum& n)
     return std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
 }
 
-// Sums the smoothed corners' triangles per (position, group), and points each such corner at the
-// normal its sum becomes: base + the sum's number. Returns, per sum, whether it cancelled out
-// (twin faces facing both ways, as double-sided models have); `leftOver` tells whether any corner
-// still needs its triangle's normal: a faceted one, or one whose sum cancelled out.
+// Sums the smoothed corners' polygons' area vectors per (position, group), and points each such
+// corner at the normal its sum becomes: base + the sum's number. Returns, per sum, whether it
+// cancelled out (twin faces facing both ways, as double-sided models have); `leftOver` tells
+// whether any corner still needs its own face's normal: a faceted one, or one whose sum cancelled.
 std::vector<bool> smoothCorners(ObjRecords& records, uint32_t base, bool& leftOver)
 {
     leftOver = false;
-    SmoothSums s;
-    s.head.assign(records.positions.size(), noRecord);
-    s.sums.reserve(records.positions.size());  // mostly one group a position
-    size_t run = 0;
-    for (size_t t = 0; 3 * t < records.corners.size(); ++t) {
-        while (run + 1 < records.groups.size() && records.groups[run + 1].firstTriangle <= t)
-            ++run;
-        uint32_t group = records.groups[run].group;
-        ObjCorner* triangle = &records.corners[3 * t];
-        if (!lacksNormal(triangle, 3))
+    GroupSums s;
+    startGroupSums(s, records.positions.size());
+    size_t run = 0, next = 0;
+    for (size_t t = 0, triangles; 3 * t < records.corners.size(); t += triangles) {
+        triangles = fanLength(records, next, t);
+        uint64_t group = groupAt(records, run, t);
+        ObjCorner* fan = &records.corners[3 * t];
+        if (!lacksNormal(fan, 3 * triangles))
             continue;
         if (group == facetedGroup) {
             leftOver = true;
             continue;
         }
-        Sum cross = crossOfEdges(records.positions[triangle[0].position], records.positions[triangle[1].position],
-                                 records.positions[triangle[2].position]);
-        double weight = std::fabs(cross.x) + std::fabs(cross.y) + std::fabs(cross.z);
-        for (int k = 0; k < 3; ++k) {
-            if (triangle[k].normal != noRecord)
+        Sum area = areaOf(records, fan, uint32_t(triangles));
+        double weight = std::fabs(area.x) + std::fabs(area.y) + std::fabs(area.z);
+        for (uint32_t k = 0; k < triangles + 2; ++k) {
+            ObjCorner& corner = polygonCorner(fan, k);
+            if (corner.normal != noRecord)
                 continue;  // from the file
-            uint32_t i = sumOf(s, triangle[k].position, group);
+            uint32_t i = groupSumOf(s, corner.position, group);
             GroupSum& g = s.sums[i];
-            g.sum.x += cross.x;
-            g.sum.y += cross.y;
-            g.sum.z += cross.z;
+            g.x += area.x;
+            g.y += area.y;
+            g.z += area.z;
             g.weight += weight;
-            triangle[k].normal = base + i;
+            corner.normal = base + i;
         }
+        copyFanNormals(fan, uint32_t(triangles));
     }
     s.head = std::vector<uint32_t>();
+    s.unchained = std::vector<uint32_t>();
 
     std::vector<bool> cancelled(s.sums.size());
     records.normals.reserve(records.normals.size() + s.sums.size());
     for (size_t i = 0; i < s.sums.size(); ++i) {
-        cancelled[i] = !(lengthOf(s.sums[i].sum) > cancellation * s.sums[i].weight);
+        Sum sum = {s.sums[i].x, s.sums[i].y, s.sums[i].z};
+        cancelled[i] = !(lengthOf(sum) > cancellation * s.sums[i].weight);
         leftOver = leftOver || cancelled[i];
-        records.normals.push_back(unitOf(s.sums[i].sum));
+        records.normals.push_back(unitOf(sum));
     }
     return cancelled;
 }
@@ -128,20 +160,27 @@ void fillMissingNormals(ObjRecords& records)
     std::vector<bool> cancelled = smoothCorners(records, base, leftOver);
     if (!leftOver)
         return;
-    // faceted triangles, and smoothed corners whose sum cancelled out: the triangle's own normal
-    for (size_t t = 0; 3 * t < records.corners.size(); ++t) {
-        ObjCorner* triangle = &records.corners[3 * t];
-        for (int k = 0; k < 3; ++k)
-            if (triangle[k].normal != noRecord && triangle[k].normal >= base && cancelled[triangle[k].normal - base])
-                triangle[k].normal = noRecord;
-        if (!lacksNormal(triangle, 3))
-            continue;
-        uint32_t normal = uint32_t(records.normals.size());
-        records.normals.push_back(faceNormal(records.positions[triangle[0].position],
-                                             records.positions[triangle[1].position],
-                                             records.positions[triangle[2].position]));
-        for (int k = 0; k < 3; ++k)
-            if (triangle[k].normal == noRecord)
-                triangle[k].normal = normal;
+    // faceted triangles take their own normal, smoothed corners whose sum cancelled out their
+    // polygon's (for a triangle, the same)
+    size_t run = 0, next = 0;
+    for (size_t t = 0, triangles; 3 * t < records.corners.size(); t += triangles) {
+        triangles = fanLength(records, next, t);
+        bool faceted = groupAt(records, run, t) == facetedGroup;
+        ObjCorner* fan = &records.corners[3 * t];
+        for (size_t k = 0; k < 3 * triangles; ++k)
+            if (fan[k].normal != noRecord && fan[k].normal >= base && cancelled[fan[k].normal - base])
+                fan[k].normal = noRecord;
+        for (size_t j = 0; j < triangles; j += faceted ? 1 : triangles) {
+            ObjCorner* face = fan + 3 * j;
+            size_t corners = faceted ? 3 : 3 * triangles;
+            if (!lacksNormal(face, corners))
+                continue;
+            uint32_t normal = uint32_t(records.normals.size());
+            records.normals.push_back(unitOf(faceted ? triangleCross(records, face)
+                                                     : areaOf(records, face, uint32_t(triangles))));
+            for (size_t k = 0; k < corners; ++k)
+                if (face[k].normal == noRecord)
+                    face[k].normal = normal;
+        }
     }
 }

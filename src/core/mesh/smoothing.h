@@ -5,14 +5,13 @@
 
 // Gives every corner without a normal record one, appended to records.normals:
 // - in a faceted triangle (s off, s 0), the triangle's unit normal;
-// - otherwise the sum of the unnormalised cross products (b - a) x (c - a), in double and in
-//   triangle order, of every triangle of the same smoothing group that uses the same position
-//   record without a normal there; normalised in double, then rounded to float. Each triangle of
-//   a fanned polygon counts as a face of its own.
+// - otherwise the sum of the area vectors, in double and in face order, of every face of the same
+//   smoothing group that uses the same position record without a normal there, once for each
+//   such corner; normalised in double, then rounded to float. A face's area vector is the sum of
+//   its fan's cross products (b - a) x (c - a) in order: for a triangle, its cross product.
 // - but where that sum cancels out, no longer than a millionth of the sum of the absolute
-//   components of what was added (twin faces
-//   facing both ways, as double-sided models have, or only degenerate triangles), the corner's
-//   own triangle's unit normal: zero for a degenerate one.
+//   components of what was added (twin faces facing both ways, as double-sided models have, or
+//   only degenerate faces), the unit area vector of the corner's own face: zero for a degenerate one.
 // Corners with a normal record keep it.
 void fillMissingNormals(ObjRecords& records);
 

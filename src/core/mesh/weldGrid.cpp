@@ -2,6 +2,9 @@
 
 #include "core/platform/platform.h"
 
+#include <cmath>
+#include <cstring>
+
 namespace {
 
 constexpr int axes = 8;  // position x, y, z; normal x, y, z; texture coordinate x, y
@@ -14,15 +17,34 @@ const double cellsPerUnit = 1.0 / (30.0 * double(tolerance));
 const double searchReach = 1.5 * double(tolerance);
 const double cellLimit = 4611686018427387904.0;  // 2^62, keeps cell numbers inside int64
 
-// Cell number of a value: floor(value * cellsPerUnit + 0.5) in double, clamped to +-2^62 (nan
-// gives 0). Every step is monotonic, so a <= b gives cellOf(a) <= cellOf(b).
-int64_t cellOf(double value)
+// The fine grid's cells, 4 tolerances wide: still more than twice the reach, so that a search
+// there too touches at most two cells per axis, low and low + 1.
+const double fineCellsPerUnit = 1.0 / (4.0 * double(tolerance));
+
+// Cell number of a value in cells of 1 / perUnit: floor(value * perUnit + 0.5) in double inside
+// +-2^62; beyond, +-(2^62 + the top 35 bits of |value| as a double), so that every float there
+// has a cell of its own (nan gives 0). Clamped instead, every coordinate past 1.4e15 shared one
+// cell, searched linearly.
+//
+// The search stays exact. cellOf is monotonic, a <= b giving cellOf(a) <= cellOf(b): floor and
+// the rounded product are, the bits of a double's magnitude grow with it, and every number
+// beyond 2^62 lies past every number inside. Beyond, |value| is at least 2^62 / perUnit, over
+// 1.8e14 for either grid, where doubles are at least 1/32 apart: value -+ 1.5 tolerances rounds
+// back to value, so a search spans one cell per axis there; and floats are 2^24 apart or more,
+// never within the tolerance, so a vertex matches only equal values, in its own cell. A float as
+// a double has its low 29 bits 0, so distinct floats keep distinct cells.
+int64_t cellOf(double value, double perUnit = cellsPerUnit)
 {
-    double q = value * cellsPerUnit + 0.5;
-    if (!(q >= -cellLimit))  // also catches nan
-        return q != q ? 0 : int64_t(-cellLimit);
-    if (q >= cellLimit)
-        return int64_t(cellLimit);
+    double q = value * perUnit + 0.5;
+    if (q != q)
+        return 0;
+    if (q >= cellLimit || q <= -cellLimit) {
+        double magnitude = std::fabs(value);
+        uint64_t bits;
+        memcpy(&bits, &magnitude, sizeof(bits));
+        int64_t beyond = int64_t(cellLimit) + int64_t(bits >> 29);
+        return q > 0.0 ? beyond : -beyond;
+    }
     // truncation is the floor but for negative non-integers: one less there
     int64_t whole = int64_t(q);
     return whole - (double(whole) > q);
@@ -64,14 +86,33 @@ uint64_t mixed(uint64_t sum)
     return sum ^ (sum >> 29);
 }
 
-bool sameCell(const WeldCellKey& key, const Vertex& v)
+bool sameCell(const WeldCellKey& key, const Vertex& v, double perUnit)
 {
     float c[axes];
     componentsOf(v, c);
     for (int i = 0; i < axes; ++i)
-        if (cellOf(c[i]) != key.cell[i])
+        if (cellOf(c[i], perUnit) != key.cell[i])
             return false;
     return true;
+}
+
+WeldCellKey cellKey(const Vertex& v, double perUnit)
+{
+    float c[axes];
+    componentsOf(v, c);
+    WeldCellKey key;
+    uint64_t sum = 0;
+    for (int i = 0; i < axes; ++i) {
+        key.cell[i] = cellOf(c[i], perUnit);
+        sum += uint64_t(key.cell[i]) * axisFactors[i];
+    }
+    key.hash = mixed(sum);
+    return key;
+}
+
+uint16_t tagOf(uint64_t hash)
+{
+    return uint16_t(hash >> 48);
 }
 
 size_t occupiedBit(const WeldGrid& grid, uint64_t hash)
@@ -91,26 +132,99 @@ void markOccupied(WeldGrid& grid, uint64_t hash)
     grid.occupied[bit / 64] |= uint64_t(1) << (bit % 64);
 }
 
-// The slot of the key's cell, or of the empty slot where it would go.
-size_t findSlot(const std::vector<WeldCell>& cells, const std::vector<Vertex>& vertices, const WeldCellKey& key)
+// The slot of the key's cell, or of the empty slot where it would go, in a table of cells of
+// 1 / perUnit.
+size_t findSlot(const std::vector<WeldCell>& cells, const std::vector<Vertex>& vertices, const WeldCellKey& key,
+                double perUnit = cellsPerUnit)
 {
     size_t mask = cells.size() - 1;
-    uint32_t tag = uint32_t(key.hash >> 32);
+    uint16_t tag = tagOf(key.hash);
     for (size_t i = key.hash & mask;; i = (i + 1) & mask) {
         const WeldCell& cell = cells[i];
-        if (cell.head == noVertex || (cell.tag == tag && sameCell(key, vertices[cell.head])))
+        if (cell.head == noVertex || (cell.tag == tag && sameCell(key, vertices[cell.head], perUnit)))
             return i;
     }
 }
 
-void resizeCells(WeldGrid& grid, const std::vector<Vertex>& vertices, size_t size)
+void resizeCells(std::vector<WeldCell>& cells, const std::vector<Vertex>& vertices, size_t size, double perUnit)
 {
     std::vector<WeldCell> old;
-    old.swap(grid.cells);
-    grid.cells.assign(size, WeldCell{noVertex, 0});
+    old.swap(cells);
+    cells.assign(size, WeldCell{noVertex, 0, 0});
     for (const WeldCell& cell : old)
         if (cell.head != noVertex)
-            grid.cells[findSlot(grid.cells, vertices, weldCellKey(vertices[cell.head]))] = cell;
+            cells[findSlot(cells, vertices, cellKey(vertices[cell.head], perUnit), perUnit)] = cell;
+}
+
+// Puts `index` into the chain of the cell named by `cell`, an occupied slot: right behind its
+// head, which stays first.
+void chainBehindHead(WeldGrid& grid, const WeldCell& cell, uint32_t index)
+{
+    grid.next[index] = grid.next[cell.head];
+    grid.next[cell.head] = index;
+}
+
+// Adds vertices[index] to the fine grid; grid.next must have its slot.
+void addToFineGrid(WeldGrid& grid, const std::vector<Vertex>& vertices, uint32_t index)
+{
+    if ((grid.usedFineCells + 1) * 10 > grid.fineCells.size() * 7)
+        resizeCells(grid.fineCells, vertices, grid.fineCells.empty() ? 256 : grid.fineCells.size() * 2,
+                    fineCellsPerUnit);
+    WeldCellKey key = cellKey(vertices[index], fineCellsPerUnit);
+    WeldCell& cell = grid.fineCells[findSlot(grid.fineCells, vertices, key, fineCellsPerUnit)];
+    if (cell.head == noVertex) {
+        cell = WeldCell{index, tagOf(key.hash), 0};
+        grid.next[index] = noVertex;
+        ++grid.usedFineCells;
+    } else {
+        chainBehindHead(grid, cell, index);
+    }
+}
+
+// Hands the chain of a full cell to the fine grid; the cell's head stays, naming it.
+void crowd(WeldGrid& grid, const std::vector<Vertex>& vertices, WeldCell& cell)
+{
+    for (uint32_t i = cell.head; i != noVertex;) {
+        uint32_t after = grid.next[i];
+        addToFineGrid(grid, vertices, i);
+        i = after;
+    }
+    cell.size = crowdedCell;
+}
+
+// The smallest i below `best` among the fine grid's vertices that match v, or `best`. Fine
+// cells are more than twice the reach wide, so the cells within reach are low or low + 1 on each
+// axis, through the monotonic cellOf as in prepareWeldSearch.
+uint32_t findFineMatch(const WeldGrid& grid, const std::vector<Vertex>& vertices, const Vertex& v, uint32_t best)
+{
+    float c[axes];
+    componentsOf(v, c);
+    int64_t low[axes];
+    uint64_t lowSum = 0;
+    unsigned straddling = 0;
+    for (int i = 0; i < axes; ++i) {
+        low[i] = cellOf(double(c[i]) - searchReach, fineCellsPerUnit);
+        if (cellOf(double(c[i]) + searchReach, fineCellsPerUnit) != low[i])
+            straddling |= 1u << i;
+        lowSum += uint64_t(low[i]) * axisFactors[i];
+    }
+    for (unsigned steps = straddling;; steps = (steps - 1) & straddling) {
+        uint64_t sum = lowSum;
+        WeldCellKey key;
+        for (int i = 0; i < axes; ++i) {
+            key.cell[i] = low[i] + ((steps >> i) & 1);
+            if ((steps >> i) & 1)
+                sum += axisFactors[i];
+        }
+        key.hash = mixed(sum);
+        const WeldCell& cell = grid.fineCells[findSlot(grid.fineCells, vertices, key, fineCellsPerUnit)];
+        for (uint32_t i = cell.head; i != noVertex; i = grid.next[i])
+            if (i < best && verticesMatch(vertices[i], v))
+                best = i;
+        if (steps == 0)
+            break;
+    }
+    return best;
 }
 
 // The occupancy bits: about eight per vertex, at least 2^19 (64 KiB).
@@ -131,16 +245,7 @@ void resizeOccupied(WeldGrid& grid, const std::vector<Vertex>& vertices, size_t 
 
 WeldCellKey weldCellKey(const Vertex& v)
 {
-    float c[axes];
-    componentsOf(v, c);
-    WeldCellKey key;
-    uint64_t sum = 0;
-    for (int i = 0; i < axes; ++i) {
-        key.cell[i] = cellOf(c[i]);
-        sum += uint64_t(key.cell[i]) * axisFactors[i];
-    }
-    key.hash = mixed(sum);
-    return key;
+    return cellKey(v, cellsPerUnit);
 }
 
 // Cells that can hold a component matching v's. approxEqual accepts a float difference of at most
@@ -187,6 +292,9 @@ uint32_t findWeldMatch(const WeldGrid& grid, const std::vector<Vertex>& vertices
     uint32_t best = noVertex;
     if (grid.occupied.empty())  // nothing added yet
         return best;
+    // Every vertex within reach is in a cell within reach: in its chain when the cell is not
+    // crowded, else in the fine grid, which is searched once for all the crowded ones.
+    bool crowded = false;
     // every subset of the straddling axes, stepped up by one cell, is a cell to search
     for (unsigned steps = search.straddling;; steps = (steps - 1) & search.straddling) {
         uint64_t sum = search.lowSum;
@@ -200,14 +308,17 @@ uint32_t findWeldMatch(const WeldGrid& grid, const std::vector<Vertex>& vertices
         // most searches look at empty cells: the bit saves a lookup in the larger table
         if (mayBeOccupied(grid, key.hash)) {
             const WeldCell& cell = grid.cells[findSlot(grid.cells, vertices, key)];
-            for (uint32_t i = cell.head; i != noVertex; i = grid.next[i])
-                if (i < best && verticesMatch(vertices[i], v))
-                    best = i;
+            if (cell.size == crowdedCell)
+                crowded = true;
+            else
+                for (uint32_t i = cell.head; i != noVertex; i = grid.next[i])
+                    if (i < best && verticesMatch(vertices[i], v))
+                        best = i;
         }
         if (steps == 0)
             break;
     }
-    return best;
+    return crowded ? findFineMatch(grid, vertices, v, best) : best;
 }
 
 void reserveWeldGrid(WeldGrid& grid, const std::vector<Vertex>& vertices, size_t vertexCount)
@@ -217,7 +328,7 @@ void reserveWeldGrid(WeldGrid& grid, const std::vector<Vertex>& vertices, size_t
     while (size * 7 < vertexCount * 10)
         size *= 2;
     if (size > grid.cells.size())
-        resizeCells(grid, vertices, size);
+        resizeCells(grid.cells, vertices, size, cellsPerUnit);
     resizeOccupied(grid, vertices, vertexCount);
     grid.next.reserve(vertexCount);
 }
@@ -227,7 +338,7 @@ void addToWeldGrid(WeldGrid& grid, const std::vector<Vertex>& vertices, uint32_t
     if (grid.occupied.empty())
         resizeOccupied(grid, vertices, 0);
     if ((grid.usedCells + 1) * 10 > grid.cells.size() * 7) {
-        resizeCells(grid, vertices, grid.cells.empty() ? 1024 : grid.cells.size() * 2);
+        resizeCells(grid.cells, vertices, grid.cells.empty() ? 1024 : grid.cells.size() * 2, cellsPerUnit);
         resizeOccupied(grid, vertices, grid.cells.size() / 2);
     }
 
@@ -236,12 +347,18 @@ void addToWeldGrid(WeldGrid& grid, const std::vector<Vertex>& vertices, uint32_t
     if (grid.next.size() <= index)
         grid.next.resize(index + 1, noVertex);
     if (cell.head == noVertex) {
-        cell = WeldCell{index, uint32_t(key.hash >> 32)};
+        cell = WeldCell{index, tagOf(key.hash), 1};
         grid.next[index] = noVertex;
         ++grid.usedCells;
+        return;
+    }
+    if (cell.size == maxChainedVertices)
+        crowd(grid, vertices, cell);
+    if (cell.size == crowdedCell) {
+        addToFineGrid(grid, vertices, index);
     } else {
         // the head names the cell, so it stays first; later vertices go right behind it
-        grid.next[index] = grid.next[cell.head];
-        grid.next[cell.head] = index;
+        chainBehindHead(grid, cell, index);
+        ++cell.size;
     }
 }

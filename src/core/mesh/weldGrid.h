@@ -5,7 +5,9 @@
 // (verticesMatch): a hash grid over all eight components of a vertex (position, normal, texture
 // coordinate) yields every vertex that can match, and the smallest matching index among them
 // wins. Because the grid separates normals and texture coordinates too, many vertices at one
-// position do not share a cell.
+// position do not share a cell. A cell that still gathers a crowd (vertices a few tolerances
+// apart on every component) hands its vertices to a second grid of finer cells, so that no
+// search walks a long chain.
 
 #include "core/mesh/vertex.h"
 
@@ -16,17 +18,28 @@
 // vertex, so the table stays small (8 bytes a cell).
 struct WeldCell {
     uint32_t head;  // first vertex of the cell's chain; noVertex marks an empty slot
-    uint32_t tag;   // high bits of the cell's hash, to skip most foreign cells without a lookup
+    uint16_t tag;   // high bits of the cell's hash, to skip most foreign cells without a lookup
+    uint16_t size;  // vertices in the chain, or crowdedCell: they are in the fine grid instead
 };
+
+constexpr uint16_t crowdedCell = 0xFFFF;
 
 struct WeldGrid {
     std::vector<WeldCell> cells;     // open addressing, size a power of two
     std::vector<uint64_t> occupied;  // one bit per cell hash: a clear bit means an empty cell
-    std::vector<uint32_t> next;      // next vertex in the same cell, per vertex
+    std::vector<uint32_t> next;      // next vertex in the same chain of either grid, per vertex
     size_t usedCells = 0;
+    // The fine grid: the vertices of crowded cells, in cells of a few tolerances. Every vertex is
+    // in the chain of an uncrowded cell or in the fine grid, never both. A crowded cell's head
+    // only names it.
+    std::vector<WeldCell> fineCells;  // open addressing, size a power of two; size unused
+    size_t usedFineCells = 0;
 };
 
 constexpr uint32_t noVertex = 0xFFFFFFFFu;
+
+// The longest chain of a cell: a cell about to hold more is crowded.
+constexpr uint16_t maxChainedVertices = 32;
 
 // The cell of a vertex: its cell number on each of the eight axes, and their hash.
 struct WeldCellKey {
@@ -52,11 +65,14 @@ void prefetchWeldSearch(const WeldGrid& grid, const WeldSearch& search);
 
 // Smallest i below vertices.size() with verticesMatch(vertices[i], v), or noVertex; `search` must
 // be v's. Every vertex in `vertices` must have been added to the grid; components must be finite.
+// Walks the chains of the uncrowded cells within reach, and looks in the fine grid when a
+// crowded one is.
 uint32_t findWeldMatch(const WeldGrid& grid, const std::vector<Vertex>& vertices, const Vertex& v,
                        const WeldSearch& search);
 
 // Sizes the grid for about `vertexCount` vertices, so that it rarely grows while welding.
 void reserveWeldGrid(WeldGrid& grid, const std::vector<Vertex>& vertices, size_t vertexCount);
 
-// Adds vertices[index], whose cell is `key`, to the grid.
+// Adds vertices[index], whose cell is `key`, to the grid: to the cell's chain, or to the fine grid
+// when the cell is crowded, which it becomes as its chain grows past maxChainedVertices.
 void addToWeldGrid(WeldGrid& grid, const std::vector<Vertex>& vertices, uint32_t index, const WeldCellKey& key);
