@@ -42,11 +42,11 @@ bool loadShaderAtStart(const char* path, const char* builtin, GLenum type, GLhan
 
 } // namespace
 
-FileStatus readModel(const char* path, ObjMesh& mesh)
+FileStatus readModel(const char* path, ObjMesh& mesh, const std::atomic<bool>* cancel, size_t sliceBytes)
 {
     fileBeingRead = path;
     std::new_handler previous = std::set_new_handler(endForLackOfMemory);
-    FileStatus status = readMeshFile(path, mesh);
+    FileStatus status = readMeshFile(path, mesh, cancel, sliceBytes);
     std::set_new_handler(previous);
     return status;
 }

@@ -5,9 +5,11 @@
 #include "core/mesh/objMesh.h"
 #include "render/frame.h"
 
-// Reads the model file into `mesh` as readMeshFile does; running out of memory while reading
-// logs "Not enough memory to read [path]" and ends the process with status 1.
-FileStatus readModel(const char* path, ObjMesh& mesh);
+// Reads the model file into `mesh` as readMeshFile does (stopping early when `cancel` is set);
+// running out of memory while reading logs "Not enough memory to read [path]" and ends the
+// process with status 1.
+FileStatus readModel(const char* path, ObjMesh& mesh, const std::atomic<bool>* cancel = nullptr,
+                     size_t sliceBytes = objSliceBytes);
 
 // Logs the problems of the model read and keeps its report; with the fit on, scales the positions
 // of a model too small for the fit: what comes before the upload.

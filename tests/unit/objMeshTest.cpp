@@ -390,10 +390,11 @@ TEST(ObjReader, MissingNormalsAreSmoothByArea)
         i < 6 ? expectNormal(corners[i], -a, -a, b) : expectNormal(corners[i], a, a, -b);
 }
 
-void notePeakHeap(void* peak, size_t)
+bool notePeakHeap(void* peak, size_t)
 {
     long long& p = *static_cast<long long*>(peak);
     p = std::max(p, heapInUse());
+    return true;
 }
 
 TEST(ObjReader, SmoothingGroupsTakeNoMemoryEach)

@@ -1,10 +1,12 @@
 #include "core/mesh/cornerCache.h"
 #include "core/mesh/objParse.h"
 #include "core/mesh/objMesh.h"
+#include "core/mesh/objSlices.h"
 #include "core/mesh/smoothing.h"
 #include "core/mesh/weld.h"
 #include "core/mesh/weldGrid.h"
 #include "support/linearWeld.h"
+#include "support/sameReading.h"
 #include "support/weldRecords.h"
 
 #include <gtest/gtest.h>
@@ -294,6 +296,29 @@ TEST(Weld, MatchesReferenceOnPolygonsSmoothingGroupsAndMissingIndices)
     for (int round = 0; round < 50; ++round) {
         StressMesh m = makeStressMesh(rng, 4 + int(rng() % 4), 20 + int(rng() % 60), true, true, 60);
         expectReferenceResult(m, "many groups, round " + std::to_string(round));
+    }
+}
+
+TEST(ObjSlices, ReadAsOneThreadOnStressMeshes)
+{
+    std::mt19937 rng(31);
+    for (int round = 0; round < 150; ++round) {
+        StressMesh m = makeStressMesh(rng, 4 + int(rng() % 40), 1 + int(rng() % 60), rng() % 2, rng() % 3 != 0,
+                                      rng() % 3 ? 4 : 60);
+        std::string text = toObj(m);
+        size_t sliceBytes = 1 + rng() % 400;
+        std::string context = "round " + std::to_string(round) + ", slices of " + std::to_string(sliceBytes);
+        ObjRecords one, sliced;
+        readObjRecords(text.data(), text.size(), one);
+        ASSERT_TRUE(readObjRecordsInSlices(text.data(), text.size(), sliceBytes, sliced));
+        expectSameRecords(sliced, one, context);
+        ObjMesh oneMesh, slicedMesh;
+        ObjReadControl control;
+        control.sliceBytes = 0;
+        readObjText(text.data(), text.size(), oneMesh, control);
+        control.sliceBytes = sliceBytes;
+        readObjText(text.data(), text.size(), slicedMesh, control);
+        expectSameMesh(slicedMesh, oneMesh, context);
     }
 }
 

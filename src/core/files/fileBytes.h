@@ -12,6 +12,7 @@ enum class FileStatus {
     ok,
     cannotOpen,   // missing, unreadable, or not a regular file (a directory, FIFO, device or socket)
     outOfMemory,  // the buffer of size + 1 bytes could not be had
+    cancelled,    // the reading was stopped when asked, its result left empty
 };
 
 // The message for a file that could not be read, a format taking its path: "Cannot open file [%s]"

@@ -7,11 +7,14 @@
 
 namespace {
 
+// Corners welded between two looks at whether to go on, after the text is read.
+constexpr size_t weldedBetweenLooks = size_t(1) << 16;
+
 // What the reading hands on as it goes: complete faces to the welder, passed text to the caller.
 struct Reading {
     Welder welder;
-    void (*passed)(void* context, size_t offset);
-    void* context;
+    const ObjReadControl* control;
+    size_t size;  // of the text
 };
 
 void weldHandedOnFaces(void* context, ObjRecords& records)
@@ -21,22 +24,33 @@ void weldHandedOnFaces(void* context, ObjRecords& records)
     records.corners.clear();
 }
 
-void tellPassed(void* context, size_t offset)
+bool tellPassed(void* context, size_t offset)
 {
-    Reading& reading = *static_cast<Reading*>(context);
-    if (reading.passed)
-        reading.passed(reading.context, offset);
+    const ObjReadControl& control = *static_cast<Reading*>(context)->control;
+    return !control.passed || control.passed(control.context, offset);
 }
 
-// The faces kept for smoothing, welded after those welded as they came. The records are all
-// read by now, so the welding is sized for them: a vertex on at least two corners, mostly one
-// per position record.
-void weldKeptFaces(ObjRecords& records, Welder& welder)
+// Whether to go on with the passes after the text.
+bool goOn(Reading& reading)
+{
+    return tellPassed(&reading, reading.size);
+}
+
+// The faces kept for smoothing, welded after those welded as they came, a part at a time between
+// looks at whether to go on. The records are all read by now, so the welding is sized for them:
+// a vertex on at least two corners, mostly one per position record.
+bool weldKeptFaces(ObjRecords& records, Reading& reading)
 {
     size_t corners = records.corners.size();
     size_t expected = corners / 2 < records.positions.size() ? corners / 2 : records.positions.size();
-    reserveWelding(welder, expected, corners);
-    weldCorners(welder, records, records.corners.data(), corners);
+    reserveWelding(reading.welder, expected, corners);
+    for (size_t done = 0; done < corners; done += weldedBetweenLooks) {
+        if (!goOn(reading))
+            return false;
+        size_t part = corners - done < weldedBetweenLooks ? corners - done : weldedBetweenLooks;
+        weldCorners(reading.welder, records, records.corners.data() + done, part);
+    }
+    return true;
 }
 
 // `what` has the count (%u), the plural ending of the word after it (%s), the path (%s) and the
@@ -47,44 +61,68 @@ void logProblem(const ObjProblem& problem, const char* what, const char* path)
         logMessage(what, problem.count, problem.count == 1 ? "" : "s", path, problem.firstLine);
 }
 
-void passFileViewAt(void* view, size_t offset)
+// The view being read, and whether to stop.
+struct FileReading {
+    FileView* view;
+    const std::atomic<bool>* cancel;
+};
+
+bool passFileViewAt(void* context, size_t offset)
 {
-    passFileView(*static_cast<FileView*>(view), offset);
+    FileReading& reading = *static_cast<FileReading*>(context);
+    passFileView(*reading.view, offset);
+    return !reading.cancel || !reading.cancel->load(std::memory_order_relaxed);
 }
 
 } // namespace
 
-void readObjText(const char* text, size_t size, ObjMesh& out, void (*passed)(void* context, size_t offset),
-                 void* context)
+bool readObjText(const char* text, size_t size, ObjMesh& out, const ObjReadControl& control)
 {
     out = ObjMesh();
     Reading reading;
-    // a guess from the text's size: some 200 bytes of text a vertex, as in the shared torus
+    // a guess from the text's size: some 200 bytes of text a vertex, as in the shared torus; the
+    // arrays past it are only reserved, which costs no memory until they are used
     startWelding(reading.welder, size / 200);
-    reading.passed = passed;
-    reading.context = context;
+    reading.welder.mesh.vertices.reserve(size / 128);
+    reading.welder.mesh.indices.reserve(size / 16);
+    reading.control = &control;
+    reading.size = size;
     ObjReadSink sink = {weldHandedOnFaces, tellPassed, &reading};
     ObjRecords records;
-    readObjRecords(text, size, records, &sink);
+    if (!readObjRecordsInSlices(text, size, control.sliceBytes, records, &sink) || !goOn(reading))
+        return false;
 
     out.report = records.report;
     fillMissingNormals(records);
-    weldKeptFaces(records, reading.welder);
+    if (!weldKeptFaces(records, reading) || !goOn(reading)) {
+        out = ObjMesh();
+        return false;
+    }
     records = ObjRecords();  // before the batches are copied out
     reading.welder.grid = WeldGrid();
     reading.welder.cache = CornerCache();
     splitIntoBatches(reading.welder.mesh, out.vertices, out.indices, out.batches);
+    return true;
 }
 
-FileStatus readMeshFile(const char* path, ObjMesh& out)
+FileStatus readMeshFile(const char* path, ObjMesh& out, const std::atomic<bool>* cancel, size_t sliceBytes)
 {
     out = ObjMesh();
     FileView view;
     FileStatus status = viewFile(path, view);
     if (status != FileStatus::ok)
         return status;
-    readObjText(view.data, view.size, out, passFileViewAt, &view);
+    FileReading reading = {&view, cancel};
+    ObjReadControl control;
+    control.passed = passFileViewAt;
+    control.context = &reading;
+    control.sliceBytes = sliceBytes;
+    bool whole = readObjText(view.data, view.size, out, control);
     out.report.fileShrank = !closeFileView(view);
+    if (!whole) {
+        out = ObjMesh();
+        return FileStatus::cancelled;
+    }
     return FileStatus::ok;
 }
 

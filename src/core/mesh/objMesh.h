@@ -4,14 +4,17 @@
 // logObjReport.
 //
 // The passes, each handed the previous one's output:
-//   text -> records and faces (readObjRecords; the faces that carry all their normals are welded
-//   as they come, through ObjFaceSink) -> missing normals (fillMissingNormals) -> the other faces
-//   welded after them (weldCorners) -> batches (splitIntoBatches).
+//   text -> records and faces (readObjRecords, or readObjRecordsInSlices on two threads; the faces
+//   that carry all their normals are welded as they come, through ObjReadSink) -> missing normals
+//   (fillMissingNormals) -> the other faces welded after them (weldCorners) -> batches
+//   (splitIntoBatches).
 
 #include "core/files/fileBytes.h"
 #include "core/mesh/batches.h"
 #include "core/mesh/objRecords.h"
+#include "core/mesh/objSlices.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -23,17 +26,30 @@ struct ObjMesh {
     ObjReport report;
 };
 
-// Reads `size` bytes of OBJ text (no terminator needed) into `out`, replacing what it held.
-// `passed`, when given, is told now and then that the text before `offset` will not be read again.
-void readObjText(const char* text, size_t size, ObjMesh& out, void (*passed)(void* context, size_t offset) = nullptr,
-                 void* context = nullptr);
+// How a reading goes: who is told of its progress, and on how many threads.
+struct ObjReadControl {
+    // Told now and then, in order, that the text before `offset` will not be read again, and then,
+    // with the whole size, between the passes after the reading: the reading stops, leaving its
+    // result empty, when it returns false.
+    bool (*passed)(void* context, size_t offset) = nullptr;
+    void* context = nullptr;
+    // A text of at least two slices of this size is read on two threads (readObjRecordsInSlices);
+    // 0 reads every text on the calling thread alone.
+    size_t sliceBytes = objSliceBytes;
+};
+
+// Reads `size` bytes of OBJ text (no terminator needed) into `out`, replacing what it held; the
+// result is the same on one thread or two. False, with `out` empty, when control.passed stopped it.
+bool readObjText(const char* text, size_t size, ObjMesh& out, const ObjReadControl& control = ObjReadControl());
 
 // Reads the file as readObjText does, opening it once, without waiting (a FIFO is refused), and
 // mapping it where the system can, its pages given back as the reading passes them. Returns
-// cannotOpen or outOfMemory, with `out` empty, when the file cannot be viewed; out.report.shrank
-// tells that another program cut the file short while it was read. Running out of memory later
-// calls the new handler, as operator new does.
-FileStatus readMeshFile(const char* path, ObjMesh& out);
+// cannotOpen or outOfMemory, with `out` empty, when the file cannot be viewed, and cancelled, with
+// `out` empty, when `cancel` was set while it was read (it is looked at now and then);
+// out.report.shrank tells that another program cut the file short while it was read. Running
+// out of memory later calls the new handler, as operator new does.
+FileStatus readMeshFile(const char* path, ObjMesh& out, const std::atomic<bool>* cancel = nullptr,
+                        size_t sliceBytes = objSliceBytes);
 
 // Logs one line per kind of problem in the report, naming the file; nothing for a clean file.
 void logObjReport(const ObjReport& report, const char* path);

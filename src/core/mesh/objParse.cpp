@@ -17,12 +17,38 @@ struct LineReader {
     ObjRecords* records;
     const ObjReadSink* sink;
     bool handingOn;      // while complete faces are handed on as they come
+    bool skimming;       // only counting the records, keeping nothing (skimObjSlice)
     uint32_t line;       // the line being read
     uint32_t lineStart;  // the line where a continued line began
     uint64_t group;      // smoothing group of the faces that follow
+    RecordCounts before;   // the records read before the text given (a slice's start)
+    RecordCounts skimmed;  // while skimming, the records counted
     std::vector<ObjCorner> polygon;
     std::string continued;  // a line continued by backslashes, so far
 };
+
+// A reader of `out` from `start`, with nothing read yet.
+void startLineReader(LineReader& reader, ObjRecords* out, const ObjReadSink* sink, const ObjReadState& start)
+{
+    reader.records = out;
+    reader.sink = sink;
+    reader.handingOn = sink && sink->takeFaces;
+    reader.skimming = false;
+    reader.line = start.line;
+    reader.lineStart = start.line;
+    reader.group = start.group;
+    reader.before = start.records;
+    reader.skimmed = RecordCounts{0, 0, 0};
+}
+
+// The records read so far, those before the text included, as face indices name them.
+RecordCounts recordsSoFar(const LineReader& reader)
+{
+    const ObjRecords& records = *reader.records;
+    return RecordCounts{reader.before.positions + records.positions.size(),
+                        reader.before.texCoords + records.texCoords.size(),
+                        reader.before.normals + records.normals.size()};
+}
 
 void noticeCorners(ObjProblem& problem, uint32_t line, uint32_t corners)
 {
@@ -59,7 +85,7 @@ void readFace(LineReader& reader, const char* text)
 {
     ObjRecords& records = *reader.records;
     FaceProblems problems;
-    if (!scanFace(text, records, reader.polygon, problems)) {
+    if (!scanFace(text, recordsSoFar(reader), reader.polygon, problems)) {
         notice(records.report.invalidFaces, reader.lineStart);
         return;
     }
@@ -102,10 +128,27 @@ void readSmoothingGroup(LineReader& reader, const char* text)
     reader.group = number;
 }
 
+// What readLine keeps of a line while skimming: the count of its records, and the smoothing group.
+void skimLine(LineReader& reader, const char* line)
+{
+    if (line[0] == 'v' && line[1] == ' ')
+        ++reader.skimmed.positions;
+    else if (line[0] == 'v' && line[1] == 't' && line[2] == ' ')
+        ++reader.skimmed.texCoords;
+    else if (line[0] == 'v' && line[1] == 'n' && line[2] == ' ')
+        ++reader.skimmed.normals;
+    else if (line[0] == 's' && line[1] == ' ')
+        readSmoothingGroup(reader, line + 2);
+}
+
 // Classifies one line, which ends at its first zero byte or newline, on its exact leading characters.
 void readLine(LineReader& reader, const char* line)
 {
     ObjRecords& records = *reader.records;
+    if (reader.skimming) {
+        skimLine(reader, line);
+        return;
+    }
     if (line[0] == 'v' && line[1] == ' ') {
         float v[3];
         scanRecordNumbers(reader, line + 2, v, 3);
@@ -148,19 +191,11 @@ size_t continuedLength(const char* piece, size_t length, bool endsText)
     return end;
 }
 
-} // namespace
-
-void readObjRecords(const char* text, size_t size, ObjRecords& out, const ObjReadSink* sink)
+// Reads the text in pieces, line after line (see readObjRecords); false when the sink's passed
+// stopped it.
+bool readPieces(const char* text, size_t size, LineReader& reader)
 {
-    out = ObjRecords();
-    LineReader reader;
-    reader.records = &out;
-    reader.sink = sink;
-    reader.handingOn = sink && sink->takeFaces;
-    reader.line = 1;
-    reader.lineStart = 1;
-    reader.group = defaultGroup;
-
+    const ObjReadSink* sink = reader.sink;
     char piece[maxPieceLength + 1];
     size_t offset = 0;
     while (offset < size) {
@@ -199,11 +234,69 @@ void readObjRecords(const char* text, size_t size, ObjRecords& out, const ObjRea
         }
         if (newline)
             ++reader.line;
-        if (sink && sink->passed && offset / passedEvery != (offset - length) / passedEvery)
-            sink->passed(sink->context, offset);
+        if (sink && sink->passed && offset / passedEvery != (offset - length) / passedEvery &&
+            !sink->passed(sink->context, offset))
+            return false;
     }
     if (!reader.continued.empty())  // the text ends in a continuation
         readLine(reader, reader.continued.c_str());
+    return true;
+}
+
+ObjReadState stateAfter(const LineReader& reader)
+{
+    RecordCounts records = recordsSoFar(reader);
+    records.positions += reader.skimmed.positions;
+    records.texCoords += reader.skimmed.texCoords;
+    records.normals += reader.skimmed.normals;
+    return ObjReadState{reader.line, records, reader.group};
+}
+
+} // namespace
+
+bool readObjRecords(const char* text, size_t size, ObjRecords& out, const ObjReadSink* sink)
+{
+    out = ObjRecords();
+    LineReader reader;
+    startLineReader(reader, &out, sink, objTextStart);
+    if (!readPieces(text, size, reader))
+        return false;
     if (reader.handingOn)
         handOnFaces(reader);
+    return true;
+}
+
+size_t objSliceBorder(const char* text, size_t size, size_t from)
+{
+    while (from < size) {
+        const char* newline = static_cast<const char*>(memchr(text + from, '\n', size - from));
+        if (!newline)
+            return size;
+        size_t end = size_t(newline - text);
+        if (end > 0 && text[end - 1] == '\r')
+            --end;
+        from = size_t(newline - text) + 1;
+        if (end == 0 || text[end - 1] != '\\')
+            return from;
+    }
+    return size;
+}
+
+ObjReadState readObjSlice(const char* text, size_t size, const ObjReadState& start, ObjRecords& out)
+{
+    out = ObjRecords();
+    LineReader reader;
+    startLineReader(reader, &out, nullptr, start);
+    readPieces(text, size, reader);
+    return stateAfter(reader);
+}
+
+ObjReadState skimObjSlice(const char* text, size_t size, const ObjReadState& start)
+{
+    ObjRecords unused;
+    LineReader reader;
+    startLineReader(reader, &unused, nullptr, start);
+    reader.skimming = true;
+    readPieces(text, size, reader);
+    return stateAfter(reader);
 }

@@ -5,6 +5,7 @@
 #include "core/mesh/objRecords.h"
 
 #include <cstddef>
+#include <cstdint>
 
 // Where readObjRecords may hand on the reading as it goes; every member is optional.
 struct ObjReadSink {
@@ -13,8 +14,9 @@ struct ObjReadSink {
     // records.corners, which takeFaces must empty. From the first face that lacks a normal on,
     // faces are kept in out.corners (with their smoothing groups and polygons) and never handed on.
     void (*takeFaces)(void* context, ObjRecords& records);
-    // Told now and then that the text before `offset` will not be read again.
-    void (*passed)(void* context, size_t offset);
+    // Told now and then that the text before `offset` will not be read again; the reading stops
+    // there when it returns false.
+    bool (*passed)(void* context, size_t offset);
     void* context;
 };
 
@@ -28,5 +30,32 @@ struct ObjReadSink {
 // Lines are classified on their exact first characters: "v ", "vt " and "vn " records, "f "
 // faces (polygons fanned into triangles), "s " smoothing groups ("off", 0 or a number); other
 // lines are ignored. Problems are counted with the number of the line they start on. The text
-// needs no terminator: nothing past `size` is read.
-void readObjRecords(const char* text, size_t size, ObjRecords& out, const ObjReadSink* sink = nullptr);
+// needs no terminator: nothing past `size` is read. False when sink->passed stopped the reading.
+bool readObjRecords(const char* text, size_t size, ObjRecords& out, const ObjReadSink* sink = nullptr);
+
+// Where the reading of a text stands at the start of a line that continues none: the line's
+// number, the records read before it, and the smoothing group in force.
+struct ObjReadState {
+    uint32_t line;
+    RecordCounts records;
+    uint64_t group;
+};
+
+constexpr ObjReadState objTextStart = {1, {0, 0, 0}, defaultGroup};
+
+// The first offset from `from` on where a slice of the text may start: just after a newline that
+// ends a line no backslash continues (none before it, nor before a carriage return before it),
+// where readObjRecords starts a new line afresh; `size` when there is none.
+size_t objSliceBorder(const char* text, size_t size, size_t from);
+
+// Reads a slice of a text, `size` bytes from `text`, exactly as readObjRecords reads those lines
+// within the whole text, given the state the text before it leaves: the slice starts the text or
+// at a border (objSliceBorder), and ends the text or at a border. `out` (replaced) gets the slice's
+// own records, the text's later ones numbered from start.records on, and all its faces, each kept
+// as readObjRecords keeps a face lacking a normal (with its group and polygon runs), their indices
+// numbering the whole text's records; problems carry the text's line numbers. Returns the state
+// after the slice.
+ObjReadState readObjSlice(const char* text, size_t size, const ObjReadState& start, ObjRecords& out);
+
+// The state after the slice, as readObjSlice returns it, read without keeping anything.
+ObjReadState skimObjSlice(const char* text, size_t size, const ObjReadState& start);

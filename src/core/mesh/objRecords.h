@@ -12,6 +12,11 @@
 // Marks an absent record number: a corner without a texture coordinate or normal.
 constexpr uint32_t noRecord = 0xFFFFFFFFu;
 
+// How many records of each kind: those read so far, which the indices of a face can name.
+struct RecordCounts {
+    size_t positions, texCoords, normals;
+};
+
 // One corner of a triangle: 0-based numbers of its position, texture coordinate and normal records.
 struct ObjCorner {
     uint32_t position;

@@ -69,22 +69,22 @@ const char* scanOptionalPart(const char* p, size_t count, uint32_t& record, uint
 }
 
 // Reads one corner; nullptr when the face must be skipped.
-const char* scanCorner(const char* p, const ObjRecords& records, ObjCorner& corner, FaceProblems& problems)
+const char* scanCorner(const char* p, const RecordCounts& counts, ObjCorner& corner, FaceProblems& problems)
 {
     corner.texCoord = noRecord;
     corner.normal = noRecord;
     IndexResult result;
-    p = scanRecordIndex(p, records.positions.size(), corner.position, result);
+    p = scanRecordIndex(p, counts.positions, corner.position, result);
     if (result != IndexResult::found || *p != '/')
         return result == IndexResult::found ? p : nullptr;
     ++p;
     if (*p != '/') {
-        p = scanOptionalPart(p, records.texCoords.size(), corner.texCoord, problems.missingTexCoords);
+        p = scanOptionalPart(p, counts.texCoords, corner.texCoord, problems.missingTexCoords);
         if (!p || *p != '/')
             return p;
     }
     ++p;
-    return scanOptionalPart(p, records.normals.size(), corner.normal, problems.missingNormals);
+    return scanOptionalPart(p, counts.normals, corner.normal, problems.missingNormals);
 }
 
 // A plain positive decimal of at most 9 digits right at p, not starting with 0 (an octal number
@@ -109,11 +109,11 @@ inline const char* quickDecimal(const char* p, uint32_t& value)
 // The common corner, "v", "v/vt", "v//vn" or "v/vt/vn" of plain decimals each within its records,
 // read on a short path; nullptr for anything else (signs, octal or hexadecimal numbers, indices
 // out of range, text that does not parse), which scanCorner then reads from the start.
-inline const char* quickCorner(const char* p, const ObjRecords& records, ObjCorner& corner)
+inline const char* quickCorner(const char* p, const RecordCounts& counts, ObjCorner& corner)
 {
     uint32_t v, t, n;
     p = quickDecimal(p, v);
-    if (!p || v > records.positions.size())
+    if (!p || v > counts.positions)
         return nullptr;
     corner = ObjCorner{v - 1, noRecord, noRecord};
     if (*p != '/')
@@ -121,14 +121,14 @@ inline const char* quickCorner(const char* p, const ObjRecords& records, ObjCorn
     ++p;
     if (*p != '/') {
         p = quickDecimal(p, t);
-        if (!p || t > records.texCoords.size())
+        if (!p || t > counts.texCoords)
             return nullptr;
         corner.texCoord = t - 1;
         if (*p != '/')
             return p;
     }
     p = quickDecimal(p + 1, n);
-    if (!p || n > records.normals.size())
+    if (!p || n > counts.normals)
         return nullptr;
     corner.normal = n - 1;
     return p;
@@ -136,7 +136,7 @@ inline const char* quickCorner(const char* p, const ObjRecords& records, ObjCorn
 
 } // namespace
 
-bool scanFace(const char* p, const ObjRecords& records, std::vector<ObjCorner>& polygon, FaceProblems& problems)
+bool scanFace(const char* p, const RecordCounts& counts, std::vector<ObjCorner>& polygon, FaceProblems& problems)
 {
     polygon.clear();
     problems = FaceProblems{0, 0};
@@ -146,8 +146,8 @@ bool scanFace(const char* p, const ObjRecords& records, std::vector<ObjCorner>& 
         if (endsLine(*p) || *p == '#')
             return polygon.size() >= 3;
         ObjCorner corner;
-        const char* quick = quickCorner(p, records, corner);
-        p = quick ? quick : scanCorner(p, records, corner, problems);
+        const char* quick = quickCorner(p, counts, corner);
+        p = quick ? quick : scanCorner(p, counts, corner, problems);
         if (!p || !(isBlank(*p) || endsLine(*p) || *p == '#'))
             return false;
         polygon.push_back(corner);

@@ -1,0 +1,237 @@
+#include "core/mesh/objSlices.h"
+
+#include <algorithm>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// Slices read but not yet put back, at most: bounds the text and faces held ahead.
+constexpr size_t slicesAhead = 4;
+
+struct Slice {
+    size_t begin, end;  // in the text
+    bool startKnown, afterKnown, read;
+    ObjReadState start;  // the state the text before the slice leaves, once startKnown
+    ObjReadState after;  // the state after it, once afterKnown
+    ObjRecords records;  // what readObjSlice read, once read
+    uint32_t firstKept;  // the first triangle of the first face lacking a normal, or its triangle count
+};
+
+// The slices of a text and who reads which: everything but the text is guarded by `lock`.
+struct SliceReading {
+    const char* text;
+    std::vector<Slice> slices;
+    std::mutex lock;
+    std::condition_variable changed;
+    size_t taken = 0;    // slices taken to be read, in order
+    size_t putBack = 0;  // slices put back together, in order
+    bool stopping = false;
+};
+
+// The first triangle of the first face with a corner lacking a normal: where readObjRecords
+// would stop handing faces on. A polygon's fan holds all its corners, so that face is the one
+// whose fan holds the first such corner.
+uint32_t firstFaceLackingNormal(const ObjRecords& records)
+{
+    size_t count = records.corners.size();
+    size_t corner = 0;
+    while (corner < count && records.corners[corner].normal != noRecord)
+        ++corner;
+    uint32_t triangle = uint32_t(corner / 3);
+    if (corner == count)
+        return triangle;
+    auto after = std::upper_bound(records.polygons.begin(), records.polygons.end(), triangle,
+                                  [](uint32_t t, const PolygonRun& run) { return t < run.firstTriangle; });
+    if (after != records.polygons.begin() && triangle < (after - 1)->firstTriangle + (after - 1)->triangles)
+        return (after - 1)->firstTriangle;
+    return triangle;
+}
+
+// The state at the start of slice k, which must have been taken: that after the slice before, as
+// read or, while it is being read, skimmed from its start. Unlocks while skimming. False when
+// the reading stops meanwhile.
+bool findStart(SliceReading& reading, size_t k, std::unique_lock<std::mutex>& held)
+{
+    Slice& slice = reading.slices[k];
+    if (k == 0) {
+        slice.start = objTextStart;
+        return true;
+    }
+    Slice& before = reading.slices[k - 1];
+    reading.changed.wait(held, [&] { return reading.stopping || before.startKnown || before.afterKnown; });
+    if (reading.stopping)
+        return false;
+    if (!before.afterKnown) {
+        ObjReadState from = before.start;
+        held.unlock();
+        ObjReadState after = skimObjSlice(reading.text + before.begin, before.end - before.begin, from);
+        held.lock();
+        if (!before.afterKnown) {
+            before.after = after;
+            before.afterKnown = true;
+        }
+    }
+    slice.start = before.after;
+    return true;
+}
+
+// Takes the next slice and reads it, unlocking meanwhile; false when none may be taken now: all
+// are, the slices ahead are as many as allowed, or the reading stops.
+bool readNextSlice(SliceReading& reading, std::unique_lock<std::mutex>& held)
+{
+    if (reading.stopping || reading.taken == reading.slices.size() || reading.taken >= reading.putBack + slicesAhead)
+        return false;
+    size_t k = reading.taken++;
+    Slice& slice = reading.slices[k];
+    if (!findStart(reading, k, held))
+        return false;
+    slice.startKnown = true;
+    reading.changed.notify_all();
+    ObjReadState start = slice.start;
+    held.unlock();
+    ObjRecords records;
+    ObjReadState after = readObjSlice(reading.text + slice.begin, slice.end - slice.begin, start, records);
+    uint32_t firstKept = firstFaceLackingNormal(records);
+    held.lock();
+    slice.records = std::move(records);
+    slice.firstKept = firstKept;
+    slice.after = after;
+    slice.afterKnown = slice.read = true;
+    reading.changed.notify_all();
+    return true;
+}
+
+void readSlicesAlongside(SliceReading* reading)
+{
+    std::unique_lock<std::mutex> held(reading->lock);
+    while (!reading->stopping && reading->taken < reading->slices.size())
+        if (!readNextSlice(*reading, held))
+            reading->changed.wait(held);
+}
+
+void addProblems(ObjProblem& to, const ObjProblem& from)
+{
+    if (from.count == 0)
+        return;
+    if (to.count == 0)
+        to.firstLine = from.firstLine;
+    to.count += from.count;
+}
+
+void addReport(ObjReport& to, const ObjReport& from)
+{
+    addProblems(to.invalidFaces, from.invalidFaces);
+    addProblems(to.missingTexCoords, from.missingTexCoords);
+    addProblems(to.missingNormals, from.missingNormals);
+    addProblems(to.missingNumbers, from.missingNumbers);
+    addProblems(to.nonFiniteNumbers, from.nonFiniteNumbers);
+}
+
+// Appends the slice's faces from triangle `first` on to those kept in `out`, with their group
+// and polygon runs, numbered on from out's triangles; a group run goes on from out's last.
+void keepFaces(ObjRecords& out, const ObjRecords& slice, uint32_t first)
+{
+    uint32_t triangles = uint32_t(slice.corners.size() / 3);
+    if (first == triangles)
+        return;
+    uint32_t offset = uint32_t(out.corners.size() / 3);
+    size_t run = 0;
+    while (run + 1 < slice.groups.size() && slice.groups[run + 1].firstTriangle <= first)
+        ++run;
+    for (; run < slice.groups.size(); ++run) {
+        const GroupRun& group = slice.groups[run];
+        if (out.groups.empty() || out.groups.back().group != group.group)
+            out.groups.push_back(GroupRun{std::max(group.firstTriangle, first) - first + offset, group.group});
+    }
+    for (const PolygonRun& polygon : slice.polygons)
+        if (polygon.firstTriangle >= first)
+            out.polygons.push_back(PolygonRun{polygon.firstTriangle - first + offset, polygon.triangles});
+    out.corners.append(slice.corners.data() + 3 * size_t(first), 3 * size_t(triangles - first));
+}
+
+// Puts a read slice back into `out` as readObjRecords would have read it there: its records and
+// problems added, its faces handed on while `handingOn` (which ends at a face lacking a normal)
+// and kept after. False when the sink's passed stops the reading.
+bool putSliceBack(Slice& slice, ObjRecords& out, const ObjReadSink* sink, bool& handingOn)
+{
+    ObjRecords& read = slice.records;
+    out.positions.append(read.positions.data(), read.positions.size());
+    out.texCoords.append(read.texCoords.data(), read.texCoords.size());
+    out.normals.append(read.normals.data(), read.normals.size());
+    addReport(out.report, read.report);
+    uint32_t triangles = uint32_t(read.corners.size() / 3);
+    uint32_t kept = 0;
+    if (handingOn) {
+        kept = slice.firstKept;
+        if (kept == triangles)
+            std::swap(out.corners, read.corners);  // out's are empty while faces are handed on
+        else
+            out.corners.append(read.corners.data(), 3 * size_t(kept));
+        if (!out.corners.empty())
+            sink->takeFaces(sink->context, out);
+        handingOn = kept == triangles;
+    }
+    if (!handingOn)
+        keepFaces(out, read, kept);
+    slice.records = ObjRecords();
+    return !(sink && sink->passed) || sink->passed(sink->context, slice.end);
+}
+
+// Cuts the text into slices of about `sliceBytes`, each starting at a border.
+void cutIntoSlices(const char* text, size_t size, size_t sliceBytes, std::vector<Slice>& slices)
+{
+    size_t count = size / sliceBytes + (size % sliceBytes != 0);
+    slices.assign(count, Slice());
+    for (size_t k = 0; k < count; ++k) {
+        slices[k].begin = k == 0 ? 0 : slices[k - 1].end;
+        slices[k].end = k + 1 == count ? size : std::max(objSliceBorder(text, size, (k + 1) * sliceBytes),
+                                                         slices[k].begin);
+        slices[k].startKnown = slices[k].afterKnown = slices[k].read = false;
+    }
+}
+
+} // namespace
+
+bool readObjRecordsInSlices(const char* text, size_t size, size_t sliceBytes, ObjRecords& out,
+                            const ObjReadSink* sink)
+{
+    if (sliceBytes == 0 || size / sliceBytes < 2)
+        return readObjRecords(text, size, out, sink);
+    out = ObjRecords();
+    SliceReading reading;
+    reading.text = text;
+    cutIntoSlices(text, size, sliceBytes, reading.slices);
+    bool handingOn = sink && sink->takeFaces;
+    bool stopped = false;
+
+    std::thread alongside(readSlicesAlongside, &reading);
+    {
+        std::unique_lock<std::mutex> held(reading.lock);
+        // this thread puts the slices back in order, and reads the next one itself while the one
+        // to put back is not read yet
+        while (reading.putBack < reading.slices.size()) {
+            Slice& next = reading.slices[reading.putBack];
+            if (next.read) {
+                held.unlock();
+                stopped = !putSliceBack(next, out, sink, handingOn);
+                held.lock();
+                ++reading.putBack;
+                reading.changed.notify_all();
+                if (stopped) {
+                    reading.stopping = true;
+                    break;
+                }
+            } else if (!readNextSlice(reading, held)) {
+                reading.changed.wait(held);
+            }
+        }
+    }
+    alongside.join();
+    if (stopped)
+        out = ObjRecords();
+    return !stopped;
+}

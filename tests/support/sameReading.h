@@ -1,0 +1,49 @@
+#pragma once
+// Two readings of the same text compared bit for bit: the records and faces, and the mesh.
+
+#include "core/mesh/objMesh.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+template <typename Array>
+bool sameBits(const Array& a, const Array& b)
+{
+    return a.size() == b.size() && (a.empty() || memcmp(a.data(), b.data(), a.size() * sizeof(a[0])) == 0);
+}
+
+inline bool sameProblem(const ObjProblem& a, const ObjProblem& b)
+{
+    return a.count == b.count && a.firstLine == b.firstLine;
+}
+
+inline bool sameReport(const ObjReport& a, const ObjReport& b)
+{
+    return sameProblem(a.invalidFaces, b.invalidFaces) && sameProblem(a.missingTexCoords, b.missingTexCoords) &&
+           sameProblem(a.missingNormals, b.missingNormals) && sameProblem(a.missingNumbers, b.missingNumbers) &&
+           sameProblem(a.nonFiniteNumbers, b.nonFiniteNumbers) && a.fileShrank == b.fileShrank;
+}
+
+inline void expectSameRecords(const ObjRecords& a, const ObjRecords& b, const std::string& context)
+{
+    EXPECT_TRUE(sameBits(a.positions, b.positions)) << context;
+    EXPECT_TRUE(sameBits(a.texCoords, b.texCoords)) << context;
+    EXPECT_TRUE(sameBits(a.normals, b.normals)) << context;
+    EXPECT_TRUE(sameBits(a.corners, b.corners)) << context;
+    ASSERT_EQ(a.groups.size(), b.groups.size()) << context;
+    for (size_t i = 0; i < a.groups.size(); ++i)
+        EXPECT_TRUE(a.groups[i].firstTriangle == b.groups[i].firstTriangle && a.groups[i].group == b.groups[i].group)
+            << context << ", group run " << i;
+    EXPECT_TRUE(sameBits(a.polygons, b.polygons)) << context;
+    EXPECT_TRUE(sameReport(a.report, b.report)) << context;
+}
+
+inline void expectSameMesh(const ObjMesh& a, const ObjMesh& b, const std::string& context)
+{
+    EXPECT_TRUE(sameBits(a.vertices, b.vertices)) << context;
+    EXPECT_EQ(a.indices, b.indices) << context;
+    EXPECT_TRUE(sameBits(a.batches, b.batches)) << context;
+    EXPECT_TRUE(sameReport(a.report, b.report)) << context;
+}

@@ -1,0 +1,179 @@
+#include "core/mesh/objMesh.h"
+#include "core/mesh/objParse.h"
+#include "core/mesh/objSlices.h"
+#include "support/sameReading.h"
+#include "support/tempFile.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdio>
+#include <string>
+
+namespace {
+
+const std::string records = "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0.5\nvt 0 0\nvt 1 1\nvn 0 0 1\n";
+
+// A 300-corner face written v/vt/vn, some 3,000 characters: read whole.
+std::string longFace()
+{
+    std::string face = "f";
+    for (int i = 0; i < 300; ++i)
+        face += " " + std::to_string(i % 4 + 1) + "/" + std::to_string(i % 2 + 1) + "/1";
+    return face;
+}
+
+ObjMesh readMesh(const std::string& text, size_t sliceBytes)
+{
+    ObjMesh mesh;
+    ObjReadControl control;
+    control.sliceBytes = sliceBytes;
+    readObjText(text.data(), text.size(), mesh, control);
+    return mesh;
+}
+
+// Reads the text in slices of each of several sizes, down to a slice at every line end a slice
+// may start after, and compares records and mesh with the reading on one thread.
+void expectSlicesReadAsOne(const std::string& text, const std::string& name)
+{
+    ObjRecords one;
+    readObjRecords(text.data(), text.size(), one);
+    ObjMesh oneMesh = readMesh(text, 0);
+    for (size_t sliceBytes : {1, 2, 3, 5, 8, 13, 64, 1000}) {
+        std::string context = name + ", slices of " + std::to_string(sliceBytes);
+        ObjRecords sliced;
+        EXPECT_TRUE(readObjRecordsInSlices(text.data(), text.size(), sliceBytes, sliced));
+        expectSameRecords(sliced, one, context);
+        expectSameMesh(readMesh(text, sliceBytes), oneMesh, context);
+        // each slice skims to the state its reading ends in, whichever thread reads it
+        ObjReadState state = objTextStart;
+        for (size_t begin = 0, end; begin < text.size(); begin = end) {
+            end = objSliceBorder(text.data(), text.size(), begin + sliceBytes);
+            ObjRecords slice;
+            ObjReadState read = readObjSlice(text.data() + begin, end - begin, state, slice);
+            ObjReadState skimmed = skimObjSlice(text.data() + begin, end - begin, state);
+            EXPECT_TRUE(read.line == skimmed.line && read.group == skimmed.group &&
+                        read.records.positions == skimmed.records.positions &&
+                        read.records.texCoords == skimmed.records.texCoords &&
+                        read.records.normals == skimmed.records.normals)
+                << context << ", the slice from " << begin;
+            state = read;
+        }
+    }
+}
+
+// A text of positions without normals, some 1.3 MB: kept whole for the smoothing.
+std::string largeGrid()
+{
+    std::string text;
+    char line[64];
+    const int side = 150;
+    for (int j = 0; j <= side; ++j)
+        for (int i = 0; i <= side; ++i) {
+            snprintf(line, sizeof(line), "v %d %d %d\n", i, j, (i * j) % 7);
+            text += line;
+        }
+    for (int j = 0; j < side; ++j)
+        for (int i = 0; i < side; ++i) {
+            int a = j * (side + 1) + i + 1;
+            snprintf(line, sizeof(line), "f %d %d %d\nf %d %d %d\n", a, a + 1, a + side + 2, a, a + side + 2, a + side + 1);
+            text += line;
+        }
+    return text;
+}
+
+struct StopAt {
+    int calls;
+    int stopAt;  // the call that says stop; 0 never
+};
+
+bool countAndStop(void* context, size_t)
+{
+    StopAt& stop = *static_cast<StopAt*>(context);
+    return ++stop.calls != stop.stopAt;
+}
+
+} // namespace
+
+TEST(ObjSlices, ReadAsOneThreadReadsAtEveryKindOfLineEnd)
+{
+    std::string zeros = records + "v 0 1 0 ";
+    zeros += '\0';
+    zeros += " 9 9\nf 1/1/1 2/1/1 3/1/1 \\";
+    zeros += '\0';
+    zeros += "\n4/1/1\nf 1 2 3\n";
+    const struct {
+        const char* name;
+        std::string text;
+    } cases[] = {
+        {"newlines", records + "f 1/1/1 2/2/1 3/1/1\nf -1/-1/-1 -2/-2/-1 -3/-1/-1\nf 1 2 9\n\n# note\nf 1/1/1 2/1/1 3/1/1\n"},
+        {"carriage returns", records + "f 1/1/1 2/2/1 3/1/1\r\nv 1 2\r\nv nan 0 0\r\nf 1 5 6\r\nvt 1 1\r\nf 1/3 2/3 3/9\r\n"},
+        {"continued lines", records + "f 1//1 2//1 \\\n3//1 4//1\nv 1 \\\r\n2 3\r\nf 1 2 \\\n\\\n5\nvt 0.5\\\n 0.5\n\\\n\\\r\nf 1 2 3\n"},
+        {"backslashes that continue nothing", records + "# c:\\dir\\ \nf 1/1/1 2/1/1 3/1/1 \\ \n\\x\nf 1 2 3 \\\r\r\n"},
+        {"a continuation into the end", records + "f 1/1/1 2/1/1 3/1/1\nf 1/1/1 3/1/1 \\\n4/1/1 \\"},
+        {"long face lines", records + longFace() + "\n" + longFace() + "\r\nf 1 2 0\n" + longFace() + " \\\n" +
+                                std::string(1500, ' ') + "4/1/1\nf 1 2 0\n" + longFace()},
+        {"long lines read in pieces", records + "#" + std::string(1022, 'x') + "v 5 6 7\nv 1 2 " +
+                                          std::string(1017, ' ') + "3\nf 1//1 2//1 3//1" + std::string(1005, ' ') +
+                                          "\\\n4//1\n#" + std::string(3000, 'y') + "\nf 1 2 9\n"},
+        {"zero bytes", zeros},
+        {"no final newline", records + "f 1 2 3\nv 7 7 7\nf 1//1 2//1 5//1"},
+        {"smoothing groups", records + "f 1 2 3\ns 1\nf 1 3 4\ns off\nf 2 3 4\nf 1 2 4\ns 2\nf 1 2 3\ns 0\ns 2\nf 1 3 4\n"
+                                       "s 12345678901234567890\nf 1 2 3\ns x\nf 2 3 4\n"},
+        {"a face lacking normals among complete ones", records + "f 1//1 2//1 3//1\nf 1//1 3//1 4//1 2//1\n"
+                                                                 "f 1//1 2//1 3//1 4 1//1\nf 1//1 2//1 3//1\ns 3\nf 4//1 1 2\n"},
+    };
+    std::string everything;
+    for (const auto& c : cases) {
+        expectSlicesReadAsOne(c.text, c.name);
+        if (c.text.back() == '\n')
+            everything += c.text;
+    }
+    expectSlicesReadAsOne(everything, "all of them in one text");
+}
+
+TEST(ObjSlices, BordersFollowOnlyLinesThatContinueNone)
+{
+    const std::string text = "a\\\nb\\\r\nc\r\nd\\x\n\\\n";
+    // each offset's border: after "c\r\n" (10) or "d\\x\n" (14); none after the last line
+    const size_t expected[] = {10, 10, 10, 10, 10, 10, 10, 10, 10, 10, 14, 14, 14, 14, 16, 16, 16};
+    for (size_t from = 0; from <= text.size(); ++from)
+        EXPECT_EQ(objSliceBorder(text.data(), text.size(), from), expected[from]) << from;
+}
+
+TEST(ObjReader, StopsWhenToldNotToGoOn)
+{
+    const std::string text = largeGrid();
+    for (size_t sliceBytes : {size_t(0), objSliceBytes}) {
+        ObjMesh whole;
+        StopAt never = {0, 0};
+        ObjReadControl control;
+        control.passed = countAndStop;
+        control.context = &never;
+        control.sliceBytes = sliceBytes;
+        ASSERT_TRUE(readObjText(text.data(), text.size(), whole, control));
+        expectSameMesh(whole, readMesh(text, 0), "read to its end");
+        ASSERT_GT(never.calls, 4);
+        // while the text is read, and between and inside the passes after it
+        for (int stopAt = 1; stopAt <= never.calls; ++stopAt) {
+            StopAt stop = {0, stopAt};
+            control.context = &stop;
+            ObjMesh mesh;
+            EXPECT_FALSE(readObjText(text.data(), text.size(), mesh, control)) << stopAt;
+            EXPECT_EQ(stop.calls, stopAt);
+            EXPECT_TRUE(mesh.vertices.empty() && mesh.indices.empty() && mesh.batches.empty()) << stopAt;
+        }
+    }
+
+    // a file whose reading is cancelled from the start
+    std::string path = writeTempFile(text);
+    ASSERT_FALSE(path.empty());
+    std::atomic<bool> cancel{true};
+    ObjMesh mesh;
+    EXPECT_EQ(readMeshFile(path.c_str(), mesh, &cancel), FileStatus::cancelled);
+    EXPECT_TRUE(mesh.vertices.empty() && mesh.indices.empty());
+    cancel = false;
+    EXPECT_EQ(readMeshFile(path.c_str(), mesh, &cancel), FileStatus::ok);
+    EXPECT_EQ(mesh.indices.size(), size_t(6 * 150 * 150));
+    remove(path.c_str());
+}
