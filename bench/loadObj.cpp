@@ -1,4 +1,5 @@
-// Reads, welds and batches one OBJ file as the viewer does, without OpenGL:  load_obj FILE
+// Reads, welds and batches one OBJ file as the viewer does, without OpenGL:  load_obj [--one-thread] FILE
+// (--one-thread reads it on one thread, however large)
 // Prints the counts, and the peak of the process's resident memory above what it held before
 // loading (heap and the file's mapped pages alike), from /proc/self/status where there is one.
 
@@ -29,14 +30,16 @@ long statusKb(const char* field)
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        fprintf(stderr, "usage: load_obj FILE\n");
+    bool oneThread = argc == 3 && strcmp(argv[1], "--one-thread") == 0;
+    if (argc != 2 && !oneThread) {
+        fprintf(stderr, "usage: load_obj [--one-thread] FILE\n");
         return 2;
     }
+    const char* path = argv[argc - 1];
     long baseline = statusKb("VmRSS");
     ObjMesh mesh;
-    if (readMeshFile(argv[1], mesh) != FileStatus::ok) {
-        fprintf(stderr, "Cannot open file [%s]\n", argv[1]);
+    if (readMeshFile(path, mesh, nullptr, oneThread ? 0 : objSliceBytes) != FileStatus::ok) {
+        fprintf(stderr, "Cannot open file [%s]\n", path);
         return 1;
     }
     printf("%zu vertices in %zu batches, %zu triangles\n", mesh.vertices.size(), mesh.batches.size(),

@@ -1,8 +1,11 @@
 """Whole-process timing of load_obj beside tinyobj_load (tinyobjloader + meshoptimizer) on each
-file: fresh processes, the two interleaved run by run, the file in the page cache; medians. Also
-prints load_obj's own peak memory above its baseline, and the time per MB of file.
-    python3 scripts/timeProcesses.py [--runs N] [--alone] FILE...
---alone leaves tinyobj_load out (for files too large to wait for it).
+file: fresh processes, all interleaved run by run, the file in the page cache; medians. Also
+prints load_obj's own peak memory above its baseline, the time per MB of file, load_obj on one
+thread, and tinyobjloader's parse alone (the fastest parse-only reader at hand).
+    python3 scripts/timeProcesses.py [--runs N] [--alone] [--also NAME=PROGRAM] FILE...
+--alone leaves tinyobj_load out (for files too large to wait for it); --also adds a parse-only
+reader of one's own (a program taking the file as its one argument), measured as the others and
+compared as the fastest parse-only reader when it is faster than tinyobjloader's parse.
 """
 
 import os
@@ -28,34 +31,46 @@ def peak_mb(output):
 
 
 def main(argv):
-    runs, alone = 9, False
-    while argv[:1] in (["--runs"], ["--alone"]):
+    runs, alone, also = 9, False, []
+    while argv[:1] in (["--runs"], ["--alone"], ["--also"]):
         if argv[0] == "--runs":
             runs, argv = int(argv[1]), argv[2:]
+        elif argv[0] == "--also":
+            name, program = argv[1].split("=", 1)
+            also.append((name, [program]))
+            argv = argv[2:]
         else:
             alone, argv = True, argv[1:]
-    programs = [("spinview", os.path.join(BUILD, "load_obj"))]
-    if not alone and os.path.exists(os.path.join(BUILD, "tinyobj_load")):
-        programs.append(("tinyobj", os.path.join(BUILD, "tinyobj_load")))
-    print("%-20s %8s %11s %8s %10s %16s %7s" % ("file", "MB", "spinview", "ms/MB", "peak MB", "tinyobj+meshopt",
-                                                  "ratio"))
+    load = os.path.join(BUILD, "load_obj")
+    programs = [("spinview", [load]), ("1 thread", [load, "--one-thread"])]
+    tinyobj = os.path.join(BUILD, "tinyobj_load")
+    if not alone and os.path.exists(tinyobj):
+        programs += [("tinyobj+meshopt", [tinyobj]), ("tinyobj parse", [tinyobj, "--parse-only"])]
+    programs += also
+    names = [name for name, _ in programs]
+    print("%-18s %6s %10s %7s %8s" % ("file", "MB", "spinview", "ms/MB", "peak MB") +
+          "".join(" %16s" % name for name in names[1:]) +
+          ("  %s" % "faster than tinyobj+meshopt, slower than the fastest parse-only" if not alone else ""))
     for path in argv:
-        for _, program in programs:  # warm the page cache and the programs
-            run_time([program, path])
-        times = {name: [] for name, _ in programs}
+        for _, command in programs:  # warm the page cache and the programs
+            run_time(command + [path])
+        times = {name: [] for name in names}
         peaks = []
         for _ in range(runs):
-            for name, program in programs:
-                elapsed, output = run_time([program, path])
+            for name, command in programs:
+                elapsed, output = run_time(command + [path])
                 times[name].append(elapsed)
                 if name == "spinview":
                     peaks.append(peak_mb(output))
-        medians = [statistics.median(times[name]) for name, _ in programs]
+        median = {name: statistics.median(times[name]) for name in names}
         size = os.path.getsize(path) / 1e6
-        other = "%.1f ms" % medians[1] if len(medians) > 1 else "-"
-        ratio = "%.2f" % (medians[1] / medians[0]) if len(medians) > 1 else "-"
-        print("%-20s %8.1f %8.1f ms %8.2f %10.1f %16s %7s" % (os.path.basename(path), size, medians[0],
-                                                            medians[0] / size, max(peaks), other, ratio))
+        line = "%-18s %6.1f %7.1f ms %7.2f %8.1f" % (os.path.basename(path), size, median["spinview"],
+                                                    median["spinview"] / size, max(peaks))
+        line += "".join(" %13.1f ms" % median[name] for name in names[1:])
+        if not alone:
+            parse_only = min(median[name] for name in names[3:])
+            line += "  %.2f, %.2f" % (median["tinyobj+meshopt"] / median["spinview"], median["spinview"] / parse_only)
+        print(line)
 
 
 if __name__ == "__main__":

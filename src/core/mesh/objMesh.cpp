@@ -85,6 +85,8 @@ bool readObjText(const char* text, size_t size, ObjMesh& out, const ObjReadContr
     startWelding(reading.welder, size / 200);
     reading.welder.mesh.vertices.reserve(size / 128);
     reading.welder.mesh.indices.reserve(size / 16);
+    reading.welder.cache.entries.reserve(size / 128);
+    reading.welder.cache.head.reserve(size / 64);
     reading.control = &control;
     reading.size = size;
     ObjReadSink sink = {weldHandedOnFaces, tellPassed, &reading};
