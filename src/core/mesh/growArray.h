@@ -17,10 +17,10 @@ class GrowArray {
 public:
     GrowArray() = default;
     GrowArray(const GrowArray& other) { append(other.items, other.count); }
-    GrowArray(GrowArray&& other) noexcept : items(other.items), count(other.count), capacity(other.capacity)
+    GrowArray(GrowArray&& other) noexcept : items(other.items), count(other.count), capacity_(other.capacity_)
     {
         other.items = nullptr;
-        other.count = other.capacity = 0;
+        other.count = other.capacity_ = 0;
     }
     GrowArray& operator=(GrowArray other) noexcept
     {
@@ -30,14 +30,15 @@ public:
         size_t n = count;
         count = other.count;
         other.count = n;
-        size_t c = capacity;
-        capacity = other.capacity;
-        other.capacity = c;
+        size_t c = capacity_;
+        capacity_ = other.capacity_;
+        other.capacity_ = c;
         return *this;
     }
     ~GrowArray() { free(items); }
 
     size_t size() const { return count; }
+    size_t capacity() const { return capacity_; }
     bool empty() const { return count == 0; }
     T* data() { return items; }
     const T* data() const { return items; }
@@ -52,23 +53,25 @@ public:
 
     void push_back(const T& value)
     {
-        if (count == capacity)
-            reserve(capacity < 16 ? 16 : 2 * capacity);
+        if (count == capacity_)
+            reserve(capacity_ < 16 ? 16 : 2 * capacity_);
         items[count++] = value;
     }
     void append(const T* values, size_t n)
     {
-        if (count + n > capacity)
-            reserve(count + n > 2 * capacity ? count + n : 2 * capacity);
+        if (count + n > capacity_)
+            reserve(count + n > 2 * capacity_ ? count + n : 2 * capacity_);
         if (n > 0)
             memcpy(items + count, values, n * sizeof(T));
         count += n;
     }
     void pop_back() { --count; }
+    // Counts as its own the `n` values written past the end, within the capacity.
+    void extend(size_t n) { count += n; }
     void clear() { count = 0; }
     void reserve(size_t wanted)
     {
-        if (wanted <= capacity)
+        if (wanted <= capacity_)
             return;
         void* grown = realloc(items, wanted * sizeof(T));
         while (!grown) {
@@ -79,11 +82,11 @@ public:
             grown = realloc(items, wanted * sizeof(T));
         }
         items = static_cast<T*>(grown);
-        capacity = wanted;
+        capacity_ = wanted;
     }
 
 private:
     T* items = nullptr;
     size_t count = 0;
-    size_t capacity = 0;
+    size_t capacity_ = 0;
 };

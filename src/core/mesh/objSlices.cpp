@@ -1,6 +1,7 @@
 #include "core/mesh/objSlices.h"
 
 #include <algorithm>
+#include <cstring>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -19,11 +20,24 @@ struct Slice {
     ObjReadState after;  // the state after it, once afterKnown
     ObjRecords records;  // what readObjSlice read, once read
     uint32_t firstKept;  // the first triangle of the first face lacking a normal, or its triangle count
+    bool recordsPlaced;  // its records are written where they go among all the text's, by its reader
+};
+
+// Where the records of the whole text go, as reserved before the reading: each reader writes a
+// slice's records there itself while they fit, which spares the thread putting the slices back
+// copying them. The arrays do not move while they do: they grow only for a slice whose records do
+// not fit, and then no later slice's fit either.
+struct RecordRoom {
+    RecordCounts room;
+    Vector3* positions;
+    Vector2* texCoords;
+    Vector3* normals;
 };
 
 // The slices of a text and who reads which: everything but the text is guarded by `lock`.
 struct SliceReading {
     const char* text;
+    RecordRoom records;
     std::vector<Slice> slices;
     std::mutex lock;
     std::condition_variable changed;
@@ -79,6 +93,28 @@ bool findStart(SliceReading& reading, size_t k, std::unique_lock<std::mutex>& he
     return true;
 }
 
+template <typename T>
+void placeArray(T* room, size_t before, GrowArray<T>& records)
+{
+    if (!records.empty())
+        memcpy(room + before, records.data(), records.size() * sizeof(T));
+    records = GrowArray<T>();
+}
+
+// Writes the records of a slice starting at `before` where they go, and frees them, when they
+// fit; false, leaving them, when they do not.
+bool placeRecords(const RecordRoom& room, const RecordCounts& before, ObjRecords& records)
+{
+    if (before.positions + records.positions.size() > room.room.positions ||
+        before.texCoords + records.texCoords.size() > room.room.texCoords ||
+        before.normals + records.normals.size() > room.room.normals)
+        return false;
+    placeArray(room.positions, before.positions, records.positions);
+    placeArray(room.texCoords, before.texCoords, records.texCoords);
+    placeArray(room.normals, before.normals, records.normals);
+    return true;
+}
+
 // Takes the next slice and reads it, unlocking meanwhile; false when none may be taken now: all
 // are, the slices ahead are as many as allowed, or the reading stops.
 bool readNextSlice(SliceReading& reading, std::unique_lock<std::mutex>& held)
@@ -96,9 +132,11 @@ bool readNextSlice(SliceReading& reading, std::unique_lock<std::mutex>& held)
     ObjRecords records;
     ObjReadState after = readObjSlice(reading.text + slice.begin, slice.end - slice.begin, start, records);
     uint32_t firstKept = firstFaceLackingNormal(records);
+    bool placed = placeRecords(reading.records, start.records, records);
     held.lock();
     slice.records = std::move(records);
     slice.firstKept = firstKept;
+    slice.recordsPlaced = placed;
     slice.after = after;
     slice.afterKnown = slice.read = true;
     reading.changed.notify_all();
@@ -159,9 +197,15 @@ void keepFaces(ObjRecords& out, const ObjRecords& slice, uint32_t first)
 bool putSliceBack(Slice& slice, ObjRecords& out, const ObjReadSink* sink, bool& handingOn)
 {
     ObjRecords& read = slice.records;
-    out.positions.append(read.positions.data(), read.positions.size());
-    out.texCoords.append(read.texCoords.data(), read.texCoords.size());
-    out.normals.append(read.normals.data(), read.normals.size());
+    if (slice.recordsPlaced) {
+        out.positions.extend(slice.after.records.positions - slice.start.records.positions);
+        out.texCoords.extend(slice.after.records.texCoords - slice.start.records.texCoords);
+        out.normals.extend(slice.after.records.normals - slice.start.records.normals);
+    } else {
+        out.positions.append(read.positions.data(), read.positions.size());
+        out.texCoords.append(read.texCoords.data(), read.texCoords.size());
+        out.normals.append(read.normals.data(), read.normals.size());
+    }
     addReport(out.report, read.report);
     uint32_t triangles = uint32_t(read.corners.size() / 3);
     uint32_t kept = 0;
@@ -190,7 +234,7 @@ void cutIntoSlices(const char* text, size_t size, size_t sliceBytes, std::vector
         slices[k].begin = k == 0 ? 0 : slices[k - 1].end;
         slices[k].end = k + 1 == count ? size : std::max(objSliceBorder(text, size, (k + 1) * sliceBytes),
                                                          slices[k].begin);
-        slices[k].startKnown = slices[k].afterKnown = slices[k].read = false;
+        slices[k].startKnown = slices[k].afterKnown = slices[k].read = slices[k].recordsPlaced = false;
     }
 }
 
@@ -209,6 +253,8 @@ bool readObjRecordsInSlices(const char* text, size_t size, size_t sliceBytes, Ob
     out.normals.reserve(size / 64);
     SliceReading reading;
     reading.text = text;
+    reading.records = RecordRoom{{out.positions.capacity(), out.texCoords.capacity(), out.normals.capacity()},
+                                 out.positions.data(), out.texCoords.data(), out.normals.data()};
     cutIntoSlices(text, size, sliceBytes, reading.slices);
     bool handingOn = sink && sink->takeFaces;
     bool stopped = false;
