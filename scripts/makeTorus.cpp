@@ -5,6 +5,7 @@
 //   make_torus OUTPUT --grid RINGS SIDES     any such torus
 //   make_torus OUTPUT --quads RINGS SIDES    the same records, in quads
 //   make_torus OUTPUT --scan RINGS SIDES     bare positions in triangles, as scans come: normals to compute
+//   make_torus OUTPUT --per-corner RINGS SIDES  each triangle with its own v, vt and vn records
 
 #include "torusObj.h"
 
@@ -22,7 +23,8 @@ int main(int argc, char** argv)
     const struct {
         const char* option;
         TorusLayout layout;
-    } grids[] = {{"--grid", TorusLayout::shared}, {"--quads", TorusLayout::sharedQuads}, {"--scan", TorusLayout::positionsOnly}};
+    } grids[] = {{"--grid", TorusLayout::shared}, {"--quads", TorusLayout::sharedQuads}, {"--scan", TorusLayout::positionsOnly},
+                {"--per-corner", TorusLayout::perCorner}};
     for (const auto& grid : grids)
         if (argc > 4 && strcmp(argv[2], grid.option) == 0)
             shape = TorusShape{atoi(argv[3]), atoi(argv[4]), 13.0, 6.0, grid.layout};

@@ -107,6 +107,7 @@ bool continueUpload(Viewer& viewer)
 
 void readInBackground(ModelReading* reading, const char* path)
 {
+    runInBackground();  // the frames keep their cores
     reading->status = readModel(path, reading->mesh, &reading->cancel);
     reading->done.store(true, std::memory_order_release);
 }

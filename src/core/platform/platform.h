@@ -22,6 +22,11 @@ inline void prefetch(const void* address)
 // Milliseconds since the process started, from a monotonic clock, wrapped to unsigned 32 bits.
 uint32_t tickCountMs();
 
+// Lets the calling thread, and the threads it starts from now on, run only when the process's
+// other threads leave a core free: for work in the background. Does nothing where the system
+// cannot.
+void runInBackground();
+
 // Opens a regular file for reading in binary mode, never waiting: a FIFO, a device, a socket or a
 // directory is refused like a file that cannot be opened (nullptr). `size` gets the file's size
 // from the file system, in 64 bits on every platform.

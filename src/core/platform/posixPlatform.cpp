@@ -4,6 +4,8 @@
 #include <stdlib.h>
 #include <signal.h>
 #include <sys/mman.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
@@ -28,6 +30,14 @@ const uint64_t processStart = monotonicMs();
 uint32_t tickCountMs()
 {
     return uint32_t(monotonicMs() - processStart);  // wraps every 2^32 ms, about 49.7 days
+}
+
+void runInBackground()
+{
+#ifdef __linux__
+    // a Linux thread has a nice value of its own, which the threads it starts inherit
+    setpriority(PRIO_PROCESS, id_t(syscall(SYS_gettid)), 19);
+#endif
 }
 
 FileStamp fileStamp(const char* path)

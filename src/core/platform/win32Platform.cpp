@@ -16,6 +16,12 @@ const DWORD processStart = GetTickCount();
 
 } // namespace
 
+void runInBackground()
+{
+    // a thread started later gets the normal priority: the reader starts its helper at the same one
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_LOWEST);
+}
+
 uint32_t tickCountMs()
 {
     return uint32_t(GetTickCount() - processStart);  // wraps like GetTickCount, every 2^32 ms
