@@ -47,6 +47,47 @@ void logProblem(const ObjProblem& problem, const char* what, const char* path)
         logMessage(what, problem.count, problem.count == 1 ? "" : "s", path, problem.firstLine);
 }
 
+// Numbers the materials as ObjMesh::materials does (the default first, then one per usemtl name,
+// named and as the default until the libraries are read) and groups each batch's triangles by them.
+void groupMaterials(std::vector<MaterialRun>& runs, const std::vector<std::string>& names, ObjMesh& out)
+{
+    for (MaterialRun& run : runs)
+        run.material = run.material == defaultMaterial ? 0 : run.material + 1;
+    out.materials.assign(names.size() + 1, Material());
+    for (size_t i = 0; i < names.size(); ++i)
+        out.materials[i + 1].name = names[i];
+    groupByMaterial(runs, uint32_t(out.materials.size()), out.indices, out.batches, out.ranges);
+}
+
+// Reads the material libraries the model names and gives each material it uses the library's
+// definition; the problems go into out.materialReport.
+void readMaterialLibraries(const char* path, ObjMesh& out)
+{
+    std::vector<Material> defined;
+    for (const std::string& line : out.materialLibraries)
+        for (const std::string& file : libraryFiles(line, folderOf(path))) {
+            FileBytes bytes;
+            if (readFileBytes(file.c_str(), bytes) != FileStatus::ok) {
+                out.materialReport.missingLibraries.push_back(file);
+                continue;
+            }
+            readMtlText(bytes.data, bytes.size, file, defined, out.materialReport);
+            freeFileBytes(bytes);
+        }
+    for (size_t i = 1; i < out.materials.size(); ++i) {
+        const Material* found = nullptr;
+        for (const Material& material : defined)  // the first definition of a name stands
+            if (material.name == out.materials[i].name) {
+                found = &material;
+                break;
+            }
+        if (found)
+            out.materials[i] = *found;
+        else
+            out.materialReport.undefinedMaterials.push_back(out.materials[i].name);
+    }
+}
+
 void passFileViewAt(void* view, size_t offset)
 {
     passFileView(*static_cast<FileView*>(view), offset);
@@ -68,12 +109,17 @@ void readObjText(const char* text, size_t size, ObjMesh& out, void (*passed)(voi
     readObjRecords(text, size, records, &sink);
 
     out.report = records.report;
+    out.materialLibraries = std::move(records.materialLibraries);
+    std::vector<MaterialRun> materialRuns = std::move(records.materials);
+    std::vector<std::string> materialNames = std::move(records.materialNames);
     fillMissingNormals(records);
     weldKeptFaces(records, reading.welder);
     records = ObjRecords();  // before the batches are copied out
     reading.welder.grid = WeldGrid();
     reading.welder.cache = CornerCache();
-    splitIntoBatches(reading.welder.mesh, out.vertices, out.indices, out.batches);
+    splitIntoBatches(reading.welder.mesh, out.vertices, out.indices, out.batches, maxBatchVertices, &out.colors);
+    if (!materialRuns.empty())
+        groupMaterials(materialRuns, materialNames, out);
 }
 
 FileStatus readMeshFile(const char* path, ObjMesh& out)
@@ -85,6 +131,8 @@ FileStatus readMeshFile(const char* path, ObjMesh& out)
         return status;
     readObjText(view.data, view.size, out, passFileViewAt, &view);
     out.report.fileShrank = !closeFileView(view);
+    if (!out.materials.empty() || !out.materialLibraries.empty())
+        readMaterialLibraries(path, out);
     return FileStatus::ok;
 }
 

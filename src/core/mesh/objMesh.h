@@ -10,6 +10,7 @@
 
 #include "core/files/fileBytes.h"
 #include "core/mesh/batches.h"
+#include "core/mesh/materials.h"
 #include "core/mesh/objRecords.h"
 
 #include <cstddef>
@@ -18,9 +19,18 @@
 
 struct ObjMesh {
     std::vector<Vertex> vertices;   // each batch's vertices, batch after batch
-    std::vector<uint16_t> indices;  // three per triangle, in file order, relative to their batch
+    std::vector<uint16_t> indices;  // three per triangle, in file order (by material within a batch,
+                                    // for a mesh with materials), relative to their batch
     std::vector<MeshBatch> batches;
+    std::vector<Vector3> colors;    // per vertex, for a file whose positions have colours; else empty
+    // for a file that uses materials: the triangles of each batch by material (MeshBatch), and the
+    // materials, the default first, then one per usemtl name (as named, defined by the libraries
+    // readMeshFile reads, or the default); else both empty
+    std::vector<MeshRange> ranges;
+    std::vector<Material> materials;
+    std::vector<std::string> materialLibraries;  // the mtllib lines
     ObjReport report;
+    MaterialReport materialReport;
 };
 
 // Reads `size` bytes of OBJ text (no terminator needed) into `out`, replacing what it held.
@@ -28,7 +38,8 @@ struct ObjMesh {
 void readObjText(const char* text, size_t size, ObjMesh& out, void (*passed)(void* context, size_t offset) = nullptr,
                  void* context = nullptr);
 
-// Reads the file as readObjText does, opening it once, without waiting (a FIFO is refused), and
+// Reads the file as readObjText does, then the material libraries it names (from its folder),
+// opening it once, without waiting (a FIFO is refused), and
 // mapping it where the system can, its pages given back as the reading passes them. Returns
 // cannotOpen or outOfMemory, with `out` empty, when the file cannot be viewed; out.report.shrank
 // tells that another program cut the file short while it was read. Running out of memory later
