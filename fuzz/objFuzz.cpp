@@ -145,10 +145,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     if (records.corners.size() <= maxComparedCorners) {
         std::vector<Vertex> corners;
-        for (const ObjCorner& corner : records.corners)
+        std::vector<Vector3> colours;
+        for (const ObjCorner& corner : records.corners) {
             corners.push_back(cornerVertex(records, corner));
-        LinearWeld reference = linearWeld(corners);
+            if (!records.colors.empty())
+                colours.push_back(records.colors[corner.position]);
+        }
+        LinearWeld reference = linearWeld(corners, records.colors.empty() ? nullptr : &colours);
         CHECK(welded.indices == reference.indices);
+        CHECK(welded.colors.size() == reference.colours.size() &&
+              (welded.colors.empty() ||
+               memcmp(welded.colors.data(), reference.colours.data(), welded.colors.size() * sizeof(Vector3)) == 0));
         CHECK(welded.vertices.size() == reference.vertices.size());
         for (size_t i = 0; i < welded.vertices.size(); ++i)
             CHECK(memcmp(&welded.vertices[i], &reference.vertices[i], sizeof(Vertex)) == 0);
@@ -160,11 +167,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // reading with the complete faces welded as they come gives the same mesh
     ObjMesh streamed;
     readObjText(reinterpret_cast<const char*>(data), size, streamed);
-    std::vector<Vertex> vertices;
-    std::vector<uint16_t> indices;
-    std::vector<MeshBatch> batches;
-    splitIntoBatches(welded, vertices, indices, batches);
-    CHECK(streamed.indices == indices && streamed.batches.size() == batches.size());
-    CHECK(sameItems(streamed.vertices, vertices));
+    ObjMesh stored;
+    splitIntoBatches(welded, stored.vertices, stored.indices, stored.batches, maxBatchVertices, &stored.colors);
+    if (!records.materials.empty())
+        groupMaterials(records.materials, records.materialNames, stored);
+    CHECK(streamed.indices == stored.indices && streamed.batches.size() == stored.batches.size());
+    CHECK(sameItems(streamed.vertices, stored.vertices) && sameItems(streamed.colors, stored.colors));
+    CHECK(sameItems(streamed.ranges, stored.ranges));
     return 0;
 }

@@ -303,29 +303,21 @@ TEST(Weld, ColoursAndMaterialsKeepTheLinearScansWeldAndEachTrianglesMaterial)
         readObjText(text.data(), text.size(), mesh);
 
         // the reference: a linear scan over (vertex, colour); then each triangle with its material
-        std::vector<Vertex> corners = referenceCorners(m);
-        std::vector<Vertex> vertices;
-        std::vector<Vector3> colours;
-        std::vector<std::pair<int, std::vector<uint32_t>>> triangles;  // (material, its 3 welded vertices)
-        size_t corner = 0;
+        std::vector<Vector3> cornerColours;
+        std::vector<int> triangleMaterials;
         for (const StressFace& face : m.faces)
             for (size_t t = 0; t + 2 < face.corners.size(); ++t) {
-                std::vector<uint32_t> welded;
-                for (size_t k : {size_t(0), t + 1, t + 2}) {
-                    Vector3 colour = m.colors[size_t(face.corners[k].position)];
-                    size_t i = 0;
-                    while (i < vertices.size() &&
-                           !(verticesMatch(vertices[i], corners[corner]) && approxEqual(colours[i], colour)))
-                        ++i;
-                    if (i == vertices.size()) {
-                        vertices.push_back(corners[corner]);
-                        colours.push_back(colour);
-                    }
-                    welded.push_back(uint32_t(i));
-                    ++corner;
-                }
-                triangles.push_back({face.material, welded});
+                for (size_t k : {size_t(0), t + 1, t + 2})
+                    cornerColours.push_back(m.colors[size_t(face.corners[k].position)]);
+                triangleMaterials.push_back(face.material);
             }
+        LinearWeld reference = linearWeld(referenceCorners(m), &cornerColours);
+        std::vector<Vertex>& vertices = reference.vertices;
+        std::vector<Vector3>& colours = reference.colours;
+        std::vector<std::pair<int, std::vector<uint32_t>>> triangles;  // (material, its 3 welded vertices)
+        for (size_t t = 0; t < triangleMaterials.size(); ++t)
+            triangles.push_back({triangleMaterials[t], {reference.indices.begin() + long(3 * t),
+                                                        reference.indices.begin() + long(3 * t + 3)}});
         // drawn by material, the materials in the order of their first use, each in file order
         std::vector<int> firstUse;
         for (const auto& triangle : triangles)

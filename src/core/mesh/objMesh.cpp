@@ -47,18 +47,6 @@ void logProblem(const ObjProblem& problem, const char* what, const char* path)
         logMessage(what, problem.count, problem.count == 1 ? "" : "s", path, problem.firstLine);
 }
 
-// Numbers the materials as ObjMesh::materials does (the default first, then one per usemtl name,
-// named and as the default until the libraries are read) and groups each batch's triangles by them.
-void groupMaterials(std::vector<MaterialRun>& runs, const std::vector<std::string>& names, ObjMesh& out)
-{
-    for (MaterialRun& run : runs)
-        run.material = run.material == defaultMaterial ? 0 : run.material + 1;
-    out.materials.assign(names.size() + 1, Material());
-    for (size_t i = 0; i < names.size(); ++i)
-        out.materials[i + 1].name = names[i];
-    groupByMaterial(runs, uint32_t(out.materials.size()), out.indices, out.batches, out.ranges);
-}
-
 // Reads the material libraries the model names and gives each material it uses the library's
 // definition; the problems go into out.materialReport.
 void readMaterialLibraries(const char* path, ObjMesh& out)
@@ -94,6 +82,16 @@ void passFileViewAt(void* view, size_t offset)
 }
 
 } // namespace
+
+void groupMaterials(std::vector<MaterialRun>& runs, const std::vector<std::string>& names, ObjMesh& out)
+{
+    for (MaterialRun& run : runs)
+        run.material = run.material == defaultMaterial ? 0 : run.material + 1;
+    out.materials.assign(names.size() + 1, Material());
+    for (size_t i = 0; i < names.size(); ++i)
+        out.materials[i + 1].name = names[i];
+    groupByMaterial(runs, uint32_t(out.materials.size()), out.indices, out.batches, out.ranges);
+}
 
 void readObjText(const char* text, size_t size, ObjMesh& out, void (*passed)(void* context, size_t offset),
                  void* context)

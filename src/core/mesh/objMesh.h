@@ -38,6 +38,11 @@ struct ObjMesh {
 void readObjText(const char* text, size_t size, ObjMesh& out, void (*passed)(void* context, size_t offset) = nullptr,
                  void* context = nullptr);
 
+// The last pass for a file that uses materials: numbers them as ObjMesh::materials does (the
+// default first, then one per usemtl name, named and as the default until the libraries are
+// read), renumbering `runs` so, and groups each of out's batches' triangles by them.
+void groupMaterials(std::vector<MaterialRun>& runs, const std::vector<std::string>& names, ObjMesh& out);
+
 // Reads the file as readObjText does, then the material libraries it names (from its folder),
 // opening it once, without waiting (a FIFO is refused), and
 // mapping it where the system can, its pages given back as the reading passes them. Returns
