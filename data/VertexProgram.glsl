@@ -9,6 +9,7 @@ uniform vec4 WMatrix[4];
 varying vec3 worldPosition;
 varying vec3 worldNormal;
 varying vec2 surfaceCoord;
+varying vec3 vertexColour;  // white for a mesh without colours
 
 vec4 transformByVP(vec4 p)
 {
@@ -26,6 +27,7 @@ void main()
     worldPosition = world.xyz;
     worldNormal = transformByW(vec4(gl_MultiTexCoord1.xyz, 0.0)).xyz;
     surfaceCoord = gl_MultiTexCoord0.xy;
+    vertexColour = gl_Color.rgb;
     gl_ClipVertex = world;
     gl_Position = transformByVP(world);
 }

@@ -1,11 +1,12 @@
 // Fuzzes OBJ reading, smoothing, welding and batching. On every input: every component is finite,
 // every batch holds at most its limit of vertices and its indices stay inside it, the batches
-// draw every corner with the vertex it welded to, and, for inputs of up to 300 triangles, the
-// welding is the literal linear scan's.
+// draw every corner with the vertex it welded to, for inputs of up to 300 triangles the welding
+// is the literal linear scan's, and reading in slices on two threads gives the same records and mesh.
 
 #include "core/mesh/batches.h"
 #include "core/mesh/objParse.h"
 #include "core/mesh/objMesh.h"
+#include "core/mesh/objSlices.h"
 #include "core/mesh/smoothing.h"
 #include "core/mesh/weld.h"
 #include "support/linearWeld.h"
@@ -99,6 +100,27 @@ bool sameRecords(const ObjRecords& a, const ObjRecords& b)
            a.report.nonFiniteNumbers.count == b.report.nonFiniteNumbers.count;
 }
 
+bool sameProblem(const ObjProblem& a, const ObjProblem& b)
+{
+    return a.count == b.count && a.firstLine == b.firstLine;
+}
+
+// Everything readObjRecords gives, bit for bit.
+bool sameReading(const ObjRecords& a, const ObjRecords& b)
+{
+    bool groups = a.groups.size() == b.groups.size();
+    for (size_t i = 0; groups && i < a.groups.size(); ++i)
+        groups = a.groups[i].firstTriangle == b.groups[i].firstTriangle && a.groups[i].group == b.groups[i].group;
+    const ObjReport &r = a.report, &q = b.report;
+    return sameItems(a.positions, b.positions) && sameItems(a.texCoords, b.texCoords) &&
+           sameItems(a.normals, b.normals) && sameItems(a.colors, b.colors) && sameItems(a.corners, b.corners) &&
+           groups && sameItems(a.polygons, b.polygons) && sameItems(a.materials, b.materials) &&
+           a.materialNames == b.materialNames && a.materialLibraries == b.materialLibraries &&
+           a.triangles == b.triangles && sameProblem(r.invalidFaces, q.invalidFaces) &&
+           sameProblem(r.missingTexCoords, q.missingTexCoords) && sameProblem(r.missingNormals, q.missingNormals) &&
+           sameProblem(r.missingNumbers, q.missingNumbers) && sameProblem(r.nonFiniteNumbers, q.nonFiniteNumbers);
+}
+
 // True when the text ends in a backslash, or a backslash and a carriage return: followed by a
 // newline, its last line would go on with the next one.
 bool endsInContinuation(const char* text, size_t size)
@@ -145,10 +167,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     if (records.corners.size() <= maxComparedCorners) {
         std::vector<Vertex> corners;
-        for (const ObjCorner& corner : records.corners)
+        std::vector<Vector3> colours;
+        for (const ObjCorner& corner : records.corners) {
             corners.push_back(cornerVertex(records, corner));
-        LinearWeld reference = linearWeld(corners);
+            if (!records.colors.empty())
+                colours.push_back(records.colors[corner.position]);
+        }
+        LinearWeld reference = linearWeld(corners, records.colors.empty() ? nullptr : &colours);
         CHECK(welded.indices == reference.indices);
+        CHECK(welded.colors.size() == reference.colours.size() &&
+              (welded.colors.empty() ||
+               memcmp(welded.colors.data(), reference.colours.data(), welded.colors.size() * sizeof(Vector3)) == 0));
         CHECK(welded.vertices.size() == reference.vertices.size());
         for (size_t i = 0; i < welded.vertices.size(); ++i)
             CHECK(memcmp(&welded.vertices[i], &reference.vertices[i], sizeof(Vertex)) == 0);
@@ -160,11 +189,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // reading with the complete faces welded as they come gives the same mesh
     ObjMesh streamed;
     readObjText(reinterpret_cast<const char*>(data), size, streamed);
-    std::vector<Vertex> vertices;
-    std::vector<uint16_t> indices;
-    std::vector<MeshBatch> batches;
-    splitIntoBatches(welded, vertices, indices, batches);
-    CHECK(streamed.indices == indices && streamed.batches.size() == batches.size());
-    CHECK(sameItems(streamed.vertices, vertices));
+    ObjMesh stored;
+    splitIntoBatches(welded, stored.vertices, stored.indices, stored.batches, maxBatchVertices, &stored.colors);
+    if (!records.materials.empty())
+        groupMaterials(records.materials, records.materialNames, stored);
+    CHECK(streamed.indices == stored.indices && streamed.batches.size() == stored.batches.size());
+    CHECK(sameItems(streamed.vertices, stored.vertices) && sameItems(streamed.colors, stored.colors));
+    CHECK(sameItems(streamed.ranges, stored.ranges));
+
+    // read in slices on two threads, slices small enough to cut most inputs: the same again
+    const char* text = reinterpret_cast<const char*>(data);
+    size_t sliceBytes = 1 + size % 97;
+    ObjRecords one, sliced;
+    readObjRecords(text, size, one);
+    CHECK(readObjRecordsInSlices(text, size, sliceBytes, sliced));
+    CHECK(sameReading(one, sliced));
+    ObjMesh inSlices;
+    ObjReadControl control;
+    control.sliceBytes = sliceBytes;
+    CHECK(readObjText(text, size, inSlices, control));
+    CHECK(inSlices.indices == streamed.indices && sameItems(inSlices.batches, streamed.batches));
+    CHECK(sameItems(inSlices.vertices, streamed.vertices) && sameItems(inSlices.colors, streamed.colors));
+    CHECK(sameItems(inSlices.ranges, streamed.ranges));
     return 0;
 }

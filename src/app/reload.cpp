@@ -99,6 +99,7 @@ bool continueUpload(Viewer& viewer)
     MeshUpload& upload = viewer.watch.upload;
     if (!upload.active || !continueMeshUpload(upload, uploadPieceBytes))
         return false;
+    takeMaterials(viewer, upload.mesh);
     finishMeshUpload(viewer.meshStore, upload);
     placeModel(viewer);
     tellReloaded(viewer);
@@ -251,6 +252,14 @@ void watchIncludes(Watch& watch, const std::vector<SourceFile>& vertexFiles,
         include.file.path = include.path.c_str();
 }
 
+void watchModelFiles(Viewer& viewer)
+{
+    std::vector<WatchedFile>& watched = viewer.watch.modelFiles;
+    watched.resize(viewer.modelFiles.size());
+    for (size_t i = 0; i < watched.size(); ++i)
+        watchFile(watched[i], viewer.modelFiles[i].c_str());
+}
+
 void watchDataFiles(Viewer& viewer)
 {
     Watch& watch = viewer.watch;
@@ -275,7 +284,10 @@ bool reloadChangedFiles(Viewer& viewer)
     if (!watch.started || now - watch.lastLook < lookEveryMs)
         return changed;
     watch.lastLook = now;
-    if (settledAfterChange(watch.model, now))
+    bool modelFileSettled = false;  // a material library or map: the model is read again
+    for (WatchedFile& file : watch.modelFiles)
+        modelFileSettled = settledAfterChange(file, now) || modelFileSettled;
+    if (settledAfterChange(watch.model, now) || modelFileSettled)
         startModelReading(viewer);
     else
         changed = settleHeldModel(viewer, now) || changed;

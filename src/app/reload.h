@@ -13,6 +13,10 @@ void watchDataFiles(Viewer& viewer);
 void watchIncludes(Watch& watch, const std::vector<SourceFile>& vertexFiles,
                    const std::vector<SourceFile>& fragmentFiles);
 
+// Watches the model's material libraries and maps (Viewer::modelFiles), as read with it; a change
+// of one reads the model again.
+void watchModelFiles(Viewer& viewer);
+
 // Called from the idle callback. At most every 100 ms, looks at the files' stamps; a file that
 // changed and settled (fileSettledAfterChange) is read again. A model is read on a worker thread
 // while the one shown keeps drawing (a newer change stops the reading in progress); when it reads

@@ -1,6 +1,7 @@
 #include "app/scene.h"
 
 #include "app/shaderSources.h"
+#include "app/modelMaterials.h"
 #include "app/reload.h"
 #include "app/textureFiles.h"
 #include "core/diag/log.h"
@@ -54,6 +55,7 @@ FileStatus readModel(const char* path, ObjMesh& mesh, const std::atomic<bool>* c
 void prepareModel(Viewer& viewer, ObjMesh& mesh)
 {
     logObjReport(mesh.report, viewer.options.model);
+    logMaterialReport(mesh.materialReport, viewer.options.model);
     viewer.modelReport = mesh.report;
     viewer.positionScale = 0;
     if (viewer.view.fit) {
@@ -64,9 +66,17 @@ void prepareModel(Viewer& viewer, ObjMesh& mesh)
     }
 }
 
+void takeMaterials(Viewer& viewer, ObjMesh& mesh)
+{
+    viewer.modelFiles = materialFiles(mesh, viewer.options.model);
+    watchModelFiles(viewer);
+    showMaterials(viewer, mesh);
+}
+
 void showModel(Viewer& viewer, ObjMesh& mesh)
 {
     prepareModel(viewer, mesh);
+    takeMaterials(viewer, mesh);
     replaceMesh(viewer.meshStore, mesh);
     checkGlError();
     placeModel(viewer);
@@ -185,5 +195,5 @@ void drawViewerFrame(Viewer& viewer)
 {
     FrameInputs inputs;
     frameInputs(viewer, inputs);
-    drawFrame(viewer.meshStore, viewer.shaderState, viewer.textures, inputs);
+    drawFrame(viewer.meshStore, viewer.shaderState, viewer.textures, viewer.materials, inputs);
 }

@@ -15,7 +15,11 @@ FileStatus readModel(const char* path, ObjMesh& mesh, const std::atomic<bool>* c
 // of a model too small for the fit: what comes before the upload.
 void prepareModel(Viewer& viewer, ObjMesh& mesh);
 
-// Prepares the model read and makes it the one drawn: uploads it into new buffers, which replace
+// Makes the model's materials those drawn (reading their maps) and watches its material files;
+// with its mesh, as the mesh's ranges name them.
+void takeMaterials(Viewer& viewer, ObjMesh& mesh);
+
+// Prepares the model read and makes it the one drawn, with its materials: uploads it into new buffers, which replace
 // the old ones (checked), and places it in the view.
 void showModel(Viewer& viewer, ObjMesh& mesh);
 

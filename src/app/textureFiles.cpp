@@ -5,9 +5,6 @@
 
 #include <string>
 
-namespace {
-
-// Why the image at `path` cannot be a texture, after the sampler's name and a colon.
 std::string imageProblem(ImageStatus status, const char* path, const char* detail, int largest)
 {
     std::string file = "[" + std::string(path) + "]";
@@ -21,6 +18,8 @@ std::string imageProblem(ImageStatus status, const char* path, const char* detai
     }
     return file + " is larger than " + std::to_string(largest) + " pixels a side, the largest texture here";
 }
+
+namespace {
 
 // Reads the texture's image and uploads it in place of the texture's; otherwise logs the problem
 // after `outcome` ("reads black", "stays as it is") and returns false.

@@ -2,8 +2,15 @@
 // The images named by --texture: read, uploaded, and read again when they change.
 
 #include "app/viewer.h"
+#include "image/imageRead.h"
+
+#include <string>
 
 #include <vector>
+
+// Why the image at `path` cannot be a texture ("cannot open file [cat.png]"...), from its status,
+// the library's detail and the largest texture side.
+std::string imageProblem(ImageStatus status, const char* path, const char* detail, int largest);
 
 // The samplers' names, in the order of the textures (index = texture unit).
 std::vector<const char*> textureNames(const ViewerOptions& options);

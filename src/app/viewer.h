@@ -6,6 +6,7 @@
 #include "core/math/matrix.h"
 #include "core/mesh/objMesh.h"
 #include "core/view/camera.h"
+#include "render/materialsGpu.h"
 #include "render/meshGpu.h"
 #include "render/program.h"
 #include "render/textures.h"
@@ -80,6 +81,7 @@ struct Watch {
     bool timerArmed;  // a timer will look at the files: the spin stands, and no idle callback does
     std::vector<WatchedFile> textures;     // one per --texture, in order
     std::vector<WatchedInclude> includes;  // the files the shaders included when last read
+    std::vector<WatchedFile> modelFiles;   // those of Viewer::modelFiles: a change reads the model again
 };
 
 // The frames drawn, for u_frame and u_delta.
@@ -91,6 +93,8 @@ struct FrameCount {
 struct Viewer {
     ViewerOptions options;
     MeshStore meshStore;
+    MaterialsGpu materials;  // the model's
+    std::vector<std::string> modelFiles;  // its material libraries and maps, watched with it
     ObjReport modelReport;  // the problems of the model drawn
     int positionScale;      // the power of two the drawn positions were multiplied by for the fit
     ShaderState shaderState;

@@ -31,10 +31,23 @@ void showEdgesOnly(bool edges)
     checkGlError();
 }
 
+// What drawMesh switches materials with.
+struct MaterialContext {
+    const MaterialsGpu* materials;
+    const ProgramInputs* inputs;
+    GLuint unit;
+};
+
+void switchMaterial(void* context, uint32_t material)
+{
+    const MaterialContext& c = *static_cast<const MaterialContext*>(context);
+    useMaterial(*c.materials, *c.inputs, material, c.unit);
+}
+
 } // namespace
 
 void drawFrame(const MeshStore& mesh, ShaderState& shader, const std::vector<TextureGpu>& textures,
-               const FrameInputs& inputs)
+               const MaterialsGpu& materials, const FrameInputs& inputs)
 {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     checkGlError();
@@ -50,14 +63,26 @@ void drawFrame(const MeshStore& mesh, ShaderState& shader, const std::vector<Tex
     validateProgramOnce(shader);
     if (inputs.wireframe)
         showEdgesOnly(true);
-    drawMesh(mesh, named);
+    MaterialContext context = {&materials, &shader.inputs, GLuint(textures.size())};
+    MaterialSwitch materialSwitch = {switchMaterial, &context};
+    if (materials.active) {
+        if (mesh.meshRanges.empty())  // vertex colours alone: the default material throughout
+            useMaterial(materials, shader.inputs, 0, context.unit);
+        shader.materialsGiven = true;
+    } else if (shader.materialsGiven) {
+        clearMaterialUniforms(shader.inputs);
+        shader.materialsGiven = false;
+    }
+    drawMesh(mesh, named, materials.active ? &materialSwitch : nullptr);
+    if (materials.active)
+        endMaterials(context.unit);
     if (inputs.wireframe)
         showEdgesOnly(false);
     if (inputs.cut) {
         glDisable(GL_CLIP_PLANE0);
         checkGlError();
     }
-    unbindMeshArrays(named);
+    unbindMeshArrays(named, mesh.colorBuffer != 0);
     unbindSamplers(shader.inputs);
     glUseProgramObjectARB(0);
     checkGlError();

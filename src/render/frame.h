@@ -3,6 +3,7 @@
 
 #include "core/math/matrix.h"
 #include "render/meshGpu.h"
+#include "render/materialsGpu.h"
 #include "render/program.h"
 #include "render/textures.h"
 
@@ -24,5 +25,8 @@ struct FrameInputs {
 // the mesh's arrays (with the a_ attributes the program takes), validates the program on its
 // first frame, draws, and leaves the state as it found it. Without the cut, the wireframe, or
 // inputs taken by name, no call is made for them.
+// A model with materials (or vertex colours) is drawn range by range, each after its material is
+// set (useMaterial; its map on the unit after the command line's textures); the program then
+// keeps them until a model without gives it u_opacity 0 again, once.
 void drawFrame(const MeshStore& mesh, ShaderState& shader, const std::vector<TextureGpu>& textures,
-               const FrameInputs& inputs);
+               const MaterialsGpu& materials, const FrameInputs& inputs);

@@ -48,6 +48,31 @@ void pointGenericArrays(const MeshAttributeLocations& generic, size_t base, bool
     }
 }
 
+// Points the colour array (and a_color) at vertex `base` of the store's colour buffer, then binds
+// the vertex buffer again; `enable` turns them on. A mesh without colours gives a_color white.
+void pointColorArrays(const MeshStore& store, int colorLocation, size_t base, bool enable)
+{
+    if (!store.colorBuffer) {
+        if (colorLocation >= 0 && enable) {
+            glVertexAttrib4fARB(GLuint(colorLocation), 1.0f, 1.0f, 1.0f, 1.0f);
+            checkGlError();
+        }
+        return;
+    }
+    glBindBuffer(GL_ARRAY_BUFFER, store.colorBuffer);
+    if (enable)
+        glEnableClientState(GL_COLOR_ARRAY);
+    glColorPointer(3, GL_FLOAT, sizeof(Vector3), bufferOffset(base * sizeof(Vector3)));
+    if (colorLocation >= 0) {
+        if (enable)
+            glEnableVertexAttribArrayARB(GLuint(colorLocation));
+        glVertexAttribPointerARB(GLuint(colorLocation), 3, GL_FLOAT, GL_FALSE, sizeof(Vector3),
+                                 bufferOffset(base * sizeof(Vector3)));
+    }
+    glBindBuffer(GL_ARRAY_BUFFER, store.vertexBuffer);
+    checkGlError();
+}
+
 // Points position, texture coordinate (unit 0) and normal (unit 1) at vertex `base` of the bound
 // interleaved vertex buffer; `enable` also turns the three arrays on, each before its pointer.
 void pointMeshArrays(size_t base, bool enable)
@@ -69,14 +94,30 @@ void pointMeshArrays(size_t base, bool enable)
     checkGlError();
 }
 
+// Takes the mesh's contents but its buffers.
+void takeMeshContents(MeshStore& store, ObjMesh& mesh)
+{
+    store.meshVertices = std::move(mesh.vertices);
+    store.meshIndices = std::move(mesh.indices);
+    store.meshBatches = std::move(mesh.batches);
+    store.meshColors = std::move(mesh.colors);
+    store.meshRanges = std::move(mesh.ranges);
+}
+
+void deleteColorBuffer(GLuint buffer)
+{
+    if (!buffer)
+        return;
+    glDeleteBuffers(1, &buffer);
+    checkGlError();
+}
+
 } // namespace
 
 void replaceMesh(MeshStore& store, ObjMesh& mesh)
 {
-    GLuint oldVertexBuffer = store.vertexBuffer, oldIndexBuffer = store.indexBuffer;
-    store.meshVertices = std::move(mesh.vertices);
-    store.meshIndices = std::move(mesh.indices);
-    store.meshBatches = std::move(mesh.batches);
+    GLuint oldVertexBuffer = store.vertexBuffer, oldIndexBuffer = store.indexBuffer, oldColorBuffer = store.colorBuffer;
+    takeMeshContents(store, mesh);
     glGenBuffers(1, &store.vertexBuffer);
     glGenBuffers(1, &store.indexBuffer);
     checkGlError();
@@ -84,11 +125,18 @@ void replaceMesh(MeshStore& store, ObjMesh& mesh)
                store.meshIndices.data());
     fillBuffer(GL_ARRAY_BUFFER, store.vertexBuffer, store.meshVertices.size() * sizeof(Vertex),
                store.meshVertices.data());
+    store.colorBuffer = 0;
+    if (!store.meshColors.empty()) {
+        glGenBuffers(1, &store.colorBuffer);
+        fillBuffer(GL_ARRAY_BUFFER, store.colorBuffer, store.meshColors.size() * sizeof(Vector3),
+                   store.meshColors.data());
+    }
     if (oldVertexBuffer || oldIndexBuffer) {
         glDeleteBuffers(1, &oldVertexBuffer);
         glDeleteBuffers(1, &oldIndexBuffer);
         checkGlError();
     }
+    deleteColorBuffer(oldColorBuffer);
 }
 
 namespace {
@@ -119,42 +167,54 @@ void startMeshUpload(MeshUpload& upload, ObjMesh& mesh)
 {
     upload.active = true;
     upload.mesh = std::move(mesh);
-    upload.indexBytesDone = upload.vertexBytesDone = 0;
+    upload.indexBytesDone = upload.vertexBytesDone = upload.colorBytesDone = 0;
     glGenBuffers(1, &upload.vertexBuffer);
     glGenBuffers(1, &upload.indexBuffer);
     checkGlError();
     fillBuffer(GL_ELEMENT_ARRAY_BUFFER, upload.indexBuffer, upload.mesh.indices.size() * sizeof(uint16_t), nullptr);
     fillBuffer(GL_ARRAY_BUFFER, upload.vertexBuffer, upload.mesh.vertices.size() * sizeof(Vertex), nullptr);
+    upload.colorBuffer = 0;
+    if (!upload.mesh.colors.empty()) {
+        glGenBuffers(1, &upload.colorBuffer);
+        fillBuffer(GL_ARRAY_BUFFER, upload.colorBuffer, upload.mesh.colors.size() * sizeof(Vector3), nullptr);
+    }
 }
 
 bool continueMeshUpload(MeshUpload& upload, size_t budgetBytes)
 {
     const ObjMesh& mesh = upload.mesh;
-    size_t indexBytes = mesh.indices.size() * sizeof(uint16_t), vertexBytes = mesh.vertices.size() * sizeof(Vertex);
+    size_t indexBytes = mesh.indices.size() * sizeof(uint16_t), vertexBytes = mesh.vertices.size() * sizeof(Vertex),
+           colorBytes = mesh.colors.size() * sizeof(Vector3);
     size_t done = fillBufferPiece(GL_ELEMENT_ARRAY_BUFFER, upload.indexBuffer, mesh.indices.data(), indexBytes,
                                   upload.indexBytesDone, budgetBytes);
     upload.indexBytesDone += done;
-    upload.vertexBytesDone += fillBufferPiece(GL_ARRAY_BUFFER, upload.vertexBuffer, mesh.vertices.data(),
-                                              vertexBytes, upload.vertexBytesDone, budgetBytes - done);
-    return upload.indexBytesDone == indexBytes && upload.vertexBytesDone == vertexBytes;
+    size_t more = fillBufferPiece(GL_ARRAY_BUFFER, upload.vertexBuffer, mesh.vertices.data(), vertexBytes,
+                                  upload.vertexBytesDone, budgetBytes - done);
+    upload.vertexBytesDone += more;
+    upload.colorBytesDone += fillBufferPiece(GL_ARRAY_BUFFER, upload.colorBuffer, mesh.colors.data(), colorBytes,
+                                             upload.colorBytesDone, budgetBytes - done - more);
+    return upload.indexBytesDone == indexBytes && upload.vertexBytesDone == vertexBytes &&
+           upload.colorBytesDone == colorBytes;
 }
 
 void finishMeshUpload(MeshStore& store, MeshUpload& upload)
 {
     if (store.vertexBuffer || store.indexBuffer)
         deleteBuffers(store.vertexBuffer, store.indexBuffer);
-    store.meshVertices = std::move(upload.mesh.vertices);
-    store.meshIndices = std::move(upload.mesh.indices);
-    store.meshBatches = std::move(upload.mesh.batches);
+    deleteColorBuffer(store.colorBuffer);
+    takeMeshContents(store, upload.mesh);
     store.vertexBuffer = upload.vertexBuffer;
     store.indexBuffer = upload.indexBuffer;
+    store.colorBuffer = upload.colorBuffer;
     upload = MeshUpload();
 }
 
 void abandonMeshUpload(MeshUpload& upload)
 {
-    if (upload.active)
+    if (upload.active) {
         deleteBuffers(upload.vertexBuffer, upload.indexBuffer);
+        deleteColorBuffer(upload.colorBuffer);
+    }
     upload = MeshUpload();
 }
 
@@ -175,29 +235,49 @@ void bindMeshArrays(const MeshStore& store, const MeshAttributeLocations& generi
     checkGlError();
     pointMeshArrays(0, true);
     pointGenericArrays(generic, 0, true);
+    pointColorArrays(store, generic.color, 0, true);
 }
 
-void drawMesh(const MeshStore& store, const MeshAttributeLocations& generic)
+void drawMesh(const MeshStore& store, const MeshAttributeLocations& generic, const MaterialSwitch* materials)
 {
     for (const MeshBatch& batch : store.meshBatches) {
         // the first batch starts at vertex 0, where the arrays already point
         if (batch.firstVertex != 0) {
             pointMeshArrays(batch.firstVertex, false);
             pointGenericArrays(generic, batch.firstVertex, false);
+            pointColorArrays(store, generic.color, batch.firstVertex, false);
         }
-        glDrawRangeElements(GL_TRIANGLES, 0, batch.vertexCount - 1, GLsizei(batch.indexCount), GL_UNSIGNED_SHORT,
-                            bufferOffset(size_t(batch.firstIndex) * sizeof(uint16_t)));
-        checkGlError();
+        if (batch.rangeCount == 0 || !materials) {
+            glDrawRangeElements(GL_TRIANGLES, 0, batch.vertexCount - 1, GLsizei(batch.indexCount), GL_UNSIGNED_SHORT,
+                                bufferOffset(size_t(batch.firstIndex) * sizeof(uint16_t)));
+            checkGlError();
+            continue;
+        }
+        for (uint32_t r = batch.firstRange; r < batch.firstRange + batch.rangeCount; ++r) {
+            const MeshRange& range = store.meshRanges[r];
+            materials->use(materials->context, range.material);
+            glDrawRangeElements(GL_TRIANGLES, 0, batch.vertexCount - 1, GLsizei(range.indexCount), GL_UNSIGNED_SHORT,
+                                bufferOffset(size_t(range.firstIndex) * sizeof(uint16_t)));
+            checkGlError();
+        }
     }
 }
 
-void unbindMeshArrays(const MeshAttributeLocations& generic)
+void unbindMeshArrays(const MeshAttributeLocations& generic, bool colored)
 {
     for (int location : {generic.position, generic.normal, generic.texCoord})
         if (location >= 0) {
             glDisableVertexAttribArrayARB(GLuint(location));
             checkGlError();
         }
+    if (colored && generic.color >= 0) {
+        glDisableVertexAttribArrayARB(GLuint(generic.color));
+        checkGlError();
+    }
+    if (colored) {
+        glDisableClientState(GL_COLOR_ARRAY);
+        checkGlError();
+    }
     glDisableClientState(GL_VERTEX_ARRAY);
     checkGlError();
     glClientActiveTexture(GL_TEXTURE1);

@@ -18,6 +18,7 @@ struct ShaderState {
     GLint wMatrixLocation;
     bool programValidated;  // set by the first frame that draws with it
     ProgramInputs inputs;   // what the program takes by name; nothing for a program that did not link
+    bool materialsGiven;    // a model's materials were uploaded to it
 };
 
 // Reads the file whole, with its #include files (expandIncludes), and compiles it into a shader

@@ -156,6 +156,8 @@ void findUniformInputs(GLhandleARB program, const std::vector<const char*>& text
 {
     inputs.uniformsUsed = 0;
     inputs.samplers.clear();
+    for (GLint& location : inputs.materialLocations)
+        location = -1;
     GLint count = 0;
     glGetObjectParameterivARB(program, GL_OBJECT_ACTIVE_UNIFORMS_ARB, &count);
     for (GLint i = 0; i < count; ++i) {
@@ -165,7 +167,12 @@ void findUniformInputs(GLhandleARB program, const std::vector<const char*>& text
         int standard = findStandardUniform(active.name);
         int sampled = textureNamed(active.name, textureNames, false);
         int sized = textureNamed(active.name, textureNames, true);
-        if (standard >= 0) {
+        int material = findMaterialUniform(active.name);
+        if (material >= 0) {
+            const StandardInput& input = materialUniforms[material];
+            if (declaredAs(active, input.type, input.alsoType))
+                inputs.materialLocations[material] = glGetUniformLocationARB(program, active.name);
+        } else if (standard >= 0) {
             const StandardInput& input = standardUniforms[standard];
             if (!declaredAs(active, input.type, input.alsoType))
                 continue;
@@ -232,7 +239,8 @@ void uploadStandardUniforms(const ProgramInputs& inputs, const StandardValues& v
 MeshAttributeLocations meshAttributeLocations(const ProgramInputs& inputs)
 {
     MeshAttributeLocations locations;
-    int* slots[standardAttributeCount] = {&locations.position, &locations.normal, &locations.texCoord};
+    int* slots[standardAttributeCount] = {&locations.position, &locations.normal, &locations.texCoord,
+                                          &locations.color};
     for (int a = 0; a < standardAttributeCount; ++a)
         *slots[a] = inputs.attributesUsed & (1u << a) ? int(namedAttributeLocations[a]) : -1;
     return locations;

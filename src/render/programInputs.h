@@ -23,11 +23,12 @@ struct ProgramInputs {
     GLint uniformLocations[standardUniformCount];
     uint32_t attributesUsed;  // bit a: standard attribute a is declared, and bound to namedAttributeLocations[a]
     std::vector<SamplerInput> samplers;
+    GLint materialLocations[materialUniformCount];  // -1 for each not declared with its type
 };
 
 // Where the a_ attributes are bound: away from 0 (gl_Vertex) and from the locations some drivers
 // share with gl_Normal, gl_Color and the texture coordinates.
-constexpr GLuint namedAttributeLocations[standardAttributeCount] = {1, 6, 7};
+constexpr GLuint namedAttributeLocations[standardAttributeCount] = {1, 6, 7, 5};
 
 // For a program that linked: looks at its active attributes and, when it declares any a_
 // attribute with its type, binds each to its location and links the program again (checked).

@@ -38,6 +38,13 @@ void replaceWithBlack(TextureGpu& texture)
     replaceTexture(texture, 1, 1, black, largest);
 }
 
+void replaceWithWhite(TextureGpu& texture)
+{
+    const unsigned char white[4] = {255, 255, 255, 255};
+    int largest;
+    replaceTexture(texture, 1, 1, white, largest);
+}
+
 void deleteTexture(TextureGpu& texture)
 {
     if (texture.object) {

@@ -22,6 +22,9 @@ bool replaceTexture(TextureGpu& texture, int width, int height, const unsigned c
 // Replaces the texture with one black pixel, which a sampler reads as black everywhere.
 void replaceWithBlack(TextureGpu& texture);
 
+// Replaces the texture with one white pixel, for a material without a map.
+void replaceWithWhite(TextureGpu& texture);
+
 void deleteTexture(TextureGpu& texture);
 
 // Binds each texture the program samples to its unit and points its sampler there, with its

@@ -80,15 +80,26 @@ glLinkProgramARB($program)
 glGetError() = GL_NO_ERROR
 glGetObjectParameterivARB($program, GL_LINK_STATUS, &1)
 glGetError() = GL_NO_ERROR
-glGetObjectParameterivARB($program, GL_ACTIVE_ATTRIBUTES, &3)  # the inputs taken by name, looked up once:
-glGetActiveAttribARB($program, 0, 256, *)   # this driver lists gl_Vertex and the two texture
-glGetActiveAttribARB($program, 1, 256, *)   # coordinates; no a_ attribute, so no second link
+glGetObjectParameterivARB($program, GL_ACTIVE_ATTRIBUTES, &4)  # the inputs taken by name, looked up once:
+glGetActiveAttribARB($program, 0, 256, *)   # this driver lists gl_Vertex, gl_Color and the two
+glGetActiveAttribARB($program, 1, 256, *)   # texture coordinates; no a_ attribute, so no second link
 glGetActiveAttribARB($program, 2, 256, *)
+glGetActiveAttribARB($program, 3, 256, *)
 glGetUniformLocationARB($program, "VPMatrix") = $vpLocation
 glGetUniformLocationARB($program, "WMatrix") = $wLocation
-glGetObjectParameterivARB($program, GL_ACTIVE_UNIFORMS, &2)
-glGetActiveUniformARB($program, 0, 256, *)  # VPMatrix and WMatrix: no u_ uniform, no texture
+glGetObjectParameterivARB($program, GL_ACTIVE_UNIFORMS, &7)
+glGetActiveUniformARB($program, 0, 256, *)  # VPMatrix and WMatrix
 glGetActiveUniformARB($program, 1, 256, *)
+glGetActiveUniformARB($program, 2, 256, *)  # the material uniforms, uploaded only for a model with
+glGetUniformLocationARB($program, "u_diffuseColor") = *
+glGetActiveUniformARB($program, 3, 256, *)  # materials or colours: never for the torus
+glGetUniformLocationARB($program, "u_specularColor") = *
+glGetActiveUniformARB($program, 4, 256, *)
+glGetUniformLocationARB($program, "u_shininess") = *
+glGetActiveUniformARB($program, 5, 256, *)
+glGetUniformLocationARB($program, "u_opacity") = *
+glGetActiveUniformARB($program, 6, 256, *)
+glGetUniformLocationARB($program, "u_diffuseMap") = *
 glGetError() = GL_NO_ERROR
 glGetError() = GL_NO_ERROR                  # after the callbacks are registered
 """

@@ -121,7 +121,7 @@ class InstallTest(SnapshotCase):
         model = os.path.relpath(SHARED_MODEL, elsewhere)  # as a user there would name it
         command = [os.path.join(prefix, "bin", "spinview"), "--fit", "--at", "2", "--snapshot", "PICTURE", model]
         output, image = self.snapshot(command, elsewhere)
-        self.assertEqual(output, VALIDATED)
+        self.assertTrue(output.endswith(VALIDATED), output)  # after the notice of its missing .mtl file
         self.assertGreater(image.count_not_clear(0, 0, 256, 512, 2), 1000)
         self.assertEqual(image.differs(self.reference(os.path.abspath(SHARED_MODEL))), 0)
 

@@ -10,23 +10,30 @@
 struct LinearWeld {
     std::vector<Vertex> vertices;
     std::vector<uint32_t> indices;
+    std::vector<Vector3> colours;  // per vertex, when the corners have colours
 };
 
-inline void linearWeldCorner(LinearWeld& weld, const Vertex& corner)
+// A corner matches a vertex when verticesMatch says so and, where there are colours, they match too.
+inline void linearWeldCorner(LinearWeld& weld, const Vertex& corner, const Vector3* colour)
 {
     size_t i = 0;
-    while (i < weld.vertices.size() && !verticesMatch(weld.vertices[i], corner))
+    while (i < weld.vertices.size() &&
+           !(verticesMatch(weld.vertices[i], corner) && (!colour || approxEqual(weld.colours[i], *colour))))
         ++i;
-    if (i == weld.vertices.size())
+    if (i == weld.vertices.size()) {
         weld.vertices.push_back(corner);
+        if (colour)
+            weld.colours.push_back(*colour);
+    }
     weld.indices.push_back(uint32_t(i));
 }
 
-// Welds the corners of triangles given three after three.
-inline LinearWeld linearWeld(const std::vector<Vertex>& corners)
+// Welds the corners of triangles given three after three; `colours`, when given, are the
+// corners' colours.
+inline LinearWeld linearWeld(const std::vector<Vertex>& corners, const std::vector<Vector3>* colours = nullptr)
 {
     LinearWeld weld;
-    for (const Vertex& corner : corners)
-        linearWeldCorner(weld, corner);
+    for (size_t i = 0; i < corners.size(); ++i)
+        linearWeldCorner(weld, corners[i], colours ? &(*colours)[i] : nullptr);
     return weld;
 }

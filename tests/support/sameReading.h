@@ -37,6 +37,11 @@ inline void expectSameRecords(const ObjRecords& a, const ObjRecords& b, const st
         EXPECT_TRUE(a.groups[i].firstTriangle == b.groups[i].firstTriangle && a.groups[i].group == b.groups[i].group)
             << context << ", group run " << i;
     EXPECT_TRUE(sameBits(a.polygons, b.polygons)) << context;
+    EXPECT_TRUE(sameBits(a.colors, b.colors)) << context;
+    EXPECT_TRUE(sameBits(a.materials, b.materials)) << context;
+    EXPECT_EQ(a.materialNames, b.materialNames) << context;
+    EXPECT_EQ(a.materialLibraries, b.materialLibraries) << context;
+    EXPECT_EQ(a.triangles, b.triangles) << context;
     EXPECT_TRUE(sameReport(a.report, b.report)) << context;
 }
 
@@ -45,5 +50,11 @@ inline void expectSameMesh(const ObjMesh& a, const ObjMesh& b, const std::string
     EXPECT_TRUE(sameBits(a.vertices, b.vertices)) << context;
     EXPECT_EQ(a.indices, b.indices) << context;
     EXPECT_TRUE(sameBits(a.batches, b.batches)) << context;
+    EXPECT_TRUE(sameBits(a.colors, b.colors)) << context;
+    EXPECT_TRUE(sameBits(a.ranges, b.ranges)) << context;
+    ASSERT_EQ(a.materials.size(), b.materials.size()) << context;
+    for (size_t i = 0; i < a.materials.size(); ++i)
+        EXPECT_EQ(a.materials[i].name, b.materials[i].name) << context;
+    EXPECT_EQ(a.materialLibraries, b.materialLibraries) << context;
     EXPECT_TRUE(sameReport(a.report, b.report)) << context;
 }

@@ -120,6 +120,11 @@ TEST(ObjSlices, ReadAsOneThreadReadsAtEveryKindOfLineEnd)
         {"no final newline", records + "f 1 2 3\nv 7 7 7\nf 1//1 2//1 5//1"},
         {"smoothing groups", records + "f 1 2 3\ns 1\nf 1 3 4\ns off\nf 2 3 4\nf 1 2 4\ns 2\nf 1 2 3\ns 0\ns 2\nf 1 3 4\n"
                                        "s 12345678901234567890\nf 1 2 3\ns x\nf 2 3 4\n"},
+        {"colours from a later position on", records + "f 1/1/1 2/1/1 3/1/1\nv 2 2 2 0.5 0.25 1\nv 3 3 3\n"
+                                                      "f 1/1/1 5/1/1 6/1/1\nv 4 4 4 1 0 0 9\nv 5 5 5 1 1\nf 7 8 9\n"},
+        {"materials", "mtllib a.mtl b.mtl\n" + records + "f 1/1/1 2/1/1 3/1/1\nusemtl red\nf 1 2 3\nf 1 3 4\n"
+                      "usemtl  blue \nusemtl red\n\nf 2 3 4\nusemtl green\nmtllib c.mtl\nf 1//1 2//1 3//1\n"
+                      "usemtl blue\nusemtl\nf 1 2 4\nusemtl red\n"},
         {"a face lacking normals among complete ones", records + "f 1//1 2//1 3//1\nf 1//1 3//1 4//1 2//1\n"
                                                                  "f 1//1 2//1 3//1 4 1//1\nf 1//1 2//1 3//1\ns 3\nf 4//1 1 2\n"},
     };

@@ -31,12 +31,14 @@ struct StressCorner {
 
 struct StressFace {
     std::vector<StressCorner> corners;
-    int group;  // smoothing: -1 before any s line, 0 off, N for s N
+    int group;     // smoothing: -1 before any s line, 0 off, N for s N
+    int material;  // -1 before any usemtl line, N for usemtl mN
 };
 
 struct StressMesh {
     std::vector<Vector3> positions, normals;
     std::vector<Vector2> texCoords;
+    std::vector<Vector3> colors;  // per position, when it has any
     std::vector<StressFace> faces;
 };
 
@@ -100,7 +102,7 @@ StressMesh makeStressMesh(std::mt19937& rng, int records, int faceCount, bool po
     for (int f = 0; f < faceCount; ++f) {
         if (partial && (groups > 4 || rng() % 5 == 0))
             group = int(rng() % uint32_t(groups));
-        StressFace face{{}, group};
+        StressFace face{{}, group, -1};
         int n = polygons ? 3 + int(rng() % 4) : 3;
         for (int k = 0; k < n; ++k) {
             StressCorner c;
@@ -128,9 +130,16 @@ std::string toObj(const StressMesh& m)
 {
     std::string text;
     char line[160];
-    for (const Vector3& p : m.positions) {
-        snprintf(line, sizeof(line), "v %.9g %.9g %.9g\n", double(p.x), double(p.y), double(p.z));
+    for (size_t i = 0; i < m.positions.size(); ++i) {
+        const Vector3& p = m.positions[i];
+        snprintf(line, sizeof(line), "v %.9g %.9g %.9g", double(p.x), double(p.y), double(p.z));
         text += line;
+        if (!m.colors.empty()) {
+            const Vector3& c = m.colors[i];
+            snprintf(line, sizeof(line), " %.9g %.9g %.9g", double(c.x), double(c.y), double(c.z));
+            text += line;
+        }
+        text += "\n";
     }
     for (const Vector2& t : m.texCoords) {
         snprintf(line, sizeof(line), "vt %.9g %.9g\n", double(t.x), double(t.y));
@@ -140,8 +149,11 @@ std::string toObj(const StressMesh& m)
         snprintf(line, sizeof(line), "vn %.9g %.9g %.9g\n", double(n.x), double(n.y), double(n.z));
         text += line;
     }
-    int group = -1;
+    int group = -1, material = -1;
     for (const StressFace& face : m.faces) {
+        if (face.material != material)
+            text += "usemtl m" + std::to_string(face.material) + "\n";
+        material = face.material;
         if (face.group != group)
             text += face.group == 0 && text.size() % 2 ? "s off\n" : "s " + std::to_string(face.group) + "\n";
         group = face.group;
@@ -277,6 +289,60 @@ size_t longestChain(const std::vector<WeldCell>& cells, const std::vector<uint32
 
 } // namespace
 
+TEST(Weld, ColoursAndMaterialsKeepTheLinearScansWeldAndEachTrianglesMaterial)
+{
+    std::mt19937 rng(19);
+    for (int round = 0; round < 200; ++round) {
+        StressMesh m = makeStressMesh(rng, 4 + int(rng() % 40), 1 + int(rng() % 50), true, false);
+        // colours as crowded as the positions: near each other, on and around the tolerance
+        for (size_t i = 0; i < m.positions.size(); ++i)
+            m.colors.push_back(Vector3{nearValue(rng, 0.5f), nearValue(rng, 0.25f), 1.0f});
+        int materials = 1 + int(rng() % 4);
+        for (StressFace& face : m.faces)
+            face.material = &face == &m.faces[0] || rng() % 3 == 0 ? int(rng() % uint32_t(materials)) : (&face)[-1].material;
+        std::string text = toObj(m), context = "round " + std::to_string(round) + "\n" + text;
+        ObjMesh mesh;
+        readObjText(text.data(), text.size(), mesh);
+
+        // the reference: a linear scan over (vertex, colour); then each triangle with its material
+        std::vector<Vector3> cornerColours;
+        std::vector<int> triangleMaterials;
+        for (const StressFace& face : m.faces)
+            for (size_t t = 0; t + 2 < face.corners.size(); ++t) {
+                for (size_t k : {size_t(0), t + 1, t + 2})
+                    cornerColours.push_back(m.colors[size_t(face.corners[k].position)]);
+                triangleMaterials.push_back(face.material);
+            }
+        LinearWeld reference = linearWeld(referenceCorners(m), &cornerColours);
+        std::vector<Vertex>& vertices = reference.vertices;
+        std::vector<Vector3>& colours = reference.colours;
+        std::vector<std::pair<int, std::vector<uint32_t>>> triangles;  // (material, its 3 welded vertices)
+        for (size_t t = 0; t < triangleMaterials.size(); ++t)
+            triangles.push_back({triangleMaterials[t], {reference.indices.begin() + long(3 * t),
+                                                        reference.indices.begin() + long(3 * t + 3)}});
+        // drawn by material, the materials in the order of their first use, each in file order
+        std::vector<int> firstUse;
+        for (const auto& triangle : triangles)
+            if (std::find(firstUse.begin(), firstUse.end(), triangle.first) == firstUse.end())
+                firstUse.push_back(triangle.first);
+        auto rank = [&](int material) { return std::find(firstUse.begin(), firstUse.end(), material) - firstUse.begin(); };
+        std::stable_sort(triangles.begin(), triangles.end(),
+                         [&](const auto& a, const auto& b) { return rank(a.first) < rank(b.first); });
+        ASSERT_EQ(mesh.batches.size(), 1u) << context;
+        expectSameBits(mesh.vertices, vertices);
+        ASSERT_EQ(mesh.colors.size(), colours.size()) << context;
+        ASSERT_EQ(memcmp(mesh.colors.data(), colours.data(), colours.size() * sizeof(Vector3)), 0) << context;
+        size_t drawn = 0;
+        for (const MeshRange& range : mesh.ranges)
+            for (uint32_t i = range.firstIndex; i < range.firstIndex + range.indexCount; i += 3, ++drawn) {
+                ASSERT_EQ(mesh.materials[range.material].name, "m" + std::to_string(triangles[drawn].first)) << context;
+                for (int k = 0; k < 3; ++k)
+                    ASSERT_EQ(mesh.indices[i + uint32_t(k)], triangles[drawn].second[size_t(k)]) << context;
+            }
+        EXPECT_EQ(drawn, triangles.size()) << context;
+    }
+}
+
 TEST(Weld, MatchesLinearScanOnStressMeshes)
 {
     std::mt19937 rng(20261207);
@@ -305,6 +371,12 @@ TEST(ObjSlices, ReadAsOneThreadOnStressMeshes)
     for (int round = 0; round < 150; ++round) {
         StressMesh m = makeStressMesh(rng, 4 + int(rng() % 40), 1 + int(rng() % 60), rng() % 2, rng() % 3 != 0,
                                       rng() % 3 ? 4 : 60);
+        if (rng() % 2)
+            for (size_t i = 0; i < m.positions.size(); ++i)
+                m.colors.push_back(Vector3{nearValue(rng, 0.5f), nearValue(rng, 0.25f), 1.0f});
+        int materials = int(rng() % 4);
+        for (size_t f = 0; materials > 0 && f < m.faces.size(); ++f)
+            m.faces[f].material = f == 0 || rng() % 3 == 0 ? int(rng() % uint32_t(materials)) : m.faces[f - 1].material;
         std::string text = toObj(m);
         size_t sliceBytes = 1 + rng() % 400;
         std::string context = "round " + std::to_string(round) + ", slices of " + std::to_string(sliceBytes);
@@ -369,7 +441,7 @@ TEST(Weld, CrowdedPositionMatchesLinearScan)
             m.texCoords.push_back(kind == 1 ? Vector2{nearValue(rng, 0.5f), along} : Vector2{0.0f, 0.0f});
         }
         for (int f = 0; f < 1000; ++f) {
-            StressFace face{{}, -1};
+            StressFace face{{}, -1, -1};
             for (int k = 0; k < 3; ++k)
                 face.corners.push_back(StressCorner{0, 1 + int(rng() % 3000), 1 + int(rng() % 3000)});
             m.faces.push_back(face);

@@ -1,5 +1,6 @@
 #include "core/mesh/batches.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -9,19 +10,22 @@ constexpr uint32_t notInBatch = 0xFFFFFFFFu;
 void openBatch(std::vector<MeshBatch>& batches, const std::vector<Vertex>& vertices,
                const std::vector<uint16_t>& indices)
 {
-    batches.push_back(MeshBatch{uint32_t(vertices.size()), 0, uint32_t(indices.size()), 0});
+    batches.push_back(MeshBatch{uint32_t(vertices.size()), 0, uint32_t(indices.size()), 0, 0, 0});
 }
 
 } // namespace
 
 void splitIntoBatches(WeldedMesh& welded, std::vector<Vertex>& vertices, std::vector<uint16_t>& indices,
-                      std::vector<MeshBatch>& batches, size_t limit)
+                      std::vector<MeshBatch>& batches, size_t limit, std::vector<Vector3>* colors)
 {
     vertices.clear();
     indices.clear();
     batches.clear();
+    if (colors)
+        colors->clear();
     if (welded.indices.empty())
         return;
+    bool coloured = colors && !welded.colors.empty();
 
     indices.reserve(welded.indices.size());
     if (welded.vertices.size() <= limit) {
@@ -29,7 +33,9 @@ void splitIntoBatches(WeldedMesh& welded, std::vector<Vertex>& vertices, std::ve
         for (uint32_t index : welded.indices)
             indices.push_back(uint16_t(index));
         vertices = std::move(welded.vertices);
-        batches.push_back(MeshBatch{0, uint32_t(vertices.size()), 0, uint32_t(indices.size())});
+        if (coloured)
+            *colors = std::move(welded.colors);
+        batches.push_back(MeshBatch{0, uint32_t(vertices.size()), 0, uint32_t(indices.size()), 0, 0});
         welded = WeldedMesh();
         return;
     }
@@ -56,10 +62,52 @@ void splitIntoBatches(WeldedMesh& welded, std::vector<Vertex>& vertices, std::ve
             if (slot == notInBatch) {
                 slot = current.vertexCount++;
                 vertices.push_back(welded.vertices[corners[k]]);
+                if (coloured)
+                    colors->push_back(welded.colors[corners[k]]);
             }
             indices.push_back(uint16_t(slot));
             ++current.indexCount;
         }
     }
     welded = WeldedMesh();
+}
+
+void groupByMaterial(const std::vector<MaterialRun>& materialOf, uint32_t materialCount, std::vector<uint16_t>& indices,
+                     std::vector<MeshBatch>& batches, std::vector<MeshRange>& ranges)
+{
+    ranges.clear();
+    std::vector<uint32_t> triangles(materialCount);  // per material: its triangles in the batch
+    std::vector<uint16_t> grouped;
+    size_t run = 0;
+    uint32_t triangle = 0;  // the file's triangle at the batch's first index
+    for (MeshBatch& batch : batches) {
+        uint32_t count = batch.indexCount / 3;
+        std::vector<uint32_t> material(count);
+        for (uint32_t t = 0; t < count; ++t, ++triangle) {
+            while (run + 1 < materialOf.size() && materialOf[run + 1].firstTriangle <= triangle)
+                ++run;
+            material[t] = materialOf[run].material;
+        }
+        // a counting sort: where each material's triangles start, then each triangle to its place
+        std::fill(triangles.begin(), triangles.end(), 0);
+        for (uint32_t m : material)
+            ++triangles[m];
+        batch.firstRange = uint32_t(ranges.size());
+        uint32_t start = batch.firstIndex;
+        std::vector<uint32_t> next(materialCount);
+        for (uint32_t m = 0; m < materialCount; ++m) {
+            next[m] = start;
+            if (triangles[m] > 0)
+                ranges.push_back(MeshRange{start, 3 * triangles[m], m});
+            start += 3 * triangles[m];
+        }
+        batch.rangeCount = uint32_t(ranges.size()) - batch.firstRange;
+        grouped.assign(indices.begin() + batch.firstIndex, indices.begin() + batch.firstIndex + batch.indexCount);
+        for (uint32_t t = 0; t < count; ++t) {
+            uint32_t& at = next[material[t]];
+            for (int k = 0; k < 3; ++k)
+                indices[at + uint32_t(k)] = grouped[3 * t + uint32_t(k)];
+            at += 3;
+        }
+    }
 }

@@ -9,10 +9,19 @@
 // 16-bit indices address at most this many vertices.
 constexpr size_t maxBatchVertices = 65536;
 
-// A run of triangles drawn with one call: its vertices and its indices, relative to firstVertex.
+// A run of triangles drawn with one call: its vertices and its indices, relative to firstVertex;
+// for a mesh with materials, its triangles grouped by material into rangeCount ranges from
+// firstRange on (none for a mesh without materials).
 struct MeshBatch {
     uint32_t firstVertex, vertexCount;
     uint32_t firstIndex, indexCount;
+    uint32_t firstRange, rangeCount;
+};
+
+// The triangles of a batch that use one material: indexCount indices from firstIndex on.
+struct MeshRange {
+    uint32_t firstIndex, indexCount;
+    uint32_t material;
 };
 
 // Splits the triangles, in file order, into batches of at most `limit` (at least 3) vertices each:
@@ -21,5 +30,15 @@ struct MeshBatch {
 // used on both sides of a border is copied. A mesh of at most `limit` vertices is one batch
 // holding exactly the welded vertices and indices, which must come in order of first use, as
 // weldCorners makes them; an empty mesh has no batch. Takes the welded mesh's contents.
+// `colors`, when given, gets the colour of each batch vertex, when the welded mesh has colours.
 void splitIntoBatches(WeldedMesh& welded, std::vector<Vertex>& vertices, std::vector<uint16_t>& indices,
-                      std::vector<MeshBatch>& batches, size_t limit = maxBatchVertices);
+                      std::vector<MeshBatch>& batches, size_t limit = maxBatchVertices,
+                      std::vector<Vector3>* colors = nullptr);
+
+// Groups the triangles of each batch by material, keeping their order within a material (a
+// stable reordering of the batch's indices), and gives each batch one range per material it
+// uses, in the order of the materials' numbers. `materialOf` gives the material of the file's
+// triangles in runs (MaterialRun, material numbers below `materialCount`); the batches hold
+// those triangles in file order.
+void groupByMaterial(const std::vector<MaterialRun>& materialOf, uint32_t materialCount, std::vector<uint16_t>& indices,
+                     std::vector<MeshBatch>& batches, std::vector<MeshRange>& ranges);

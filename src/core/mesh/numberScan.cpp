@@ -102,14 +102,12 @@ int scanFloatsWithSscanf(const char* text, float* values, int count)
         line.assign(text, length);
         text = line.c_str();
     }
-    float scanned[3];
-    int converted = 0;
-    if (count == 1)
-        converted = sscanf(text, "%f", &scanned[0]);
-    else if (count == 2)
-        converted = sscanf(text, "%f %f", &scanned[0], &scanned[1]);
-    else
-        converted = sscanf(text, "%f %f %f", &scanned[0], &scanned[1], &scanned[2]);
+    static const char* const formats[] = {"",          "%f",          "%f %f",         "%f %f %f",
+                                          "%f %f %f %f", "%f %f %f %f %f", "%f %f %f %f %f %f"};
+    float scanned[6];
+    // the pointers past the format's conversions are not read
+    int converted = sscanf(text, formats[count], &scanned[0], &scanned[1], &scanned[2], &scanned[3], &scanned[4],
+                           &scanned[5]);
     if (converted < 0)
         converted = 0;
     for (int i = 0; i < converted; ++i)
@@ -121,7 +119,7 @@ int scanFloatsWithSscanf(const char* text, float* values, int count)
 
 int scanFloats(const char* text, float* values, int count)
 {
-    float scanned[3];
+    float scanned[6];
     const char* p = text;
     for (int i = 0; i < count; ++i) {
         while (*p != '\n' && isSpace(*p))

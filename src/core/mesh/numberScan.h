@@ -3,9 +3,9 @@
 
 #include <cstdint>
 
-// Scans up to `count` (at most 3) floats from the text, which ends at its first zero byte or
-// newline, with the semantics of sscanf and the format "%f %f %f" cut to `count` conversions on
-// that text. Returns how many were converted (0 when none); the others are left untouched. Plain
+// Scans up to `count` (at most 6) floats from the text, which ends at its first zero byte or
+// newline, with the semantics of sscanf and the format "%f %f %f %f %f %f" cut to `count`
+// conversions on that text. Returns how many were converted (0 when none); the others are left untouched. Plain
 // decimals take a fast exact path; anything else (inf, nan, hexadecimal, more than 19 digits, a
 // rounding tie) goes to sscanf itself, on a copy of the text when it ends at a newline.
 int scanFloats(const char* text, float* values, int count);

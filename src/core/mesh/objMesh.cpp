@@ -61,6 +61,35 @@ void logProblem(const ObjProblem& problem, const char* what, const char* path)
         logMessage(what, problem.count, problem.count == 1 ? "" : "s", path, problem.firstLine);
 }
 
+// Reads the material libraries the model names and gives each material it uses the library's
+// definition; the problems go into out.materialReport.
+void readMaterialLibraries(const char* path, ObjMesh& out)
+{
+    std::vector<Material> defined;
+    for (const std::string& line : out.materialLibraries)
+        for (const std::string& file : libraryFiles(line, folderOf(path))) {
+            FileBytes bytes;
+            if (readFileBytes(file.c_str(), bytes) != FileStatus::ok) {
+                out.materialReport.missingLibraries.push_back(file);
+                continue;
+            }
+            readMtlText(bytes.data, bytes.size, file, defined, out.materialReport);
+            freeFileBytes(bytes);
+        }
+    for (size_t i = 1; i < out.materials.size(); ++i) {
+        const Material* found = nullptr;
+        for (const Material& material : defined)  // the first definition of a name stands
+            if (material.name == out.materials[i].name) {
+                found = &material;
+                break;
+            }
+        if (found)
+            out.materials[i] = *found;
+        else
+            out.materialReport.undefinedMaterials.push_back(out.materials[i].name);
+    }
+}
+
 // The view being read, and whether to stop.
 struct FileReading {
     FileView* view;
@@ -75,6 +104,16 @@ bool passFileViewAt(void* context, size_t offset)
 }
 
 } // namespace
+
+void groupMaterials(std::vector<MaterialRun>& runs, const std::vector<std::string>& names, ObjMesh& out)
+{
+    for (MaterialRun& run : runs)
+        run.material = run.material == defaultMaterial ? 0 : run.material + 1;
+    out.materials.assign(names.size() + 1, Material());
+    for (size_t i = 0; i < names.size(); ++i)
+        out.materials[i + 1].name = names[i];
+    groupByMaterial(runs, uint32_t(out.materials.size()), out.indices, out.batches, out.ranges);
+}
 
 bool readObjText(const char* text, size_t size, ObjMesh& out, const ObjReadControl& control)
 {
@@ -95,6 +134,9 @@ bool readObjText(const char* text, size_t size, ObjMesh& out, const ObjReadContr
         return false;
 
     out.report = records.report;
+    out.materialLibraries = std::move(records.materialLibraries);
+    std::vector<MaterialRun> materialRuns = std::move(records.materials);
+    std::vector<std::string> materialNames = std::move(records.materialNames);
     fillMissingNormals(records);
     if (!weldKeptFaces(records, reading) || !goOn(reading)) {
         out = ObjMesh();
@@ -103,7 +145,9 @@ bool readObjText(const char* text, size_t size, ObjMesh& out, const ObjReadContr
     records = ObjRecords();  // before the batches are copied out
     reading.welder.grid = WeldGrid();
     reading.welder.cache = CornerCache();
-    splitIntoBatches(reading.welder.mesh, out.vertices, out.indices, out.batches);
+    splitIntoBatches(reading.welder.mesh, out.vertices, out.indices, out.batches, maxBatchVertices, &out.colors);
+    if (!materialRuns.empty())
+        groupMaterials(materialRuns, materialNames, out);
     return true;
 }
 
@@ -125,6 +169,8 @@ FileStatus readMeshFile(const char* path, ObjMesh& out, const std::atomic<bool>*
         out = ObjMesh();
         return FileStatus::cancelled;
     }
+    if (!out.materials.empty() || !out.materialLibraries.empty())
+        readMaterialLibraries(path, out);
     return FileStatus::ok;
 }
 

@@ -11,6 +11,7 @@
 
 #include "core/files/fileBytes.h"
 #include "core/mesh/batches.h"
+#include "core/mesh/materials.h"
 #include "core/mesh/objRecords.h"
 #include "core/mesh/objSlices.h"
 
@@ -21,9 +22,18 @@
 
 struct ObjMesh {
     std::vector<Vertex> vertices;   // each batch's vertices, batch after batch
-    std::vector<uint16_t> indices;  // three per triangle, in file order, relative to their batch
+    std::vector<uint16_t> indices;  // three per triangle, in file order (by material within a batch,
+                                    // for a mesh with materials), relative to their batch
     std::vector<MeshBatch> batches;
+    std::vector<Vector3> colors;    // per vertex, for a file whose positions have colours; else empty
+    // for a file that uses materials: the triangles of each batch by material (MeshBatch), and the
+    // materials, the default first, then one per usemtl name (as named, defined by the libraries
+    // readMeshFile reads, or the default); else both empty
+    std::vector<MeshRange> ranges;
+    std::vector<Material> materials;
+    std::vector<std::string> materialLibraries;  // the mtllib lines
     ObjReport report;
+    MaterialReport materialReport;
 };
 
 // How a reading goes: who is told of its progress, and on how many threads.
@@ -42,7 +52,13 @@ struct ObjReadControl {
 // result is the same on one thread or two. False, with `out` empty, when control.passed stopped it.
 bool readObjText(const char* text, size_t size, ObjMesh& out, const ObjReadControl& control = ObjReadControl());
 
-// Reads the file as readObjText does, opening it once, without waiting (a FIFO is refused), and
+// The last pass for a file that uses materials: numbers them as ObjMesh::materials does (the
+// default first, then one per usemtl name, named and as the default until the libraries are
+// read), renumbering `runs` so, and groups each of out's batches' triangles by them.
+void groupMaterials(std::vector<MaterialRun>& runs, const std::vector<std::string>& names, ObjMesh& out);
+
+// Reads the file as readObjText does, then the material libraries it names (from its folder),
+// opening it once, without waiting (a FIFO is refused), and
 // mapping it where the system can, its pages given back as the reading passes them. Returns
 // cannotOpen or outOfMemory, with `out` empty, when the file cannot be viewed, and cancelled, with
 // `out` empty, when `cancel` was set while it was read (it is looked at now and then);

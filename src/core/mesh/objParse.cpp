@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <unordered_map>
 
 namespace {
 
@@ -21,6 +22,8 @@ struct LineReader {
     uint32_t line;       // the line being read
     uint32_t lineStart;  // the line where a continued line began
     uint64_t group;      // smoothing group of the faces that follow
+    uint32_t material;   // material of the faces that follow
+    std::unordered_map<std::string, uint32_t> materialIds;  // usemtl name -> index in materialNames
     RecordCounts before;   // the records read before the text given (a slice's start)
     RecordCounts skimmed;  // while skimming, the records counted
     std::vector<ObjCorner> polygon;
@@ -37,6 +40,7 @@ void startLineReader(LineReader& reader, ObjRecords* out, const ObjReadSink* sin
     reader.line = start.line;
     reader.lineStart = start.line;
     reader.group = start.group;
+    reader.material = start.material;
     reader.before = start.records;
     reader.skimmed = RecordCounts{0, 0, 0};
 }
@@ -75,6 +79,52 @@ void scanRecordNumbers(LineReader& reader, const char* text, float* values, int 
     }
 }
 
+// A position record: x y z, and r g b after them when there are all three.
+void readPosition(LineReader& reader, const char* text)
+{
+    ObjRecords& records = *reader.records;
+    float v[6] = {0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f};
+    int scanned = scanFloats(text, v, 6);
+    if (scanned < 3)
+        notice(records.report.missingNumbers, reader.lineStart);
+    int kept = scanned >= 6 ? 6 : 3;
+    for (int i = 0; i < kept; ++i) {
+        if (!std::isfinite(v[i])) {
+            v[i] = 0.0f;
+            notice(records.report.nonFiniteNumbers, reader.lineStart);
+        }
+    }
+    records.positions.push_back(Vector3{v[0], v[1], v[2]});
+    if (kept == 6 && records.colors.empty())  // the first colour: the positions before it are white
+        for (size_t i = 0; i + 1 < records.positions.size(); ++i)
+            records.colors.push_back(Vector3{1.0f, 1.0f, 1.0f});
+    if (kept == 6)
+        records.colors.push_back(Vector3{v[3], v[4], v[5]});
+    else if (!records.colors.empty())
+        records.colors.push_back(Vector3{1.0f, 1.0f, 1.0f});
+}
+
+// The rest of a line, without the white space around it.
+std::string restOfLine(const char* text)
+{
+    while (*text == ' ' || *text == '\t')
+        ++text;
+    size_t length = strcspn(text, "\n");
+    while (length > 0 && (text[length - 1] == ' ' || text[length - 1] == '\t' || text[length - 1] == '\r'))
+        --length;
+    return std::string(text, length);
+}
+
+// "usemtl NAME": the faces that follow use material NAME.
+void readUseMaterial(LineReader& reader, const char* text)
+{
+    std::vector<std::string>& names = reader.records->materialNames;
+    auto found = reader.materialIds.emplace(restOfLine(text), uint32_t(names.size()));
+    if (found.second)
+        names.push_back(found.first->first);
+    reader.material = found.first->second;
+}
+
 void handOnFaces(LineReader& reader)
 {
     if (!reader.records->corners.empty())
@@ -91,6 +141,11 @@ void readFace(LineReader& reader, const char* text)
     }
     noticeCorners(records.report.missingTexCoords, reader.lineStart, problems.missingTexCoords);
     noticeCorners(records.report.missingNormals, reader.lineStart, problems.missingNormals);
+    // the materials run over every triangle, handed on or kept
+    if (reader.material != defaultMaterial || !records.materials.empty())
+        if (records.materials.empty() || records.materials.back().material != reader.material)
+            records.materials.push_back(MaterialRun{records.triangles, reader.material});
+    records.triangles += uint32_t(reader.polygon.size() - 2);
     if (reader.handingOn) {
         if (!lacksNormal(reader.polygon.data(), reader.polygon.size())) {
             fanPolygon(reader.polygon, records.corners);
@@ -150,9 +205,7 @@ void readLine(LineReader& reader, const char* line)
         return;
     }
     if (line[0] == 'v' && line[1] == ' ') {
-        float v[3];
-        scanRecordNumbers(reader, line + 2, v, 3);
-        records.positions.push_back(Vector3{v[0], v[1], v[2]});
+        readPosition(reader, line + 2);
     } else if (line[0] == 'v' && line[1] == 't' && line[2] == ' ') {
         float v[2];
         scanRecordNumbers(reader, line + 3, v, 2);
@@ -165,6 +218,10 @@ void readLine(LineReader& reader, const char* line)
         readFace(reader, line + 2);
     } else if (line[0] == 's' && line[1] == ' ') {
         readSmoothingGroup(reader, line + 2);
+    } else if (strncmp(line, "usemtl ", 7) == 0) {
+        readUseMaterial(reader, line + 7);
+    } else if (strncmp(line, "mtllib ", 7) == 0) {
+        records.materialLibraries.push_back(restOfLine(line + 7));
     }
 }
 
@@ -249,7 +306,7 @@ ObjReadState stateAfter(const LineReader& reader)
     records.positions += reader.skimmed.positions;
     records.texCoords += reader.skimmed.texCoords;
     records.normals += reader.skimmed.normals;
-    return ObjReadState{reader.line, records, reader.group};
+    return ObjReadState{reader.line, records, reader.group, reader.material};
 }
 
 } // namespace

@@ -34,14 +34,19 @@ struct ObjReadSink {
 bool readObjRecords(const char* text, size_t size, ObjRecords& out, const ObjReadSink* sink = nullptr);
 
 // Where the reading of a text stands at the start of a line that continues none: the line's
-// number, the records read before it, and the smoothing group in force.
+// number, the records read before it, the smoothing group and the material in force.
 struct ObjReadState {
     uint32_t line;
     RecordCounts records;
     uint64_t group;
+    uint32_t material;  // a number of the reading's own materialNames, defaultMaterial or inheritedMaterial
 };
 
-constexpr ObjReadState objTextStart = {1, {0, 0, 0}, defaultGroup};
+constexpr ObjReadState objTextStart = {1, {0, 0, 0}, defaultGroup, defaultMaterial};
+
+// The material of a slice's faces before its first usemtl line, read apart from the text before
+// it: the one in force where the slice starts.
+constexpr uint32_t inheritedMaterial = 0xFFFFFFFEu;
 
 // The first offset from `from` on where a slice of the text may start: just after a newline that
 // ends a line no backslash continues (none before it, nor before a carriage return before it),
@@ -53,8 +58,10 @@ size_t objSliceBorder(const char* text, size_t size, size_t from);
 // at a border (objSliceBorder), and ends the text or at a border. `out` (replaced) gets the slice's
 // own records, the text's later ones numbered from start.records on, and all its faces, each kept
 // as readObjRecords keeps a face lacking a normal (with its group and polygon runs), their indices
-// numbering the whole text's records; problems carry the text's line numbers. Returns the state
-// after the slice.
+// numbering the whole text's records; problems carry the text's line numbers. Its materials are
+// its own: named in out.materialNames in order of first use within it, start.material where
+// none is named yet (inheritedMaterial for all but the text's first slice), and its colours
+// those of its own positions. Returns the state after the slice.
 ObjReadState readObjSlice(const char* text, size_t size, const ObjReadState& start, ObjRecords& out);
 
 // The state after the slice, as readObjSlice returns it, read without keeping anything.

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 // Marks an absent record number: a corner without a texture coordinate or normal.
@@ -50,6 +51,17 @@ struct GroupRun {
     uint64_t group;
 };
 
+// The triangles from firstTriangle on (counting every triangle of the file, those handed on too),
+// up to the next run, use material `material`: an index into ObjRecords::materialNames, or
+// defaultMaterial.
+struct MaterialRun {
+    uint32_t firstTriangle;
+    uint32_t material;
+};
+
+// The material of the faces before any usemtl line.
+constexpr uint32_t defaultMaterial = 0xFFFFFFFFu;
+
 // A kept polygon of more than three corners: the `triangles` of its fan, from firstTriangle on.
 struct PolygonRun {
     uint32_t firstTriangle;
@@ -60,9 +72,15 @@ struct ObjRecords {
     GrowArray<Vector3> positions;
     GrowArray<Vector2> texCoords;
     GrowArray<Vector3> normals;
+    GrowArray<Vector3> colors;           // per position, from "v x y z r g b"; white where a position has
+                                         // none; empty when no position has one
     GrowArray<ObjCorner> corners;        // three per triangle, polygons fanned, in file order
     std::vector<GroupRun> groups;        // smoothing groups, in triangle order; empty without triangles
     std::vector<PolygonRun> polygons;    // the polygons among the corners, in order; a triangle has none
+    std::vector<MaterialRun> materials;  // in triangle order; empty when the file uses no material
+    std::vector<std::string> materialNames;      // named by usemtl lines, in order of first use
+    std::vector<std::string> materialLibraries;  // named by mtllib lines, in order
+    uint32_t triangles = 0;              // every triangle read, handed on or kept
     ObjReport report;
 };
 

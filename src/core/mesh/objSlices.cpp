@@ -4,7 +4,9 @@
 #include <cstring>
 #include <condition_variable>
 #include <mutex>
+#include <string>
 #include <thread>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -90,6 +92,7 @@ bool findStart(SliceReading& reading, size_t k, std::unique_lock<std::mutex>& he
         }
     }
     slice.start = before.after;
+    slice.start.material = inheritedMaterial;  // put right when the slice is put back
     return true;
 }
 
@@ -191,11 +194,67 @@ void keepFaces(ObjRecords& out, const ObjRecords& slice, uint32_t first)
     out.corners.append(slice.corners.data() + 3 * size_t(first), 3 * size_t(triangles - first));
 }
 
-// Puts a read slice back into `out` as readObjRecords would have read it there: its records and
-// problems added, its faces handed on while `handingOn` (which ends at a face lacking a normal)
-// and kept after. False when the sink's passed stops the reading.
-bool putSliceBack(Slice& slice, ObjRecords& out, const ObjReadSink* sink, bool& handingOn)
+// What putting the slices back carries from one to the next.
+struct PutBack {
+    bool handingOn;     // faces are handed on, none lacking a normal yet
+    uint32_t material;  // in force after the slices put back: a number of out.materialNames, or defaultMaterial
+    std::unordered_map<std::string, uint32_t> materialIds;  // out.materialNames' numbers
+};
+
+void appendWhite(GrowArray<Vector3>& colors, size_t count)
 {
+    for (size_t i = 0; i < count; ++i)
+        colors.push_back(Vector3{1.0f, 1.0f, 1.0f});
+}
+
+// The slice's colours after out's: white for positions without one, once any position has one.
+void addColors(ObjRecords& out, const Slice& slice)
+{
+    const GrowArray<Vector3>& colors = slice.records.colors;
+    if (!colors.empty()) {
+        if (out.colors.empty())
+            appendWhite(out.colors, slice.start.records.positions);
+        out.colors.append(colors.data(), colors.size());
+    } else if (!out.colors.empty()) {
+        appendWhite(out.colors, slice.after.records.positions - slice.start.records.positions);
+    }
+}
+
+// The slice's material runs and names after out's, numbered as out's: its own names by the
+// number of their first use in the whole text, the material it inherits by the one in force.
+void addMaterials(ObjRecords& out, const Slice& slice, PutBack& state)
+{
+    const ObjRecords& read = slice.records;
+    std::vector<uint32_t> numbers(read.materialNames.size());
+    for (size_t i = 0; i < numbers.size(); ++i) {
+        auto found = state.materialIds.emplace(read.materialNames[i], uint32_t(out.materialNames.size()));
+        if (found.second)
+            out.materialNames.push_back(read.materialNames[i]);
+        numbers[i] = found.first->second;
+    }
+    auto number = [&](uint32_t material) {
+        return material == inheritedMaterial ? state.material
+             : material == defaultMaterial   ? defaultMaterial
+                                             : numbers[material];
+    };
+    for (const MaterialRun& run : read.materials) {
+        uint32_t material = number(run.material);
+        if ((material != defaultMaterial || !out.materials.empty()) &&
+            (out.materials.empty() || out.materials.back().material != material))
+            out.materials.push_back(MaterialRun{out.triangles + run.firstTriangle, material});
+    }
+    state.material = number(slice.after.material);  // a usemtl line may follow its last face
+    out.materialLibraries.insert(out.materialLibraries.end(), read.materialLibraries.begin(),
+                                 read.materialLibraries.end());
+    out.triangles += read.triangles;
+}
+
+// Puts a read slice back into `out` as readObjRecords would have read it there: its records,
+// colours, materials and problems added, its faces handed on while state.handingOn (which ends at
+// a face lacking a normal) and kept after. False when the sink's passed stops the reading.
+bool putSliceBack(Slice& slice, ObjRecords& out, const ObjReadSink* sink, PutBack& state)
+{
+    bool& handingOn = state.handingOn;
     ObjRecords& read = slice.records;
     if (slice.recordsPlaced) {
         out.positions.extend(slice.after.records.positions - slice.start.records.positions);
@@ -206,6 +265,8 @@ bool putSliceBack(Slice& slice, ObjRecords& out, const ObjReadSink* sink, bool& 
         out.texCoords.append(read.texCoords.data(), read.texCoords.size());
         out.normals.append(read.normals.data(), read.normals.size());
     }
+    addColors(out, slice);
+    addMaterials(out, slice, state);
     addReport(out.report, read.report);
     uint32_t triangles = uint32_t(read.corners.size() / 3);
     uint32_t kept = 0;
@@ -256,7 +317,9 @@ bool readObjRecordsInSlices(const char* text, size_t size, size_t sliceBytes, Ob
     reading.records = RecordRoom{{out.positions.capacity(), out.texCoords.capacity(), out.normals.capacity()},
                                  out.positions.data(), out.texCoords.data(), out.normals.data()};
     cutIntoSlices(text, size, sliceBytes, reading.slices);
-    bool handingOn = sink && sink->takeFaces;
+    PutBack state;
+    state.handingOn = sink && sink->takeFaces;
+    state.material = defaultMaterial;
     bool stopped = false;
 
     std::thread alongside(readSlicesAlongside, &reading);
@@ -268,7 +331,7 @@ bool readObjRecordsInSlices(const char* text, size_t size, size_t sliceBytes, Ob
             Slice& next = reading.slices[reading.putBack];
             if (next.read) {
                 held.unlock();
-                stopped = !putSliceBack(next, out, sink, handingOn);
+                stopped = !putSliceBack(next, out, sink, state);
                 held.lock();
                 ++reading.putBack;
                 reading.changed.notify_all();

@@ -52,6 +52,9 @@ void weldCorners(Welder& welder, const ObjRecords& records, const ObjCorner* cor
     WeldedMesh& out = welder.mesh;
     if (welder.positionSeen.size() < records.positions.size())
         welder.positionSeen.resize(records.positions.size());
+    // colours that start after some vertices were welded: those came from white positions
+    if (!records.colors.empty() && out.colors.size() < out.vertices.size())
+        out.colors.resize(out.vertices.size(), Vector3{1.0f, 1.0f, 1.0f});
 
     // The first corner of a position record is never cached and nearly always a new vertex: its
     // search is prepared some corners ahead and the memory it touches fetched meanwhile, so that
@@ -75,10 +78,16 @@ void weldCorners(Welder& welder, const ObjRecords& records, const ObjCorner* cor
             PreparedCorner& slot = ahead[i % lookahead];
             if (slot.corner != i)
                 prepare(records, corner, i, slot);
-            vertex = findWeldMatch(welder.grid, out.vertices, slot.vertex, slot.search);
+            bool coloured = !records.colors.empty();
+            WeldColour colour = {nullptr, {0.0f, 0.0f, 0.0f}};
+            if (coloured)
+                colour = WeldColour{out.colors.data(), records.colors[corner.position]};
+            vertex = findWeldMatch(welder.grid, out.vertices, slot.vertex, slot.search, colour);
             if (vertex == noVertex) {
                 vertex = uint32_t(out.vertices.size());
                 out.vertices.push_back(slot.vertex);
+                if (coloured)
+                    out.colors.push_back(colour.colour);
                 addToWeldGrid(welder.grid, out.vertices, vertex, slot.search.own);
             }
             cacheCorner(welder.cache, corner.position, corner.texCoord, corner.normal, vertex);

@@ -12,6 +12,7 @@
 struct WeldedMesh {
     std::vector<Vertex> vertices;   // unique vertices, in order of first appearance
     std::vector<uint32_t> indices;  // three per triangle, in file order
+    std::vector<Vector3> colors;    // per vertex, when the positions have colours; else empty
 };
 
 // The welding so far: the vertices and indices made, and what finds the vertices again.
@@ -30,7 +31,7 @@ void reserveWelding(Welder& welder, size_t moreVertices, size_t moreCorners);
 
 // Welds each corner, in order, after those welded before: to the first vertex in welder.mesh
 // that matches it within the tolerance (verticesMatch: position, normal, then texture
-// coordinate), or appended as a new vertex. Exactly the result of a linear scan over all the
+// coordinate; and its colour, when the positions have colours), or appended as a new vertex. Exactly the result of a linear scan over all the
 // vertices so far, with no limit on their count. Every corner needs a normal record
 // (fillMissingNormals); a corner without a texture coordinate has (0, 0).
 void weldCorners(Welder& welder, const ObjRecords& records, const ObjCorner* corners, size_t count);

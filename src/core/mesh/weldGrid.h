@@ -63,12 +63,25 @@ void prepareWeldSearch(const Vertex& v, WeldSearch& search);
 // Starts loading the memory the search and the addition of its vertex will touch.
 void prefetchWeldSearch(const WeldGrid& grid, const WeldSearch& search);
 
-// Smallest i below vertices.size() with verticesMatch(vertices[i], v), or noVertex; `search` must
-// be v's. Every vertex in `vertices` must have been added to the grid; components must be finite.
+// The colours of a mesh whose positions have them, and that of the vertex looked for; `colours`
+// is nullptr for a mesh without colours.
+struct WeldColour {
+    const Vector3* colours;
+    Vector3 colour;
+};
+
+// True when the mesh has no colours, or vertex i's matches within the tolerance.
+inline bool coloursMatch(const WeldColour& colour, uint32_t i)
+{
+    return !colour.colours || approxEqual(colour.colours[i], colour.colour);
+}
+
+// Smallest i below vertices.size() with verticesMatch(vertices[i], v) and coloursMatch, or
+// noVertex; `search` must be v's. Every vertex in `vertices` must have been added to the grid; components must be finite.
 // Walks the chains of the uncrowded cells within reach, and looks in the fine grid when a
 // crowded one is.
 uint32_t findWeldMatch(const WeldGrid& grid, const std::vector<Vertex>& vertices, const Vertex& v,
-                       const WeldSearch& search);
+                       const WeldSearch& search, const WeldColour& colour = WeldColour{nullptr, {0.0f, 0.0f, 0.0f}});
 
 // Sizes the grid for about `vertexCount` vertices, so that it rarely grows while welding.
 void reserveWeldGrid(WeldGrid& grid, const std::vector<Vertex>& vertices, size_t vertexCount);

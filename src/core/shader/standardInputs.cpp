@@ -20,6 +20,16 @@ const StandardInput standardAttributes[standardAttributeCount] = {
     {"a_position", GlslType::vec3, GlslType::vec4, "the mesh's positions"},
     {"a_normal", GlslType::vec3, GlslType::other, "the mesh's normals"},
     {"a_texcoord", GlslType::vec2, GlslType::other, "the mesh's texture coordinates"},
+    {"a_color", GlslType::vec3, GlslType::vec4, "the mesh's vertex colours (white without)"},
+};
+
+const StandardInput materialUniforms[materialUniformCount] = {
+    {"u_diffuseColor", GlslType::vec3, GlslType::other, "the material's Kd"},
+    {"u_ambientColor", GlslType::vec3, GlslType::other, "its Ka"},
+    {"u_specularColor", GlslType::vec3, GlslType::other, "its Ks"},
+    {"u_shininess", GlslType::floatType, GlslType::other, "its Ns"},
+    {"u_opacity", GlslType::floatType, GlslType::other, "its d (0 for a model without materials)"},
+    {"u_diffuseMap", GlslType::sampler2D, GlslType::other, "its map_Kd (white without)"},
 };
 
 const char* glslTypeName(GlslType type)
@@ -65,6 +75,11 @@ int findStandardAttribute(const char* name)
     return findInput(standardAttributes, standardAttributeCount, name);
 }
 
+int findMaterialUniform(const char* name)
+{
+    return findInput(materialUniforms, materialUniformCount, name);
+}
+
 void setStandardMatrices(const Matrix4& model, const Matrix4& view, const Matrix4& projection, StandardValues& out)
 {
     out.model = model;
@@ -103,4 +118,7 @@ void describeStandardInputs(std::string& out)
     for (const StandardInput& input : standardAttributes)
         describe(input, out);
     out += "A sampler2D named by --texture NAME=FILE reads the image; a vec2 NAMEResolution its size.\n";
+    out += "For a model with materials (or vertex colours), each material's, as its triangles are drawn:\n";
+    for (const StandardInput& input : materialUniforms)
+        describe(input, out);
 }

@@ -27,7 +27,12 @@ enum StandardUniform {
     standardUniformCount
 };
 
-enum StandardAttribute { aPosition, aNormal, aTexcoord, standardAttributeCount };
+enum StandardAttribute { aPosition, aNormal, aTexcoord, aColor, standardAttributeCount };
+
+// What a model's materials give a program that declares them, for each range of triangles drawn
+// with one material; never uploaded for a model without materials or vertex colours.
+enum MaterialUniform { uDiffuseColor, uAmbientColor, uSpecularColor, uShininess, uOpacity, uDiffuseMap,
+                       materialUniformCount };
 
 // One named input: its name, the type it must be declared with (or the second one, for an
 // attribute that takes either), and what it carries, as --help says it.
@@ -40,6 +45,7 @@ struct StandardInput {
 
 extern const StandardInput standardUniforms[standardUniformCount];
 extern const StandardInput standardAttributes[standardAttributeCount];
+extern const StandardInput materialUniforms[materialUniformCount];
 
 // The GLSL spelling of the type ("float", "mat4"...), "another type" for `other`.
 const char* glslTypeName(GlslType type);
@@ -50,6 +56,7 @@ bool takesType(const StandardInput& input, GlslType type);
 // The index of the uniform or attribute of that name, or -1.
 int findStandardUniform(const char* name);
 int findStandardAttribute(const char* name);
+int findMaterialUniform(const char* name);
 
 // What the u_ uniforms carry in one frame.
 struct StandardValues {

@@ -1,0 +1,88 @@
+#include "render/materialsGpu.h"
+
+#include "render/glCheck.h"
+
+#include <utility>
+
+namespace {
+
+void setMaterialColour(GLenum which, const Vector3& colour, float alpha)
+{
+    const GLfloat rgba[4] = {colour.x, colour.y, colour.z, alpha};
+    glMaterialfv(GL_FRONT_AND_BACK, which, rgba);
+}
+
+void uploadColour(GLint location, const Vector3& colour)
+{
+    if (location >= 0)
+        glUniform3fARB(location, colour.x, colour.y, colour.z);
+}
+
+void uploadNumber(GLint location, float number)
+{
+    if (location >= 0)
+        glUniform1fARB(location, number);
+}
+
+} // namespace
+
+void replaceMaterials(MaterialsGpu& gpu, std::vector<Material>& materials, std::vector<int>& mapOf,
+                      std::vector<TextureGpu>& maps, bool colored)
+{
+    for (TextureGpu& map : gpu.maps)
+        deleteTexture(map);
+    gpu.maps = std::move(maps);
+    gpu.materials = std::move(materials);
+    gpu.mapOf = std::move(mapOf);
+    if (gpu.materials.empty() && colored) {
+        gpu.materials.push_back(Material());
+        gpu.mapOf.push_back(-1);
+    }
+    gpu.active = !gpu.materials.empty();
+    if (gpu.active && gpu.white.object == 0)
+        replaceWithWhite(gpu.white);
+}
+
+void useMaterial(const MaterialsGpu& gpu, const ProgramInputs& inputs, uint32_t material, GLuint unit)
+{
+    const Material& m = gpu.materials[material];
+    setMaterialColour(GL_AMBIENT, m.ambient, 1.0f);
+    setMaterialColour(GL_DIFFUSE, m.diffuse, m.opacity);
+    setMaterialColour(GL_SPECULAR, m.specular, 1.0f);
+    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, m.shininess < 0.0f ? 0.0f : m.shininess > 128.0f ? 128.0f : m.shininess);
+    checkGlError();
+    const GLint* at = inputs.materialLocations;
+    uploadColour(at[uDiffuseColor], m.diffuse);
+    uploadColour(at[uAmbientColor], m.ambient);
+    uploadColour(at[uSpecularColor], m.specular);
+    uploadNumber(at[uShininess], m.shininess);
+    uploadNumber(at[uOpacity], m.opacity);
+    checkGlError();
+    if (at[uDiffuseMap] < 0)
+        return;
+    int map = gpu.mapOf[material];
+    glActiveTexture(GL_TEXTURE0 + unit);
+    glBindTexture(GL_TEXTURE_2D, map >= 0 ? gpu.maps[size_t(map)].object : gpu.white.object);
+    glActiveTexture(GL_TEXTURE0);
+    glUniform1iARB(at[uDiffuseMap], GLint(unit));
+    checkGlError();
+}
+
+void endMaterials(GLuint unit)
+{
+    const Vector3 ambient = {0.2f, 0.2f, 0.2f}, diffuse = {0.8f, 0.8f, 0.8f}, specular = {0.0f, 0.0f, 0.0f};
+    setMaterialColour(GL_AMBIENT, ambient, 1.0f);
+    setMaterialColour(GL_DIFFUSE, diffuse, 1.0f);
+    setMaterialColour(GL_SPECULAR, specular, 1.0f);
+    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 0.0f);
+    glActiveTexture(GL_TEXTURE0 + unit);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glActiveTexture(GL_TEXTURE0);
+    checkGlError();
+}
+
+void clearMaterialUniforms(const ProgramInputs& inputs)
+{
+    uploadNumber(inputs.materialLocations[uOpacity], 0.0f);
+    checkGlError();
+}
