@@ -6,8 +6,12 @@
 #     with the peak memory above the process's baseline (heap and mapped file pages alike);
 #  3. how time and memory grow with the file, from 12 MB to 200 MB;
 #  4. files made to be hard (a fan of smoothing groups, huge coordinates, a crowd within one weld
-#     cell), each at 1, 2 and 4 times a size: their time must grow linearly too.
+#     cell), each at 1, 2 and 4 times a size: their time must grow linearly too;
+#  5. the gaps between frames while the viewer reloads a 57 MB model again and again
+#     (scripts/reloadGaps.py, in a private Xvfb).
 #   scripts/bench.sh [Google Benchmark options]     REPETITIONS=5 by default
+# FAST_OBJ=PROGRAM adds a parse-only reader of one's own to step 2 (a program taking the file as
+# its one argument), compared as the fastest parse-only reader.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -21,7 +25,7 @@ for package in libtinyobjloader-dev libmeshoptimizer-dev; do
   fi
 done
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$(nproc)" --target obj_bench load_obj tinyobj_load make_torus >/dev/null
+cmake --build build -j"$(nproc)" --target obj_bench load_obj tinyobj_load make_torus spinview >/dev/null
 
 build/bench/obj_bench --benchmark_filter=-readHardFile --benchmark_repetitions="${REPETITIONS:-5}" \
   --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true "$@"
@@ -29,7 +33,9 @@ build/bench/obj_bench --benchmark_filter=-readHardFile --benchmark_repetitions="
 build/make_torus build/limit-torus.obj --limit >/dev/null
 build/make_torus build/scan-torus.obj --scan 708 708 >/dev/null
 echo
-python3 scripts/timeProcesses.py build/limit-torus.obj build/scan-torus.obj
+also=()
+[ -n "${FAST_OBJ:-}" ] && also=(--also "fast_obj=$FAST_OBJ")
+python3 scripts/timeProcesses.py "${also[@]}" build/limit-torus.obj build/scan-torus.obj
 
 # 12.6, 50, 100 and 200 MB tori with shared records
 echo
@@ -45,3 +51,6 @@ echo
 GLIBC_TUNABLES=glibc.malloc.trim_threshold=4294967295:glibc.malloc.mmap_threshold=4294967295 \
   build/bench/obj_bench --benchmark_filter=readHardFile --benchmark_repetitions="${REPETITIONS:-5}" \
   --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true "$@"
+
+echo
+python3 scripts/reloadGaps.py --rounds 5
