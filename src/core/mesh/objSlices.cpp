@@ -15,6 +15,8 @@ namespace {
 // Slices read but not yet put back, at most: bounds the text and faces held ahead.
 constexpr size_t slicesAhead = 4;
 
+constexpr size_t passedEvery = size_t(1) << 20;  // bytes of text between two calls of passed
+
 struct Slice {
     size_t begin, end;  // in the text
     bool startKnown, afterKnown, read;
@@ -283,7 +285,10 @@ bool putSliceBack(Slice& slice, ObjRecords& out, const ObjReadSink* sink, PutBac
     if (!handingOn)
         keepFaces(out, read, kept);
     slice.records = ObjRecords();
-    return !(sink && sink->passed) || sink->passed(sink->context, slice.end);
+    // told at the first slice end past each MB, as the reading on one thread tells about every MB:
+    // each call may give pages back, which interrupts the other thread
+    bool tell = slice.end / passedEvery != slice.begin / passedEvery;
+    return !(sink && sink->passed && tell) || sink->passed(sink->context, slice.end);
 }
 
 // Cuts the text into slices of about `sliceBytes`, each starting at a border.

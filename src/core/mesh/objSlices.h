@@ -11,7 +11,7 @@
 constexpr size_t objSliceBytes = size_t(256) << 10;
 
 // Does what readObjRecords does, with the same result, sink calls and offsets told to
-// sink->passed (at each slice's end instead of every MB), reading slices of about `sliceBytes`
+// sink->passed (at the end of the slice that passes each MB, instead of every MB), reading slices of about `sliceBytes`
 // (at least 1) on this thread and one more. A text of fewer than two slices is read on this thread
 // alone. At most a few slices are read ahead of the last handed on.
 bool readObjRecordsInSlices(const char* text, size_t size, size_t sliceBytes, ObjRecords& out,
