@@ -176,11 +176,15 @@ void addReport(ObjReport& to, const ObjReport& from)
 
 // Appends the slice's faces from triangle `first` on to those kept in `out`, with their group
 // and polygon runs, numbered on from out's triangles; a group run goes on from out's last.
-void keepFaces(ObjRecords& out, const ObjRecords& slice, uint32_t first)
+// `textLeft` is the size of the text from the slice on: when faces start being kept, room is
+// reserved for those of the rest of the text, so that the growing array is not copied.
+void keepFaces(ObjRecords& out, const ObjRecords& slice, uint32_t first, size_t textLeft)
 {
     uint32_t triangles = uint32_t(slice.corners.size() / 3);
     if (first == triangles)
         return;
+    if (out.corners.empty())
+        out.corners.reserve(textLeft / 8);  // "f 1 2 3\n" and the like: some 8 bytes a corner at least
     uint32_t offset = uint32_t(out.corners.size() / 3);
     size_t run = 0;
     while (run + 1 < slice.groups.size() && slice.groups[run + 1].firstTriangle <= first)
@@ -254,7 +258,7 @@ void addMaterials(ObjRecords& out, const Slice& slice, PutBack& state)
 // Puts a read slice back into `out` as readObjRecords would have read it there: its records,
 // colours, materials and problems added, its faces handed on while state.handingOn (which ends at
 // a face lacking a normal) and kept after. False when the sink's passed stops the reading.
-bool putSliceBack(Slice& slice, ObjRecords& out, const ObjReadSink* sink, PutBack& state)
+bool putSliceBack(Slice& slice, size_t textSize, ObjRecords& out, const ObjReadSink* sink, PutBack& state)
 {
     bool& handingOn = state.handingOn;
     ObjRecords& read = slice.records;
@@ -283,7 +287,7 @@ bool putSliceBack(Slice& slice, ObjRecords& out, const ObjReadSink* sink, PutBac
         handingOn = kept == triangles;
     }
     if (!handingOn)
-        keepFaces(out, read, kept);
+        keepFaces(out, read, kept, textSize - slice.begin);
     slice.records = ObjRecords();
     // told at the first slice end past each MB, as the reading on one thread tells about every MB:
     // each call may give pages back, which interrupts the other thread
@@ -336,7 +340,7 @@ bool readObjRecordsInSlices(const char* text, size_t size, size_t sliceBytes, Ob
             Slice& next = reading.slices[reading.putBack];
             if (next.read) {
                 held.unlock();
-                stopped = !putSliceBack(next, out, sink, state);
+                stopped = !putSliceBack(next, size, out, sink, state);
                 held.lock();
                 ++reading.putBack;
                 reading.changed.notify_all();
