@@ -406,7 +406,7 @@ TEST(ObjReader, SmoothingGroupsTakeNoMemoryEach)
     for (int i = 1; i <= 400000; ++i)
         text += "s " + std::to_string(i) + "\n";
     long long before = heapInUse(), peak = before;
-    ObjReadSink sink = {nullptr, notePeakHeap, &peak};
+    ObjReadSink sink = {nullptr, notePeakHeap, &peak, nullptr};
     ObjRecords records;
     readObjRecords(text.data(), text.size(), records, &sink);
     EXPECT_LT(peak - before, 256 * 1024);

@@ -13,6 +13,7 @@ constexpr size_t weldedBetweenLooks = size_t(1) << 16;
 // What the reading hands on as it goes: complete faces to the welder, passed text to the caller.
 struct Reading {
     Welder welder;
+    Smoothing smoothing;  // of the faces kept so far
     const ObjReadControl* control;
     size_t size;  // of the text
 };
@@ -22,6 +23,11 @@ void weldHandedOnFaces(void* context, ObjRecords& records)
     Reading& reading = *static_cast<Reading*>(context);
     weldCorners(reading.welder, records, records.corners.data(), records.corners.size());
     records.corners.clear();
+}
+
+void smoothKeptFaces(void* context, ObjRecords& records)
+{
+    addToSmoothing(static_cast<Reading*>(context)->smoothing, records);
 }
 
 bool tellPassed(void* context, size_t offset)
@@ -128,7 +134,7 @@ bool readObjText(const char* text, size_t size, ObjMesh& out, const ObjReadContr
     reading.welder.cache.head.reserve(size / 64);
     reading.control = &control;
     reading.size = size;
-    ObjReadSink sink = {weldHandedOnFaces, tellPassed, &reading};
+    ObjReadSink sink = {weldHandedOnFaces, tellPassed, &reading, smoothKeptFaces};
     ObjRecords records;
     if (!readObjRecordsInSlices(text, size, control.sliceBytes, records, &sink) || !goOn(reading))
         return false;
@@ -137,7 +143,7 @@ bool readObjText(const char* text, size_t size, ObjMesh& out, const ObjReadContr
     out.materialLibraries = std::move(records.materialLibraries);
     std::vector<MaterialRun> materialRuns = std::move(records.materials);
     std::vector<std::string> materialNames = std::move(records.materialNames);
-    fillMissingNormals(records);
+    finishSmoothing(reading.smoothing, records);
     if (!weldKeptFaces(records, reading) || !goOn(reading)) {
         out = ObjMesh();
         return false;

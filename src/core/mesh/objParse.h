@@ -18,6 +18,10 @@ struct ObjReadSink {
     // there when it returns false.
     bool (*passed)(void* context, size_t offset);
     void* context;
+    // Told by readObjRecordsInSlices, after it kept more faces, with every record they use read:
+    // work on the kept faces may begin (summing their smoothing), which leaves them as they are
+    // but for their normals. readObjRecords does not call it.
+    void (*keptFaces)(void* context, ObjRecords& records);
 };
 
 // Reads `size` bytes of OBJ text into `out`, replacing what it held. The text is taken in pieces

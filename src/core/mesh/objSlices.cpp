@@ -286,8 +286,11 @@ bool putSliceBack(Slice& slice, size_t textSize, ObjRecords& out, const ObjReadS
             sink->takeFaces(sink->context, out);
         handingOn = kept == triangles;
     }
-    if (!handingOn)
+    if (!handingOn) {
         keepFaces(out, read, kept, textSize - slice.begin);
+        if (sink && sink->keptFaces)
+            sink->keptFaces(sink->context, out);
+    }
     slice.records = ObjRecords();
     // told at the first slice end past each MB, as the reading on one thread tells about every MB:
     // each call may give pages back, which interrupts the other thread

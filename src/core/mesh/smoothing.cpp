@@ -90,51 +90,39 @@ double lengthOf(const Sum& n)
     return std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
 }
 
-// Sums the smoothed corners' polygons' area vectors per (position, group), and points each such
-// corner at the normal its sum becomes: base + the sum's number. Returns, per sum, whether it
-// cancelled out (twin faces facing both ways, as double-sided models have); `leftOver` tells
-// whether any corner still needs its own face's normal: a faceted one, or one whose sum cancelled.
-std::vector<bool> smoothCorners(ObjRecords& records, uint32_t base, bool& leftOver)
+void markSmoothed(std::vector<uint64_t>& smoothed, size_t corner)
 {
-    leftOver = false;
-    GroupSums s;
-    startGroupSums(s, records.positions.size());
-    size_t run = 0, next = 0;
-    for (size_t t = 0, triangles; 3 * t < records.corners.size(); t += triangles) {
-        triangles = fanLength(records, next, t);
-        uint64_t group = groupAt(records, run, t);
-        ObjCorner* fan = &records.corners[3 * t];
-        if (!lacksNormal(fan, 3 * triangles))
-            continue;
-        if (group == facetedGroup) {
-            leftOver = true;
-            continue;
-        }
-        Sum area = areaOf(records, fan, uint32_t(triangles));
-        double weight = std::fabs(area.x) + std::fabs(area.y) + std::fabs(area.z);
-        for (uint32_t k = 0; k < triangles + 2; ++k) {
-            ObjCorner& corner = polygonCorner(fan, k);
-            if (corner.normal != noRecord)
-                continue;  // from the file
-            uint32_t i = groupSumOf(s, corner.position, group);
-            GroupSum& g = s.sums[i];
-            g.x += area.x;
-            g.y += area.y;
-            g.z += area.z;
-            g.weight += weight;
-            corner.normal = base + i;
-        }
-        copyFanNormals(fan, uint32_t(triangles));
-    }
-    s.head = std::vector<uint32_t>();
-    s.unchained = std::vector<uint32_t>();
+    if (smoothed.size() <= corner / 64)
+        smoothed.resize(corner / 64 + 1, 0);
+    smoothed[corner / 64] |= uint64_t(1) << (corner % 64);
+}
 
+// Each corner of the polygon whose fan starts at `fan` (corner `first` of the kept faces) that
+// lacks a normal: marked as smoothed, for its sum's number to become a record number later.
+void markLacking(std::vector<uint64_t>& smoothed, const ObjCorner* fan, size_t first, size_t corners)
+{
+    for (size_t k = 0; k < corners; ++k)
+        if (fan[k].normal == noRecord)
+            markSmoothed(smoothed, first + k);
+}
+
+// Points the marked corners at the normal their sum becomes, base + the sum's number.
+void numberSmoothedNormals(const std::vector<uint64_t>& smoothed, ObjRecords& records, uint32_t base)
+{
+    for (size_t word = 0; word < smoothed.size(); ++word)
+        for (uint64_t bits = smoothed[word]; bits != 0; bits &= bits - 1)
+            records.corners[64 * word + size_t(__builtin_ctzll(bits))].normal += base;
+}
+
+// Appends the normal of each sum to records.normals, in order. Returns, per sum, whether it
+// cancelled out (twin faces facing both ways, as double-sided models have).
+std::vector<bool> appendSmoothedNormals(const GroupSums& s, ObjRecords& records)
+{
     std::vector<bool> cancelled(s.sums.size());
     records.normals.reserve(records.normals.size() + s.sums.size());
     for (size_t i = 0; i < s.sums.size(); ++i) {
         Sum sum = {s.sums[i].x, s.sums[i].y, s.sums[i].z};
         cancelled[i] = !(lengthOf(sum) > cancellation * s.sums[i].weight);
-        leftOver = leftOver || cancelled[i];
         records.normals.push_back(unitOf(sum));
     }
     return cancelled;
@@ -147,17 +135,59 @@ Vector3 faceNormal(const Vector3& a, const Vector3& b, const Vector3& c)
     return unitOf(crossOfEdges(a, b, c));
 }
 
-void fillMissingNormals(ObjRecords& records)
+void addToSmoothing(Smoothing& smoothing, ObjRecords& records)
 {
-    bool anyMissing = false;
-    for (const ObjCorner& corner : records.corners)
-        anyMissing = anyMissing || corner.normal == noRecord;
-    if (!anyMissing)
-        return;
+    GroupSums& s = smoothing.sums;
+    size_t positions = records.positions.size();
+    if (s.head.size() < positions)
+        s.head.resize(positions, noRecord);
+    if (s.sums.capacity() < positions)  // mostly one group a position
+        s.sums.reserve(positions > 2 * s.sums.capacity() ? positions : 2 * s.sums.capacity());
+    size_t t = smoothing.triangles;
+    for (size_t triangles; 3 * t < records.corners.size(); t += triangles) {
+        triangles = fanLength(records, smoothing.next, t);
+        uint64_t group = groupAt(records, smoothing.run, t);
+        ObjCorner* fan = &records.corners[3 * t];
+        if (!lacksNormal(fan, 3 * triangles))
+            continue;
+        if (group == facetedGroup) {
+            smoothing.leftOver = true;
+            continue;
+        }
+        markLacking(smoothing.smoothed, fan, 3 * t, 3 * triangles);
+        Sum area = areaOf(records, fan, uint32_t(triangles));
+        double weight = std::fabs(area.x) + std::fabs(area.y) + std::fabs(area.z);
+        for (uint32_t k = 0; k < triangles + 2; ++k) {
+            ObjCorner& corner = polygonCorner(fan, k);
+            if (corner.normal != noRecord)
+                continue;  // from the file
+            uint32_t i = groupSumOf(s, corner.position, group);
+            GroupSum& g = s.sums[i];
+            g.x += area.x;
+            g.y += area.y;
+            g.z += area.z;
+            g.weight += weight;
+            corner.normal = i;  // numbered as a record by finishSmoothing
+        }
+        copyFanNormals(fan, uint32_t(triangles));
+    }
+    smoothing.triangles = t;
+}
 
+void finishSmoothing(Smoothing& smoothing, ObjRecords& records)
+{
+    addToSmoothing(smoothing, records);
     uint32_t base = uint32_t(records.normals.size());
-    bool leftOver;
-    std::vector<bool> cancelled = smoothCorners(records, base, leftOver);
+    numberSmoothedNormals(smoothing.smoothed, records, base);
+    GroupSums& s = smoothing.sums;
+    s.head = std::vector<uint32_t>();
+    s.unchained = std::vector<uint32_t>();
+    smoothing.smoothed = std::vector<uint64_t>();
+    std::vector<bool> cancelled = appendSmoothedNormals(s, records);
+    bool leftOver = smoothing.leftOver;
+    for (size_t i = 0; i < cancelled.size(); ++i)
+        leftOver = leftOver || cancelled[i];
+    smoothing = Smoothing();
     if (!leftOver)
         return;
     // faceted triangles take their own normal, smoothed corners whose sum cancelled out their
@@ -183,4 +213,10 @@ void fillMissingNormals(ObjRecords& records)
                     face[k].normal = normal;
         }
     }
+}
+
+void fillMissingNormals(ObjRecords& records)
+{
+    Smoothing smoothing;
+    finishSmoothing(smoothing, records);
 }

@@ -1,7 +1,12 @@
 #pragma once
 // Normals for the corners that have none in the file.
 
+#include "core/mesh/groupSums.h"
 #include "core/mesh/objRecords.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
 
 // Gives every corner without a normal record one, appended to records.normals:
 // - in a faceted triangle (s off, s 0), the triangle's unit normal;
@@ -14,6 +19,25 @@
 //   only degenerate faces), the unit area vector of the corner's own face: zero for a degenerate one.
 // Corners with a normal record keep it.
 void fillMissingNormals(ObjRecords& records);
+
+// fillMissingNormals in steps, summing the kept faces as they are read: the sums so far.
+struct Smoothing {
+    GroupSums sums;
+    std::vector<uint64_t> smoothed;  // a bit per corner: its normal holds its sum's number, not yet a record's
+    size_t triangles = 0;            // the triangles summed so far
+    size_t run = 0, next = 0;        // the group run and the polygon run at that triangle
+    bool leftOver = false;           // a faceted corner needs its own face's normal
+};
+
+// Sums the faces of records.corners from smoothing.triangles on, whole polygons, as
+// fillMissingNormals does, pointing their corners without a normal at their sums; the records
+// the faces use must be read, and their group and polygon runs with them. Records, groups,
+// polygons and faces may be added after, but not changed.
+void addToSmoothing(Smoothing& smoothing, ObjRecords& records);
+
+// Sums the faces not summed yet and gives every corner without a normal record one: the result of
+// fillMissingNormals on the whole of the records; `smoothing` is emptied.
+void finishSmoothing(Smoothing& smoothing, ObjRecords& records);
 
 // The triangle's unit normal, computed in double and rounded to float; zero for a degenerate one.
 Vector3 faceNormal(const Vector3& a, const Vector3& b, const Vector3& c);
