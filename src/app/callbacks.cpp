@@ -17,7 +17,6 @@ namespace {
 
 Viewer* viewer;
 
-const unsigned lookEveryMs = 100;
 
 
 void onWatchTimer(int);

@@ -51,7 +51,7 @@ int main(int argc, char** argv)
     CommandLine read = parseCommandLine(argc, argv, options);
     if (read != CommandLine::run)
         return read == CommandLine::answered ? 0 : 2;
-    if (const char* input = inputOverwrittenBySnapshot(options)) {
+    if (const char* input = inputOverwrittenBySnapshot(options, options.snapshot)) {
         fprintf(stderr, "spinview: the snapshot [%s] would overwrite [%s], which the viewer reads\n", options.snapshot,
                 input);
         return 2;

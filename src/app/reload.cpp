@@ -13,7 +13,6 @@
 
 namespace {
 
-const uint32_t lookEveryMs = 100;
 // A model larger than this goes up a piece of this size a frame, so that no frame waits for it.
 const size_t uploadPieceBytes = size_t(8) << 20;
 // A held model version is shown when its file has stayed the same this long after it was read.
@@ -88,7 +87,7 @@ bool showReloadedModel(Viewer& viewer, ObjMesh& mesh)
         tellReloaded(viewer);
         return true;
     }
-    prepareModel(viewer, mesh);
+    viewer.watch.uploadPositionScale = prepareModel(viewer, mesh);
     startMeshUpload(upload, mesh);
     return false;
 }
@@ -101,6 +100,10 @@ bool continueUpload(Viewer& viewer)
         return false;
     takeMaterials(viewer, upload.mesh);
     finishMeshUpload(viewer.meshStore, upload);
+    // as prepared; or as the drawn positions are, when the fit was turned off meanwhile
+    int scale = viewer.watch.uploadPositionScale;
+    viewer.positionScale = viewer.view.fit ? scale : 0;
+    scaleMeshPositions(viewer.meshStore, viewer.positionScale - scale);
     placeModel(viewer);
     tellReloaded(viewer);
     return true;
@@ -254,10 +257,15 @@ void watchIncludes(Watch& watch, const std::vector<SourceFile>& vertexFiles,
 
 void watchModelFiles(Viewer& viewer)
 {
+    // as many as a model of many libraries needs, not a look at thousands ten times a second
+    const size_t mostWatched = 256;
     std::vector<WatchedFile>& watched = viewer.watch.modelFiles;
-    watched.resize(viewer.modelFiles.size());
-    for (size_t i = 0; i < watched.size(); ++i)
-        watchFile(watched[i], viewer.modelFiles[i].c_str());
+    watched.resize(viewer.modelFiles.size() < mostWatched ? viewer.modelFiles.size() : mostWatched);
+    for (size_t i = 0; i < watched.size(); ++i) {
+        const MaterialFile& file = viewer.modelFiles[i];
+        // the version read: a change made since shows at the next look
+        watched[i] = WatchedFile{file.path.c_str(), file.stamp, file.stamp, 0, 0};
+    }
 }
 
 void watchDataFiles(Viewer& viewer)

@@ -3,6 +3,11 @@
 
 #include "app/viewer.h"
 
+#include <cstdint>
+
+// How often the files are looked at.
+constexpr uint32_t lookEveryMs = 100;
+
 // Starts watching the model, the shader files and the textures, as loaded at start-up; a built-in
 // shader (ViewerOptions::vertexSource, fragmentSource) is not watched.
 void watchDataFiles(Viewer& viewer);
@@ -13,8 +18,8 @@ void watchDataFiles(Viewer& viewer);
 void watchIncludes(Watch& watch, const std::vector<SourceFile>& vertexFiles,
                    const std::vector<SourceFile>& fragmentFiles);
 
-// Watches the model's material libraries and maps (Viewer::modelFiles), as read with it; a change
-// of one reads the model again.
+// Watches the model's material libraries and maps (Viewer::modelFiles, the first 256), as they
+// were read with it; a change of one reads the model again.
 void watchModelFiles(Viewer& viewer);
 
 // Called from the idle callback. At most every 100 ms, looks at the files' stamps; a file that

@@ -16,15 +16,18 @@
 
 namespace {
 
-// The file being read, for the new handler, which operator new calls without an argument.
-const char* fileBeingRead;
+// The file this thread is reading, for the new handler, which operator new calls without an
+// argument on whichever thread ran out.
+thread_local const char* fileBeingRead;
 
 // No data structure of the reader survives running out of memory: the viewer ends at once,
 // without the exit handlers, which may want memory themselves or wait on the driver's threads.
 void endForLackOfMemory()
 {
-    logMessage("Not enough memory to read [%s]", fileBeingRead);
-    fflush(stdout);
+    if (fileBeingRead)
+        logMessage("Not enough memory to read [%s]", fileBeingRead);
+    else
+        logMessage("Not enough memory");
     _Exit(1);
 }
 
@@ -45,37 +48,37 @@ bool loadShaderAtStart(const char* path, const char* builtin, GLenum type, GLhan
 
 FileStatus readModel(const char* path, ObjMesh& mesh, const std::atomic<bool>* cancel, size_t sliceBytes)
 {
+    // for the whole process: the handler itself tells which thread was reading what
+    std::set_new_handler(endForLackOfMemory);
     fileBeingRead = path;
-    std::new_handler previous = std::set_new_handler(endForLackOfMemory);
     FileStatus status = readMeshFile(path, mesh, cancel, sliceBytes);
-    std::set_new_handler(previous);
+    fileBeingRead = nullptr;
     return status;
 }
 
-void prepareModel(Viewer& viewer, ObjMesh& mesh)
+int prepareModel(Viewer& viewer, ObjMesh& mesh)
 {
     logObjReport(mesh.report, viewer.options.model);
     logMaterialReport(mesh.materialReport, viewer.options.model);
     viewer.modelReport = mesh.report;
-    viewer.positionScale = 0;
-    if (viewer.view.fit) {
-        ModelExtent extent;
-        measureModel(mesh.vertices, extent);
-        viewer.positionScale = fitPrescaleExponent(extent);
-        scalePositions(mesh.vertices, viewer.positionScale);
-    }
+    if (!viewer.view.fit)
+        return 0;
+    ModelExtent extent;
+    measureModel(mesh.vertices, extent);
+    int exponent = fitPrescaleExponent(extent);
+    scalePositions(mesh.vertices, exponent);
+    return exponent;
 }
 
 void takeMaterials(Viewer& viewer, ObjMesh& mesh)
 {
-    viewer.modelFiles = materialFiles(mesh, viewer.options.model);
+    showMaterials(viewer, mesh, viewer.modelFiles);
     watchModelFiles(viewer);
-    showMaterials(viewer, mesh);
 }
 
 void showModel(Viewer& viewer, ObjMesh& mesh)
 {
-    prepareModel(viewer, mesh);
+    viewer.positionScale = prepareModel(viewer, mesh);
     takeMaterials(viewer, mesh);
     replaceMesh(viewer.meshStore, mesh);
     checkGlError();

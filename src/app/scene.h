@@ -5,15 +5,17 @@
 #include "core/mesh/objMesh.h"
 #include "render/frame.h"
 
-// Reads the model file into `mesh` as readMeshFile does (stopping early when `cancel` is set);
-// running out of memory while reading logs "Not enough memory to read [path]" and ends the
-// process with status 1.
+// Reads the model file into `mesh` as readMeshFile does (stopping early when `cancel` is set), on
+// any thread; running out of memory while reading prints "Not enough memory to read [path]" and
+// ends the process with status 1 (so does running out anywhere else, once a model was read, with
+// "Not enough memory", and on the reading's second thread).
 FileStatus readModel(const char* path, ObjMesh& mesh, const std::atomic<bool>* cancel = nullptr,
                      size_t sliceBytes = objSliceBytes);
 
 // Logs the problems of the model read and keeps its report; with the fit on, scales the positions
-// of a model too small for the fit: what comes before the upload.
-void prepareModel(Viewer& viewer, ObjMesh& mesh);
+// of a model too small for the fit: what comes before the upload. Returns the power of two they
+// were scaled by, which is the viewer's positionScale once the model is drawn.
+int prepareModel(Viewer& viewer, ObjMesh& mesh);
 
 // Makes the model's materials those drawn (reading their maps) and watches its material files;
 // with its mesh, as the mesh's ranges name them.

@@ -61,18 +61,37 @@ bool snapshotToStandardOutput(const char* path)
     return strcmp(path, "-") == 0 || isStandardOutput(path);
 }
 
-const char* inputOverwrittenBySnapshot(const ViewerOptions& options)
+const char* inputOverwrittenBySnapshot(const ViewerOptions& options, const char* path)
 {
-    if (!options.snapshot || snapshotToStandardOutput(options.snapshot))
+    if (!path || snapshotToStandardOutput(path))
         return nullptr;
     for (const char* input : {options.model, options.vertexShader, options.fragmentShader})
-        if (sameFile(options.snapshot, input))
+        if (sameFile(path, input))
             return input;
     for (const TextureOption& texture : options.textures)
-        if (sameFile(options.snapshot, texture.path))
+        if (sameFile(path, texture.path))
             return texture.path;
     return nullptr;
 }
+
+namespace {
+
+// The file the viewer read that writing `path` would overwrite, the files the model and the
+// shaders brought in too (material libraries, maps, includes); nullptr when there is none.
+const char* inputOverwrittenBy(const Viewer& viewer, const char* path)
+{
+    if (const char* input = inputOverwrittenBySnapshot(viewer.options, path))
+        return input;
+    for (const MaterialFile& file : viewer.modelFiles)
+        if (sameFile(path, file.path.c_str()))
+            return file.path.c_str();
+    for (const WatchedInclude& include : viewer.watch.includes)
+        if (sameFile(path, include.path.c_str()))
+            return include.path.c_str();
+    return nullptr;
+}
+
+} // namespace
 
 bool writeSnapshot(const char* path, int width, int height, int channels, const unsigned char* bottomUp)
 {
@@ -130,6 +149,11 @@ int writeSnapshotFrames(Viewer& viewer, int width, int height)
         if (options.frames && !snapshotToStandardOutput(path)) {
             named = frameFileName(path, i, frames, name, sizeof(name));
             path = name;
+        }
+        if (const char* input = named ? inputOverwrittenBy(viewer, path) : nullptr) {
+            fprintf(stderr, "spinview: the snapshot [%s] would overwrite [%s], which the viewer reads\n", path, input);
+            status = 2;
+            break;
         }
         bool ok = named && (options.raw ? writeRawRows(written, width, height, channels)
                                         : writeSnapshot(path, width, height, channels, written.data()));

@@ -8,9 +8,9 @@
 // output writes to (/dev/stdout, say).
 bool snapshotToStandardOutput(const char* path);
 
-// The input file (model or shader) that writing the snapshot would overwrite, whatever its
-// spelling (a link to it, say); nullptr when there is none.
-const char* inputOverwrittenBySnapshot(const ViewerOptions& options);
+// The input file named on the command line (model, shader, texture) that writing `path` would
+// overwrite, whatever its spelling (a link to it, say); nullptr when there is none.
+const char* inputOverwrittenBySnapshot(const ViewerOptions& options, const char* path);
 
 // Writes width x height pixels of `channels` (3 or 4), bottom row first, as a PNG: to standard
 // output when asked; otherwise into a new file beside `path` that replaces it only once the PNG
@@ -23,5 +23,6 @@ bool writeSnapshot(const char* path, int width, int height, int channels, const 
 // rows top to bottom; --transparent: RGBA with the background clear and the model opaque. A
 // sequence of more than a second shows its progress on a terminal. Needs a current context with
 // the scene set up. Returns the exit status: 0, or 1 with the reason logged ("Cannot write
-// snapshot [file]" naming the frame's file); the frames written before stay whole.
+// snapshot [file]" naming the frame's file), or 2 for a frame that would overwrite a file the
+// viewer read (a material library, a map or an include too); the frames written before stay whole.
 int writeSnapshotFrames(Viewer& viewer, int width, int height);

@@ -5,6 +5,9 @@
 
 #include <string>
 
+namespace {
+
+// Why the image at `path` cannot be a texture, after the sampler's name and a colon.
 std::string imageProblem(ImageStatus status, const char* path, const char* detail, int largest)
 {
     std::string file = "[" + std::string(path) + "]";
@@ -19,6 +22,25 @@ std::string imageProblem(ImageStatus status, const char* path, const char* detai
     return file + " is larger than " + std::to_string(largest) + " pixels a side, the largest texture here";
 }
 
+} // namespace
+
+bool uploadImageFile(const char* path, TextureGpu& texture, std::string& problem)
+{
+    Image image;
+    char detail[256];
+    ImageStatus status = readImageFile(path, image, detail, sizeof(detail));
+    int largest = largestImageSide;
+    if (status == ImageStatus::ok) {
+        bool fits = replaceTexture(texture, image.width, image.height, image.pixels, largest);
+        freeImage(image);
+        if (fits)
+            return true;
+        status = ImageStatus::tooLarge;
+    }
+    problem = imageProblem(status, path, detail, largest);
+    return false;
+}
+
 namespace {
 
 // Reads the texture's image and uploads it in place of the texture's; otherwise logs the problem
@@ -26,19 +48,10 @@ namespace {
 bool readTexture(Viewer& viewer, size_t index, const char* outcome)
 {
     const TextureOption& option = viewer.options.textures[index];
-    Image image;
-    char detail[256];
-    ImageStatus status = readImageFile(option.path, image, detail, sizeof(detail));
-    int largest = largestImageSide;
-    if (status == ImageStatus::ok) {
-        bool fits = replaceTexture(viewer.textures[index], image.width, image.height, image.pixels, largest);
-        freeImage(image);
-        if (fits)
-            return true;
-        status = ImageStatus::tooLarge;
-    }
-    logMessage("Texture %s %s: %s", option.name.c_str(), outcome,
-               imageProblem(status, option.path, detail, largest).c_str());
+    std::string problem;
+    if (uploadImageFile(option.path, viewer.textures[index], problem))
+        return true;
+    logMessage("Texture %s %s: %s", option.name.c_str(), outcome, problem.c_str());
     return false;
 }
 

@@ -2,15 +2,15 @@
 // The images named by --texture: read, uploaded, and read again when they change.
 
 #include "app/viewer.h"
-#include "image/imageRead.h"
 
 #include <string>
 
 #include <vector>
 
-// Why the image at `path` cannot be a texture ("cannot open file [cat.png]"...), from its status,
-// the library's detail and the largest texture side.
-std::string imageProblem(ImageStatus status, const char* path, const char* detail, int largest);
+// Reads the image file and uploads it in place of the texture's image; false, with `problem`
+// saying why ("cannot open file [cat.png]", "[cat.png] is neither a PNG nor a JPEG file"...),
+// when it cannot be read or is larger than the largest texture, the texture then as it was.
+bool uploadImageFile(const char* path, TextureGpu& texture, std::string& problem);
 
 // The samplers' names, in the order of the textures (index = texture unit).
 std::vector<const char*> textureNames(const ViewerOptions& options);

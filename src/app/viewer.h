@@ -78,6 +78,7 @@ struct Watch {
     HeldModel heldModel;
     std::unique_ptr<ModelReading> reading;  // none while no model is being read
     MeshUpload upload;                      // a large model going up a piece each frame
+    int uploadPositionScale;                // its positions' power of two for the fit
     bool timerArmed;  // a timer will look at the files: the spin stands, and no idle callback does
     std::vector<WatchedFile> textures;     // one per --texture, in order
     std::vector<WatchedInclude> includes;  // the files the shaders included when last read
@@ -94,7 +95,7 @@ struct Viewer {
     ViewerOptions options;
     MeshStore meshStore;
     MaterialsGpu materials;  // the model's
-    std::vector<std::string> modelFiles;  // its material libraries and maps, watched with it
+    std::vector<MaterialFile> modelFiles;  // its material libraries and maps, watched with it
     ObjReport modelReport;  // the problems of the model drawn
     int positionScale;      // the power of two the drawn positions were multiplied by for the fit
     ShaderState shaderState;

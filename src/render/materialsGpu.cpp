@@ -45,6 +45,8 @@ void replaceMaterials(MaterialsGpu& gpu, std::vector<Material>& materials, std::
 
 void useMaterial(const MaterialsGpu& gpu, const ProgramInputs& inputs, uint32_t material, GLuint unit)
 {
+    if (material >= gpu.materials.size())  // a range of a material dropped: the default's look
+        material = 0;
     const Material& m = gpu.materials[material];
     setMaterialColour(GL_AMBIENT, m.ambient, 1.0f);
     setMaterialColour(GL_DIFFUSE, m.diffuse, m.opacity);

@@ -23,7 +23,7 @@ struct ProgramInputs {
     GLint uniformLocations[standardUniformCount];
     uint32_t attributesUsed;  // bit a: standard attribute a is declared, and bound to namedAttributeLocations[a]
     std::vector<SamplerInput> samplers;
-    GLint materialLocations[materialUniformCount];  // -1 for each not declared with its type
+    GLint materialLocations[materialUniformCount] = {-1, -1, -1, -1, -1, -1};  // -1: not declared with its type
 };
 
 // Where the a_ attributes are bound: away from 0 (gl_Vertex) and from the locations some drivers

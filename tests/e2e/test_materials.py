@@ -103,6 +103,16 @@ class MaterialTest(harness.ViewerCase):
             viewer, image = self.snapshot(files, prepare=prepare)
             self.assertEqual(viewer.output(), told + VALIDATED)
             self.assertFalse(image.is_clear(*GREEN_AT))
+        # vertex colours with materials no library defines: drawn in the colours alone
+        coloured = COLOURED.replace(b"f 1//1", b"usemtl a\nf 1//1") + b"usemtl b\nf 3//1 2//1 1//1\n"
+        viewer, image = self.snapshot(self.folder({"torus.obj": coloured}, picture=False)[0])
+        self.assertTrue(viewer.output().endswith(VALIDATED), viewer.output())
+        self.assertTrue(near(image.pixel(64, 446), (0, 204, 0)), image.pixel(64, 446))
+        # a snapshot is never written over a file the model read
+        files, prepare = self.folder({"torus.obj": QUAD, "quad.mtl": MTL})
+        viewer = self.start(files=files, prepare=prepare, args=["--snapshot", "quarters.png"])
+        self.assertEqual(viewer.wait(60), 2)
+        self.assertIn("would overwrite [quarters.png]", viewer.errors())
 
     def test_a_changed_material_file_is_read_again(self):
         files, prepare = self.folder({"torus.obj": QUAD, "quad.mtl": MTL})

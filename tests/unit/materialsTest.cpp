@@ -48,6 +48,9 @@ TEST(Mtl, ReadsWhatShowsAndReportsTheRest)
         {"newmtl wood grain\nmap_Kd -s 2 2 1 -o 0.5 0 0 -clamp on my texture.png \n",
          "wood grain Kd 0.8 0.8 0.8 Ka 0.2 0.2 0.2 Ks 0 0 0 Ns 0 d 1 map 'models/my texture.png'|",
          "-s x1 @2;-o x1 @2;-clamp x1 @2;"},
+        // an option's values are whole numbers: a map named like a number's start is the map
+        {"newmtl a\nmap_Kd -bm 0.5 2.png\n", "a Kd 0.8 0.8 0.8 Ka 0.2 0.2 0.2 Ks 0 0 0 Ns 0 d 1 map 'models/2.png'|",
+         "-bm x1 @2;"},
         // statements passed over, unknown ones, one before any newmtl, numbers missing
         {"Kd 1 1 1\nnewmtl a\nillum 2\nKe 1 1 1\nfoo 1\nfoo 2\nKd\nd x\n",
          "a Kd 0.8 0.8 0.8 Ka 0.2 0.2 0.2 Ks 0 0 0 Ns 0 d 1 map ''|", "Kd x1 @1;foo x2 @5;Kd x1 @7;d x1 @8;"},

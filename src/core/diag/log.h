@@ -3,8 +3,8 @@
 
 // Formats a printf-style message into the log's buffer of 8192 bytes, cut at 8191 characters,
 // and writes it to the debugger channel (then a separate "\n") and to standard output followed
-// by one newline, flushed at once. A null format prints nothing. Main thread only: the buffer is
-// shared.
+// by one newline, flushed at once. A null format prints nothing. Main thread only, but for the
+// last words of a process running out of memory: the buffer is shared.
 void logMessage(const char* format, ...)
 #if defined(__GNUC__)
     __attribute__((format(printf, 1, 2)))

@@ -1,10 +1,13 @@
 #include "core/mesh/materials.h"
 
 #include "core/diag/log.h"
+#include "core/files/paths.h"
 #include "core/mesh/numberScan.h"
 #include "core/platform/platform.h"
 
 #include <cmath>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -32,13 +35,19 @@ bool isBlank(char c)
 void noticeProblem(MaterialReport& report, const char* format, const std::string& kind, const std::string& file,
                    uint32_t line)
 {
-    for (MaterialProblem& problem : report.problems)
-        if (problem.format == format && problem.kind == kind && problem.file == file) {
-            notice(problem.problem, line);
-            return;
-        }
-    report.problems.push_back(MaterialProblem{format, kind, file, ObjProblem()});
-    notice(report.problems.back().problem, line);
+    std::string key = std::to_string(reinterpret_cast<uintptr_t>(format)) + '\n' + kind + '\n' + file;
+    auto found = report.problemIndex.emplace(key, report.problems.size());
+    if (found.second)
+        report.problems.push_back(MaterialProblem{format, kind, file, ObjProblem()});
+    notice(report.problems[found.first->second].problem, line);
+}
+
+// True when the whole word reads as a number.
+bool isNumber(const std::string& word)
+{
+    char* end = nullptr;
+    strtod(word.c_str(), &end);
+    return !word.empty() && end == word.c_str() + word.size();
 }
 
 // A colour of one number (grey) or three; false when there is none.
@@ -75,16 +84,15 @@ std::string readMap(const char* text, const std::string& path, uint32_t line, Ma
         noticeProblem(report, "Ignored %u map_Kd option%s [%s] in [%s], first at line %u", std::string(text, end),
                       path, line);
         text = end;
-        // the option's values: the words that read as numbers, or on/off
+        // the option's values: the words that are numbers, or on/off
         while (true) {
             while (isBlank(*text))
                 ++text;
-            float number;
             const char* word = text;
             while (*text && !isBlank(*text))
                 ++text;
             std::string value(word, text);
-            if (value.empty() || !(readNumber(value.c_str(), number) || value == "on" || value == "off")) {
+            if (!(isNumber(value) || value == "on" || value == "off")) {
                 text = word;
                 break;
             }
@@ -93,9 +101,7 @@ std::string readMap(const char* text, const std::string& path, uint32_t line, Ma
     std::string file = text;
     while (!file.empty() && isBlank(file.back()))
         file.pop_back();
-    if (file.empty())
-        return file;
-    return file[0] == '/' ? file : folderOf(path) + file;
+    return file.empty() ? file : pathBeside(path, file);
 }
 
 // One line of an MTL file into the last material; `dGiven` tells that the material has a d line,
@@ -165,17 +171,11 @@ void readMtlLine(const std::string& lineText, uint32_t line, const std::string& 
 
 } // namespace
 
-std::string folderOf(const std::string& path)
+std::vector<std::string> libraryFiles(const std::string& line, const std::string& model)
 {
-    size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
-std::vector<std::string> libraryFiles(const std::string& line, const std::string& folder)
-{
-    auto found = [&](const std::string& name) { return !name.empty() && name[0] == '/' ? name : folder + name; };
-    if (fileStamp(found(line).c_str()).exists)
-        return {found(line)};
+    std::string whole = pathBeside(model, line);
+    if (fileStamp(whole.c_str()).exists)
+        return {whole};
     std::vector<std::string> files;
     for (size_t at = 0; at < line.size();) {
         size_t start = line.find_first_not_of(" \t", at);
@@ -184,7 +184,7 @@ std::vector<std::string> libraryFiles(const std::string& line, const std::string
         size_t end = line.find_first_of(" \t", start);
         if (end == std::string::npos)
             end = line.size();
-        files.push_back(found(line.substr(start, end - start)));
+        files.push_back(pathBeside(model, line.substr(start, end - start)));
         at = end;
     }
     return files;

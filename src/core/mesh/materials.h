@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 // A surface's material. The default one (faces before any usemtl, or naming a material no file
@@ -33,6 +34,7 @@ struct MaterialReport {
     std::vector<std::string> missingLibraries;    // named by mtllib, not readable
     std::vector<std::string> undefinedMaterials;  // named by usemtl, in no library
     std::vector<MaterialProblem> problems;        // statements ignored, an opaque Tr, map options
+    std::unordered_map<std::string, size_t> problemIndex;  // each problem's place, by kind and file
 };
 
 // Reads MTL text, the file at `path`, into `out`, appending a material for each newmtl: Kd, Ka,
@@ -44,12 +46,9 @@ struct MaterialReport {
 void readMtlText(const char* text, size_t size, const std::string& path, std::vector<Material>& out,
                  MaterialReport& report);
 
-// The folder part of a path, with its final slash; "" for a bare name.
-std::string folderOf(const std::string& path);
-
-// The files an mtllib line names, found from `folder`: the whole line when it names an existing
-// file (a name with spaces), else each word of it.
-std::vector<std::string> libraryFiles(const std::string& line, const std::string& folder);
+// The files an mtllib line of the model at `model` names, found from its folder: the whole line
+// when it names an existing file (a name with spaces), else each word of it.
+std::vector<std::string> libraryFiles(const std::string& line, const std::string& model);
 
 // Logs the report's problems, one line each, naming the model file where the problem is its.
 void logMaterialReport(const MaterialReport& report, const char* model);

@@ -4,6 +4,10 @@
 #include "core/mesh/objParse.h"
 #include "core/mesh/smoothing.h"
 #include "core/mesh/weld.h"
+#include "core/platform/platform.h"
+
+#include <unordered_map>
+#include <unordered_set>
 
 namespace {
 
@@ -72,8 +76,13 @@ void logProblem(const ObjProblem& problem, const char* what, const char* path)
 void readMaterialLibraries(const char* path, ObjMesh& out)
 {
     std::vector<Material> defined;
+    std::unordered_set<std::string> named;  // each library once, however often it is named
     for (const std::string& line : out.materialLibraries)
-        for (const std::string& file : libraryFiles(line, folderOf(path))) {
+        for (const std::string& file : libraryFiles(line, path)) {
+            if (!named.insert(file).second)
+                continue;
+            // stamped before it is read, so that a change while it is read shows at the next look
+            out.materialFiles.push_back(MaterialFile{file, fileStamp(file.c_str())});
             FileBytes bytes;
             if (readFileBytes(file.c_str(), bytes) != FileStatus::ok) {
                 out.materialReport.missingLibraries.push_back(file);
@@ -82,15 +91,13 @@ void readMaterialLibraries(const char* path, ObjMesh& out)
             readMtlText(bytes.data, bytes.size, file, defined, out.materialReport);
             freeFileBytes(bytes);
         }
+    std::unordered_map<std::string, size_t> definitions;  // the first definition of a name stands
+    for (size_t i = 0; i < defined.size(); ++i)
+        definitions.emplace(defined[i].name, i);
     for (size_t i = 1; i < out.materials.size(); ++i) {
-        const Material* found = nullptr;
-        for (const Material& material : defined)  // the first definition of a name stands
-            if (material.name == out.materials[i].name) {
-                found = &material;
-                break;
-            }
-        if (found)
-            out.materials[i] = *found;
+        auto found = definitions.find(out.materials[i].name);
+        if (found != definitions.end())
+            out.materials[i] = defined[found->second];
         else
             out.materialReport.undefinedMaterials.push_back(out.materials[i].name);
     }

@@ -12,6 +12,7 @@
 #include "core/files/fileBytes.h"
 #include "core/mesh/batches.h"
 #include "core/mesh/materials.h"
+#include "core/platform/platform.h"
 #include "core/mesh/objRecords.h"
 #include "core/mesh/objSlices.h"
 
@@ -19,6 +20,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <vector>
+
+// A file read besides the model, with its stamp taken before it was read.
+struct MaterialFile {
+    std::string path;
+    FileStamp stamp;
+};
 
 struct ObjMesh {
     std::vector<Vertex> vertices;   // each batch's vertices, batch after batch
@@ -32,6 +39,7 @@ struct ObjMesh {
     std::vector<MeshRange> ranges;
     std::vector<Material> materials;
     std::vector<std::string> materialLibraries;  // the mtllib lines
+    std::vector<MaterialFile> materialFiles;     // the libraries readMeshFile read or tried, each once
     ObjReport report;
     MaterialReport materialReport;
 };

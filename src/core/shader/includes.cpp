@@ -1,5 +1,7 @@
 #include "core/shader/includes.h"
 
+#include "core/files/paths.h"
+
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
@@ -108,52 +110,6 @@ Directive readInclude(const char* line, const char* end, std::string& name, size
     return Directive::include;
 }
 
-bool isSeparator(char c)
-{
-    return c == '/' || c == '\\';
-}
-
-bool isAbsolute(const std::string& path)
-{
-    return (!path.empty() && isSeparator(path[0])) || (path.size() > 1 && path[1] == ':');
-}
-
-// "." steps dropped and "dir/.." pairs folded; ".." past the start kept. Separators become '/'.
-std::string foldSteps(const std::string& path)
-{
-    std::vector<std::string> steps;
-    size_t start = 0;
-    bool rooted = !path.empty() && isSeparator(path[0]);
-    while (start <= path.size()) {
-        size_t stop = start;
-        while (stop < path.size() && !isSeparator(path[stop]))
-            ++stop;
-        std::string step = path.substr(start, stop - start);
-        if (step == "..") {
-            if (!steps.empty() && steps.back() != "..")
-                steps.pop_back();
-            else if (!rooted)
-                steps.push_back(step);
-        } else if (!step.empty() && step != ".") {
-            steps.push_back(step);
-        }
-        start = stop + 1;
-    }
-    std::string folded = rooted ? "/" : "";
-    for (size_t i = 0; i < steps.size(); ++i)
-        folded += (i ? "/" : "") + steps[i];
-    return folded;
-}
-
-// The path of `name` included from the file at `from`.
-std::string includedPath(const std::string& from, const std::string& name)
-{
-    if (isAbsolute(name))
-        return foldSteps(name);
-    size_t slash = from.find_last_of("/\\");
-    return foldSteps(slash == std::string::npos ? name : from.substr(0, slash + 1) + name);
-}
-
 struct Expansion {
     ReadSource read;
     void* context;
@@ -179,8 +135,8 @@ void expandText(Expansion& x, uint32_t file, const char* text, size_t length);
 // Follows `#include "name"` on line `line` of `file`.
 void include(Expansion& x, uint32_t file, uint32_t line, size_t column, const std::string& name)
 {
-    std::string path = includedPath(x.out.files[file].path, name);
-    std::string folded = foldSteps(path);
+    std::string path = pathBeside(x.out.files[file].path, name);
+    std::string folded = foldedPath(path);
     uint32_t found = 0;
     while (found < x.folded.size() && x.folded[found] != folded)
         ++found;
@@ -295,7 +251,7 @@ FileStatus expandIncludes(const char* path, ReadSource read, void* context, Shad
         out.runs.push_back(LineRun{1, 0, 1});
         return FileStatus::ok;
     }
-    Expansion x{read, context, out, TextBuffer{nullptr, 0, 0, false}, 1, {foldSteps(path)}, {0}};
+    Expansion x{read, context, out, TextBuffer{nullptr, 0, 0, false}, 1, {foldedPath(path)}, {0}};
     append(x.text, "", 0);
     expandText(x, 0, root.data, length);
     freeFileBytes(root);

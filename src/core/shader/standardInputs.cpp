@@ -48,11 +48,6 @@ const char* glslTypeName(GlslType type)
     return "another type";
 }
 
-bool takesType(const StandardInput& input, GlslType type)
-{
-    return type != GlslType::other && (type == input.type || type == input.alsoType);
-}
-
 namespace {
 
 int findInput(const StandardInput* inputs, int count, const char* name)

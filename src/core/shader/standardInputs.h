@@ -50,8 +50,6 @@ extern const StandardInput materialUniforms[materialUniformCount];
 // The GLSL spelling of the type ("float", "mat4"...), "another type" for `other`.
 const char* glslTypeName(GlslType type);
 
-// True when the input may be declared with this type.
-bool takesType(const StandardInput& input, GlslType type);
 
 // The index of the uniform or attribute of that name, or -1.
 int findStandardUniform(const char* name);
