@@ -7,14 +7,19 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# A stage's title, with the time since the start, to see where the minutes go.
+stage() {
+  echo "== $1 ($((SECONDS / 60)) min $((SECONDS % 60)) s in)"
+}
+
 scripts/install-deps.sh
 
-echo "== build and test"
+stage "build and test"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$(nproc)"
 ctest --test-dir build --output-on-failure -j2
 
-echo "== the same tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+stage "the same tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S . -B build-asan -DSPINVIEW_SANITIZE=ON -DSPINVIEW_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build-asan -j"$(nproc)"
 # The OpenGL driver is preloaded so that it stays mapped until the leak check, which then names
@@ -28,7 +33,7 @@ export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 ctest --test-dir build-asan --output-on-failure -j2
 unset SPINVIEW_TEST_PRELOAD ASAN_OPTIONS LSAN_OPTIONS UBSAN_OPTIONS
 
-echo "== the unit, reading and reload tests under ThreadSanitizer"
+stage "the unit, reading and reload tests under ThreadSanitizer"
 cmake -S . -B build-tsan -DSPINVIEW_THREAD_SANITIZE=ON -DSPINVIEW_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build-tsan -j"$(nproc)" --target unit_tests spinview
 export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:allocator_may_return_null=1:suppressions=$PWD/tests/sanitizer/tsan-driver.supp"
@@ -40,11 +45,13 @@ unset TSAN_OPTIONS
 
 seconds="${FUZZ_SECONDS:-30}"
 if [ "$seconds" -gt 0 ]; then
-  echo "== fuzzing, $seconds s a target"
+  stage "fuzzing, $seconds s a target"
   scripts/fuzz.sh "$seconds"
 fi
 
 if [ "${WINDOWS:-1}" != 0 ]; then
-  echo "== the Windows build, under Wine"
+  stage "the Windows build, under Wine"
   scripts/windows.sh
 fi
+
+stage "done"
