@@ -22,8 +22,9 @@ inline void prefetch(const void* address)
 // Milliseconds since the process started, from a monotonic clock, wrapped to unsigned 32 bits.
 uint32_t tickCountMs();
 
-// Lets the calling thread, and the threads it starts from now on, run only when the process's
-// other threads leave a core free: for work in the background. Does nothing where the system
+// Lowers the priority of the calling thread (on Linux also of the threads it starts from now on)
+// below the process's other threads, for work in the background: the frames come first, yet the
+// work still goes on when other processes keep every core busy. Does nothing where the system
 // cannot.
 void runInBackground();
 

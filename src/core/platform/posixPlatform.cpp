@@ -35,8 +35,10 @@ uint32_t tickCountMs()
 void runInBackground()
 {
 #ifdef __linux__
-    // a Linux thread has a nice value of its own, which the threads it starts inherit
-    setpriority(PRIO_PROCESS, id_t(syscall(SYS_gettid)), 19);
+    // a Linux thread has a nice value of its own, which the threads it starts inherit; at 5 the
+    // scheduler gives it a third of a normal thread's share, so that other busy processes slow
+    // the reading down but never starve it, as 19 (a seventieth) would
+    setpriority(PRIO_PROCESS, id_t(syscall(SYS_gettid)), 5);
 #endif
 }
 

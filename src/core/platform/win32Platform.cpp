@@ -18,7 +18,7 @@ const DWORD processStart = GetTickCount();
 
 void runInBackground()
 {
-    // a thread started later gets the normal priority: the reader starts its helper at the same one
+    // threads started later get the normal priority, the reading's second thread too
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_LOWEST);
 }
 
