@@ -128,7 +128,10 @@ void groupMaterials(std::vector<MaterialRun>& runs, const std::vector<std::strin
     groupByMaterial(runs, uint32_t(out.materials.size()), out.indices, out.batches, out.ranges);
 }
 
-bool readObjText(const char* text, size_t size, ObjMesh& out, const ObjReadControl& control)
+namespace {
+
+// readObjText's reading, once.
+SlicedReading readObjTextOnce(const char* text, size_t size, ObjMesh& out, const ObjReadControl& control)
 {
     out = ObjMesh();
     Reading reading;
@@ -143,8 +146,11 @@ bool readObjText(const char* text, size_t size, ObjMesh& out, const ObjReadContr
     reading.size = size;
     ObjReadSink sink = {weldHandedOnFaces, tellPassed, &reading, smoothKeptFaces};
     ObjRecords records;
-    if (!readObjRecordsInSlices(text, size, control.sliceBytes, records, &sink) || !goOn(reading))
-        return false;
+    SlicedReading read = readObjRecordsInSlices(text, size, control.sliceBytes, records, &sink);
+    if (read != SlicedReading::read)
+        return read;
+    if (!goOn(reading))
+        return SlicedReading::stopped;
 
     out.report = records.report;
     out.materialLibraries = std::move(records.materialLibraries);
@@ -153,15 +159,31 @@ bool readObjText(const char* text, size_t size, ObjMesh& out, const ObjReadContr
     finishSmoothing(reading.smoothing, records);
     if (!weldKeptFaces(records, reading) || !goOn(reading)) {
         out = ObjMesh();
-        return false;
+        return SlicedReading::stopped;
     }
+    colorUncoloredVertices(reading.welder, records);  // colours read after the last faces
     records = ObjRecords();  // before the batches are copied out
     reading.welder.grid = WeldGrid();
     reading.welder.cache = CornerCache();
     splitIntoBatches(reading.welder.mesh, out.vertices, out.indices, out.batches, maxBatchVertices, &out.colors);
     if (!materialRuns.empty())
         groupMaterials(materialRuns, materialNames, out);
-    return true;
+    return SlicedReading::read;
+}
+
+} // namespace
+
+bool readObjText(const char* text, size_t size, ObjMesh& out, const ObjReadControl& control)
+{
+    SlicedReading read = readObjTextOnce(text, size, out, control);
+    if (read == SlicedReading::textChanged) {
+        // a file written while it was read: read again on one thread, which checks every index
+        // against the records it read itself, whatever the text became meanwhile
+        ObjReadControl oneThread = control;
+        oneThread.sliceBytes = 0;
+        read = readObjTextOnce(text, size, out, oneThread);
+    }
+    return read == SlicedReading::read;
 }
 
 FileStatus readMeshFile(const char* path, ObjMesh& out, const std::atomic<bool>* cancel, size_t sliceBytes)

@@ -24,18 +24,21 @@ struct Slice {
     ObjReadState after;  // the state after it, once afterKnown
     ObjRecords records;  // what readObjSlice read, once read
     uint32_t firstKept;  // the first triangle of the first face lacking a normal, or its triangle count
-    bool recordsPlaced;  // its records are written where they go among all the text's, by its reader
+    bool recordsPlaced;  // its records are written where they go among all the text's
+    bool startRight;     // it starts, as the slices before it do, where the slice before it ended as read
 };
 
-// Where the records of the whole text go, as reserved before the reading: each reader writes a
-// slice's records there itself while they fit, which spares the thread putting the slices back
-// copying them. The arrays do not move while they do: they grow only for a slice whose records do
-// not fit, and then no later slice's fit either.
+// Where the records of the whole text go, as reserved before the reading: a slice's records are
+// written there, where they go among the text's, while they fit, which spares the thread putting
+// the slices back appending them. Only a slice known to start where the slice before it ended as
+// read is placed, so that no two slices write the same records: by its reader, under the lock, or
+// else when it is put back. The arrays grow, and move, only once `open` is cleared, under the lock.
 struct RecordRoom {
     RecordCounts room;
     Vector3* positions;
     Vector2* texCoords;
     Vector3* normals;
+    bool open;
 };
 
 // The slices of a text and who reads which: everything but the text is guarded by `lock`.
@@ -120,6 +123,18 @@ bool placeRecords(const RecordRoom& room, const RecordCounts& before, ObjRecords
     return true;
 }
 
+// Whether the slice was read from the state the slice before it left as it was read. They differ
+// only when the text changed between the two readings of that slice (its skim and its reading):
+// the slice's indices were then checked against records that are not there.
+bool startsWhereBeforeEnded(const Slice& slice, const Slice& before)
+{
+    const ObjReadState& start = slice.start;
+    const ObjReadState& after = before.after;
+    return start.line == after.line && start.records.positions == after.records.positions &&
+           start.records.texCoords == after.records.texCoords && start.records.normals == after.records.normals &&
+           start.group == after.group;
+}
+
 // Takes the next slice and reads it, unlocking meanwhile; false when none may be taken now: all
 // are, the slices ahead are as many as allowed, or the reading stops.
 bool readNextSlice(SliceReading& reading, std::unique_lock<std::mutex>& held)
@@ -137,13 +152,17 @@ bool readNextSlice(SliceReading& reading, std::unique_lock<std::mutex>& held)
     ObjRecords records;
     ObjReadState after = readObjSlice(reading.text + slice.begin, slice.end - slice.begin, start, records);
     uint32_t firstKept = firstFaceLackingNormal(records);
-    bool placed = placeRecords(reading.records, start.records, records);
     held.lock();
     slice.records = std::move(records);
     slice.firstKept = firstKept;
-    slice.recordsPlaced = placed;
     slice.after = after;
     slice.afterKnown = slice.read = true;
+    // else when it is put back: its start, or one before it, may have been skimmed from another
+    // version of the text, and its records would then overlap others
+    const Slice* before = k == 0 ? nullptr : &reading.slices[k - 1];
+    slice.startRight = !before || (before->read && before->startRight && startsWhereBeforeEnded(slice, *before));
+    slice.recordsPlaced = slice.startRight && reading.records.open &&
+                          placeRecords(reading.records, slice.start.records, slice.records);
     reading.changed.notify_all();
     return true;
 }
@@ -151,8 +170,9 @@ bool readNextSlice(SliceReading& reading, std::unique_lock<std::mutex>& held)
 void readSlicesAlongside(SliceReading* reading)
 {
     std::unique_lock<std::mutex> held(reading->lock);
+    // readNextSlice may return false for the stopping itself, which no later change follows
     while (!reading->stopping && reading->taken < reading->slices.size())
-        if (!readNextSlice(*reading, held))
+        if (!readNextSlice(*reading, held) && !reading->stopping)
             reading->changed.wait(held);
 }
 
@@ -198,6 +218,15 @@ void keepFaces(ObjRecords& out, const ObjRecords& slice, uint32_t first, size_t 
         if (polygon.firstTriangle >= first)
             out.polygons.push_back(PolygonRun{polygon.firstTriangle - first + offset, polygon.triangles});
     out.corners.append(slice.corners.data() + 3 * size_t(first), 3 * size_t(triangles - first));
+}
+
+// Whether some slice runs on past `longest` bytes, for want of a line end to start the next at.
+bool hasOverlongSlice(const std::vector<Slice>& slices, size_t longest)
+{
+    for (const Slice& slice : slices)
+        if (slice.end - slice.begin > longest)
+            return true;
+    return false;
 }
 
 // What putting the slices back carries from one to the next.
@@ -307,32 +336,37 @@ void cutIntoSlices(const char* text, size_t size, size_t sliceBytes, std::vector
         slices[k].begin = k == 0 ? 0 : slices[k - 1].end;
         slices[k].end = k + 1 == count ? size : std::max(objSliceBorder(text, size, (k + 1) * sliceBytes),
                                                          slices[k].begin);
-        slices[k].startKnown = slices[k].afterKnown = slices[k].read = slices[k].recordsPlaced = false;
+        slices[k].startKnown = slices[k].afterKnown = slices[k].read = slices[k].recordsPlaced = slices[k].startRight =
+            false;
     }
 }
 
 } // namespace
 
-bool readObjRecordsInSlices(const char* text, size_t size, size_t sliceBytes, ObjRecords& out,
-                            const ObjReadSink* sink)
+SlicedReading readObjRecordsInSlices(const char* text, size_t size, size_t sliceBytes, ObjRecords& out,
+                                     const ObjReadSink* sink)
 {
     if (sliceBytes == 0 || size / sliceBytes < 2)
-        return readObjRecords(text, size, out, sink);
+        return readObjRecords(text, size, out, sink) ? SlicedReading::read : SlicedReading::stopped;
+    SliceReading reading;
+    cutIntoSlices(text, size, sliceBytes, reading.slices);
+    // a slice is read whole, without telling sink->passed: a long one would hold its pages and
+    // could not be stopped
+    if (hasOverlongSlice(reading.slices, std::max(4 * sliceBytes, 2 * passedEvery)))
+        return readObjRecords(text, size, out, sink) ? SlicedReading::read : SlicedReading::stopped;
     out = ObjRecords();
     // some 64 bytes of text a record at least, as in files of bare positions: only reserved, this
     // costs no memory until used, and saves copying the records as the arrays grow
     out.positions.reserve(size / 64);
     out.texCoords.reserve(size / 64);
     out.normals.reserve(size / 64);
-    SliceReading reading;
     reading.text = text;
     reading.records = RecordRoom{{out.positions.capacity(), out.texCoords.capacity(), out.normals.capacity()},
-                                 out.positions.data(), out.texCoords.data(), out.normals.data()};
-    cutIntoSlices(text, size, sliceBytes, reading.slices);
+                                 out.positions.data(), out.texCoords.data(), out.normals.data(), true};
     PutBack state;
     state.handingOn = sink && sink->takeFaces;
     state.material = defaultMaterial;
-    bool stopped = false;
+    bool stopped = false, changed = false;
 
     std::thread alongside(readSlicesAlongside, &reading);
     {
@@ -342,15 +376,22 @@ bool readObjRecordsInSlices(const char* text, size_t size, size_t sliceBytes, Ob
         while (reading.putBack < reading.slices.size()) {
             Slice& next = reading.slices[reading.putBack];
             if (next.read) {
+                changed = reading.putBack > 0 && !startsWhereBeforeEnded(next, reading.slices[reading.putBack - 1]);
+                next.startRight = !changed;
+                if (!changed && !next.recordsPlaced) {
+                    // placed now, or the room closed before the arrays grow for it
+                    next.recordsPlaced = reading.records.open &&
+                                         placeRecords(reading.records, next.start.records, next.records);
+                    reading.records.open = next.recordsPlaced;
+                }
                 held.unlock();
-                stopped = !putSliceBack(next, size, out, sink, state);
+                stopped = changed || !putSliceBack(next, size, out, sink, state);
                 held.lock();
                 ++reading.putBack;
+                reading.stopping = stopped;
                 reading.changed.notify_all();
-                if (stopped) {
-                    reading.stopping = true;
+                if (stopped)
                     break;
-                }
             } else if (!readNextSlice(reading, held)) {
                 reading.changed.wait(held);
             }
@@ -359,5 +400,5 @@ bool readObjRecordsInSlices(const char* text, size_t size, size_t sliceBytes, Ob
     alongside.join();
     if (stopped)
         out = ObjRecords();
-    return !stopped;
+    return changed ? SlicedReading::textChanged : stopped ? SlicedReading::stopped : SlicedReading::read;
 }

@@ -10,9 +10,19 @@
 // ahead of the faces handed on.
 constexpr size_t objSliceBytes = size_t(256) << 10;
 
+// How a reading in slices ended.
+enum class SlicedReading {
+    read,         // whole, as readObjRecords would have read it
+    stopped,      // sink->passed stopped it; `out` is empty
+    textChanged,  // the text changed under the reading (a file written meanwhile): what the two
+                  // threads read does not fit together, and `out` must not be used
+};
+
 // Does what readObjRecords does, with the same result, sink calls and offsets told to
-// sink->passed (at the end of the slice that passes each MB, instead of every MB), reading slices of about `sliceBytes`
-// (at least 1) on this thread and one more. A text of fewer than two slices is read on this thread
-// alone. At most a few slices are read ahead of the last handed on.
-bool readObjRecordsInSlices(const char* text, size_t size, size_t sliceBytes, ObjRecords& out,
-                            const ObjReadSink* sink = nullptr);
+// sink->passed (at the end of the slice that passes each MB, instead of every MB), reading slices
+// of about `sliceBytes` (at least 1) on this thread and one more. A text of fewer than two slices,
+// or with no line end to cut it at for more than a few slices (lines ended by a carriage return
+// alone, a text continued by backslashes), is read on this thread alone. At most a few slices are
+// read ahead of the last handed on.
+SlicedReading readObjRecordsInSlices(const char* text, size_t size, size_t sliceBytes, ObjRecords& out,
+                                     const ObjReadSink* sink = nullptr);

@@ -47,14 +47,19 @@ void reserveWelding(Welder& welder, size_t moreVertices, size_t moreCorners)
     welder.mesh.indices.reserve(welder.mesh.indices.size() + moreCorners);
 }
 
+void colorUncoloredVertices(Welder& welder, const ObjRecords& records)
+{
+    WeldedMesh& out = welder.mesh;
+    if (!records.colors.empty() && out.colors.size() < out.vertices.size())
+        out.colors.resize(out.vertices.size(), Vector3{1.0f, 1.0f, 1.0f});
+}
+
 void weldCorners(Welder& welder, const ObjRecords& records, const ObjCorner* corners, size_t count)
 {
     WeldedMesh& out = welder.mesh;
     if (welder.positionSeen.size() < records.positions.size())
         welder.positionSeen.resize(records.positions.size());
-    // colours that start after some vertices were welded: those came from white positions
-    if (!records.colors.empty() && out.colors.size() < out.vertices.size())
-        out.colors.resize(out.vertices.size(), Vector3{1.0f, 1.0f, 1.0f});
+    colorUncoloredVertices(welder, records);
 
     // The first corner of a position record is never cached and nearly always a new vertex: its
     // search is prepared some corners ahead and the memory it touches fetched meanwhile, so that

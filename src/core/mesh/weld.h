@@ -36,5 +36,9 @@ void reserveWelding(Welder& welder, size_t moreVertices, size_t moreCorners);
 // (fillMissingNormals); a corner without a texture coordinate has (0, 0).
 void weldCorners(Welder& welder, const ObjRecords& records, const ObjCorner* corners, size_t count);
 
+// Gives the vertices welded so far without a colour white, when the positions have colours: they
+// were welded before the first colour was read.
+void colorUncoloredVertices(Welder& welder, const ObjRecords& records);
+
 // The vertex of one corner, from its records.
 Vertex cornerVertex(const ObjRecords& records, const ObjCorner& corner);
