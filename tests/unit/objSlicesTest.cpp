@@ -245,7 +245,8 @@ TEST(ObjSlices, AFileWrittenWhileItIsReadNeverGivesIndicesPastItsRecords)
         }
         closeFileView(view);
         ObjMesh mesh;  // read again on one thread when the slices do not fit together
-        readMeshFile(path.c_str(), mesh, nullptr, positions.size() - 10);
+        if (i % 10 == 0)
+            readMeshFile(path.c_str(), mesh, nullptr, positions.size() - 10);
     }
     done = true;
     writer.join();
