@@ -19,13 +19,13 @@ constexpr size_t passedEvery = size_t(1) << 20;  // bytes of text between two ca
 
 struct Slice {
     size_t begin, end;  // in the text
-    bool startKnown, afterKnown, read;
+    bool startKnown = false, afterKnown = false, read = false;
     ObjReadState start;  // the state the text before the slice leaves, once startKnown
     ObjReadState after;  // the state after it, once afterKnown
     ObjRecords records;  // what readObjSlice read, once read
     uint32_t firstKept;  // the first triangle of the first face lacking a normal, or its triangle count
-    bool recordsPlaced;  // its records are written where they go among all the text's
-    bool startRight;     // it starts, as the slices before it do, where the slice before it ended as read
+    bool recordsPlaced = false;  // its records are written where they go among all the text's
+    bool startRight = false;     // it starts, as the slices before it do, where the slice before it ended as read
 };
 
 // Where the records of the whole text go, as reserved before the reading: a slice's records are
@@ -336,8 +336,6 @@ void cutIntoSlices(const char* text, size_t size, size_t sliceBytes, std::vector
         slices[k].begin = k == 0 ? 0 : slices[k - 1].end;
         slices[k].end = k + 1 == count ? size : std::max(objSliceBorder(text, size, (k + 1) * sliceBytes),
                                                          slices[k].begin);
-        slices[k].startKnown = slices[k].afterKnown = slices[k].read = slices[k].recordsPlaced = slices[k].startRight =
-            false;
     }
 }
 
