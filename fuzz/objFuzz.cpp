@@ -167,17 +167,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     if (records.corners.size() <= maxComparedCorners) {
         std::vector<Vertex> corners;
-        std::vector<Vector3> colours;
+        std::vector<Vector3> colors;
         for (const ObjCorner& corner : records.corners) {
             corners.push_back(cornerVertex(records, corner));
             if (!records.colors.empty())
-                colours.push_back(records.colors[corner.position]);
+                colors.push_back(records.colors[corner.position]);
         }
-        LinearWeld reference = linearWeld(corners, records.colors.empty() ? nullptr : &colours);
+        LinearWeld reference = linearWeld(corners, records.colors.empty() ? nullptr : &colors);
         CHECK(welded.indices == reference.indices);
-        CHECK(welded.colors.size() == reference.colours.size() &&
+        CHECK(welded.colors.size() == reference.colors.size() &&
               (welded.colors.empty() ||
-               memcmp(welded.colors.data(), reference.colours.data(), welded.colors.size() * sizeof(Vector3)) == 0));
+               memcmp(welded.colors.data(), reference.colors.data(), welded.colors.size() * sizeof(Vector3)) == 0));
         CHECK(welded.vertices.size() == reference.vertices.size());
         for (size_t i = 0; i < welded.vertices.size(); ++i)
             CHECK(memcmp(&welded.vertices[i], &reference.vertices[i], sizeof(Vertex)) == 0);

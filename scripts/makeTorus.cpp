@@ -13,8 +13,21 @@
 #include <cstdlib>
 #include <cstring>
 
+namespace {
+
+const char* const usage =
+    "usage: make_torus [OUTPUT] [--limit | --grid|--quads|--scan|--per-corner RINGS SIDES]\n";
+
+} // namespace
+
 int main(int argc, char** argv)
 {
+    // an output name that starts with a dash is an option mistyped, never a file to write
+    if (argc > 1 && argv[1][0] == '-') {
+        bool help = strcmp(argv[1], "--help") == 0 || strcmp(argv[1], "-h") == 0;
+        fputs(usage, help ? stdout : stderr);
+        return help ? 0 : 2;
+    }
     const char* path = argc > 1 ? argv[1] : "torus.obj";
     // 38 units across: fills the view from 50 units away (about 41 units are visible there)
     TorusShape shape = {48, 24, 13.0, 6.0, TorusLayout::perCorner};

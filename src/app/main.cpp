@@ -17,9 +17,6 @@
 
 namespace {
 
-// The viewer's state, for the life of the process.
-Viewer viewer;
-
 // Draws the snapshot through an offscreen context, with no window system at all.
 int snapshotWithoutDisplay(Viewer& drawn)
 {
@@ -47,6 +44,8 @@ const char* fileName(const char* path)
 
 int main(int argc, char** argv)
 {
+    // the viewer's state, for the life of the process (the callbacks reach it through theirs)
+    static Viewer viewer;
     ViewerOptions options;
     CommandLine read = parseCommandLine(argc, argv, options);
     if (read != CommandLine::run)

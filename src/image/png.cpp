@@ -29,8 +29,8 @@ bool writePng(FILE* file, int width, int height, int channels, const unsigned ch
     bool written = false;
     if (info && !setjmp(png_jmpbuf(png))) {
         png_init_io(png, file);
-        int colourType = channels == 4 ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB;
-        png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8, colourType, PNG_INTERLACE_NONE,
+        int colorType = channels == 4 ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB;
+        png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8, colorType, PNG_INTERLACE_NONE,
                      PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
         for (int y = 0; y < height; ++y)
             rows[size_t(y)] =

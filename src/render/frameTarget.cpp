@@ -17,15 +17,15 @@ bool createFrameTargetWithDepth(FrameTarget& target, int width, int height, GLen
 {
     target = FrameTarget{0, 0, 0, width, height};
     glGenFramebuffers(1, &target.framebuffer);
-    glGenRenderbuffers(1, &target.colour);
+    glGenRenderbuffers(1, &target.color);
     glGenRenderbuffers(1, &target.depth);
-    glBindRenderbuffer(GL_RENDERBUFFER, target.colour);
+    glBindRenderbuffer(GL_RENDERBUFFER, target.color);
     glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
     glBindRenderbuffer(GL_RENDERBUFFER, target.depth);
     glRenderbufferStorage(GL_RENDERBUFFER, depthFormat, width, height);
     glBindRenderbuffer(GL_RENDERBUFFER, 0);
     glBindFramebuffer(GL_FRAMEBUFFER, target.framebuffer);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, target.colour);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, target.color);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, target.depth);
     checkGlError();
     if (glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE)
@@ -75,7 +75,7 @@ void deleteFrameTarget(FrameTarget& target)
         return;
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glDeleteFramebuffers(1, &target.framebuffer);
-    glDeleteRenderbuffers(1, &target.colour);
+    glDeleteRenderbuffers(1, &target.color);
     glDeleteRenderbuffers(1, &target.depth);
     checkGlError();
     target = FrameTarget{0, 0, 0, 0, 0};

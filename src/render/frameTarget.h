@@ -9,7 +9,7 @@
 #include <vector>
 
 struct FrameTarget {
-    GLuint framebuffer, colour, depth;  // all 0 for the default framebuffer
+    GLuint framebuffer, color, depth;  // all 0 for the default framebuffer
     int width, height;
 };
 

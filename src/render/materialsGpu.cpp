@@ -6,16 +6,16 @@
 
 namespace {
 
-void setMaterialColour(GLenum which, const Vector3& colour, float alpha)
+void setMaterialColor(GLenum which, const Vector3& color, float alpha)
 {
-    const GLfloat rgba[4] = {colour.x, colour.y, colour.z, alpha};
+    const GLfloat rgba[4] = {color.x, color.y, color.z, alpha};
     glMaterialfv(GL_FRONT_AND_BACK, which, rgba);
 }
 
-void uploadColour(GLint location, const Vector3& colour)
+void uploadColor(GLint location, const Vector3& color)
 {
     if (location >= 0)
-        glUniform3fARB(location, colour.x, colour.y, colour.z);
+        glUniform3fARB(location, color.x, color.y, color.z);
 }
 
 void uploadNumber(GLint location, float number)
@@ -48,15 +48,15 @@ void useMaterial(const MaterialsGpu& gpu, const ProgramInputs& inputs, uint32_t 
     if (material >= gpu.materials.size())  // a range of a material dropped: the default's look
         material = 0;
     const Material& m = gpu.materials[material];
-    setMaterialColour(GL_AMBIENT, m.ambient, 1.0f);
-    setMaterialColour(GL_DIFFUSE, m.diffuse, m.opacity);
-    setMaterialColour(GL_SPECULAR, m.specular, 1.0f);
+    setMaterialColor(GL_AMBIENT, m.ambient, 1.0f);
+    setMaterialColor(GL_DIFFUSE, m.diffuse, m.opacity);
+    setMaterialColor(GL_SPECULAR, m.specular, 1.0f);
     glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, m.shininess < 0.0f ? 0.0f : m.shininess > 128.0f ? 128.0f : m.shininess);
     checkGlError();
     const GLint* at = inputs.materialLocations;
-    uploadColour(at[uDiffuseColor], m.diffuse);
-    uploadColour(at[uAmbientColor], m.ambient);
-    uploadColour(at[uSpecularColor], m.specular);
+    uploadColor(at[uDiffuseColor], m.diffuse);
+    uploadColor(at[uAmbientColor], m.ambient);
+    uploadColor(at[uSpecularColor], m.specular);
     uploadNumber(at[uShininess], m.shininess);
     uploadNumber(at[uOpacity], m.opacity);
     checkGlError();
@@ -73,9 +73,9 @@ void useMaterial(const MaterialsGpu& gpu, const ProgramInputs& inputs, uint32_t 
 void endMaterials(GLuint unit)
 {
     const Vector3 ambient = {0.2f, 0.2f, 0.2f}, diffuse = {0.8f, 0.8f, 0.8f}, specular = {0.0f, 0.0f, 0.0f};
-    setMaterialColour(GL_AMBIENT, ambient, 1.0f);
-    setMaterialColour(GL_DIFFUSE, diffuse, 1.0f);
-    setMaterialColour(GL_SPECULAR, specular, 1.0f);
+    setMaterialColor(GL_AMBIENT, ambient, 1.0f);
+    setMaterialColor(GL_DIFFUSE, diffuse, 1.0f);
+    setMaterialColor(GL_SPECULAR, specular, 1.0f);
     glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 0.0f);
     glActiveTexture(GL_TEXTURE0 + unit);
     glBindTexture(GL_TEXTURE_2D, 0);

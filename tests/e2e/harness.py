@@ -156,23 +156,23 @@ f 1/1/1 4/4/4 2/2/2
 QUAD_CORNER_PIXELS = ((66, 66), (223, 66), (66, 446), (223, 446))
 
 
-def diagnostic_vertex_shader(colour):
+def diagnostic_vertex_shader(color):
     """A vertex shader that ignores the spin and colours the mesh by `colour` (a GLSL vec3)."""
     return ("""#version 120
 uniform vec4 VPMatrix[4];
-varying vec3 colour;
+varying vec3 color;
 void main()
 {
-    colour = %s;
+    color = %s;
     gl_ClipVertex = gl_Vertex;
     gl_Position = VPMatrix[0] * gl_Vertex.x + VPMatrix[1] * gl_Vertex.y + VPMatrix[2] * gl_Vertex.z + VPMatrix[3];
 }
-""" % colour).encode()
+""" % color).encode()
 
 
 DIAGNOSTIC_FRAGMENT_SHADER = b"""#version 120
-varying vec3 colour;
-void main() { gl_FragColor = vec4(colour, 1.0); }
+varying vec3 color;
+void main() { gl_FragColor = vec4(color, 1.0); }
 """
 
 

@@ -1,4 +1,4 @@
-"""Materials, their maps and vertex colours in the real spinview: known colours at known pixels,
+"""Materials, their maps and vertex colors in the real spinview: known colors at known pixels,
 the problems of material files told as everywhere else, and material files reloaded."""
 
 import os
@@ -15,11 +15,11 @@ VALIDATED = "Program validated successfully !\n"
 FLAT_VERTEX = b"""#version 120
 uniform vec4 VPMatrix[4];
 varying vec2 uv;
-varying vec3 colour;
+varying vec3 color;
 void main()
 {
     uv = gl_MultiTexCoord0.xy;
-    colour = gl_Color.rgb;
+    color = gl_Color.rgb;
     gl_ClipVertex = gl_Vertex;
     gl_Position = VPMatrix[0] * gl_Vertex.x + VPMatrix[1] * gl_Vertex.y + VPMatrix[2] * gl_Vertex.z + VPMatrix[3];
 }
@@ -28,8 +28,8 @@ FLAT_FRAGMENT = b"""#version 120
 uniform vec3 u_diffuseColor;
 uniform sampler2D u_diffuseMap;
 varying vec2 uv;
-varying vec3 colour;
-void main() { gl_FragColor = vec4(u_diffuseColor * colour * texture2D(u_diffuseMap, uv).rgb, 1.0); }
+varying vec3 color;
+void main() { gl_FragColor = vec4(u_diffuseColor * color * texture2D(u_diffuseMap, uv).rgb, 1.0); }
 """
 
 # the still quad: its lower-left triangle green, its upper-right one mapped with the image, whose
@@ -48,8 +48,8 @@ def quarters_png(path):
                     "(", "-size", "32x32", "xc:blue", "xc:white", "+append", ")", "-append", path], check=True)
 
 
-def near(pixel, colour):
-    return all(abs(p - c) <= 24 for p, c in zip(pixel, colour))
+def near(pixel, color):
+    return all(abs(p - c) <= 24 for p, c in zip(pixel, color))
 
 
 class MaterialTest(harness.ViewerCase):
@@ -67,16 +67,16 @@ class MaterialTest(harness.ViewerCase):
         self.assertEqual(viewer.wait(120), 0, viewer.output() + viewer.errors())
         return viewer, harness.read_png(path)
 
-    def test_materials_maps_and_colours_reach_the_picture(self):
+    def test_materials_maps_and_colors_reach_the_picture(self):
         files, prepare = self.folder({"torus.obj": QUAD, "quad.mtl": MTL})
         viewer, image = self.snapshot(files, prepare=prepare)
         self.assertEqual(viewer.output(), VALIDATED)
-        for at, colour in ((GREEN_AT, (0, 255, 0)), (RED_AT, (255, 0, 0)), (LIME_AT, (0, 255, 0))):
-            self.assertTrue(near(image.pixel(*at), colour), (at, image.pixel(*at)))
+        for at, color in ((GREEN_AT, (0, 255, 0)), (RED_AT, (255, 0, 0)), (LIME_AT, (0, 255, 0))):
+            self.assertTrue(near(image.pixel(*at), color), (at, image.pixel(*at)))
         # the vertex colours, times the default material's grey (0.8): each corner its own
         viewer, image = self.snapshot(dict(files, **{"torus.obj": COLOURED}))
-        for at, colour in (((61, 80), (204, 0, 0)), ((64, 446), (0, 204, 0)), ((224, 446), (0, 0, 204))):
-            self.assertTrue(near(image.pixel(*at), colour), (at, image.pixel(*at)))
+        for at, color in (((61, 80), (204, 0, 0)), ((64, 446), (0, 204, 0)), ((224, 446), (0, 0, 204))):
+            self.assertTrue(near(image.pixel(*at), color), (at, image.pixel(*at)))
         # the shipped shaders light them, and the green face stays green
         files = {"torus.obj": QUAD, "quad.mtl": MTL}
         viewer, image = self.snapshot(files, ["--no-spin"], prepare)
@@ -104,8 +104,8 @@ class MaterialTest(harness.ViewerCase):
             self.assertEqual(viewer.output(), told + VALIDATED)
             self.assertFalse(image.is_clear(*GREEN_AT))
         # vertex colours with materials no library defines: drawn in the colours alone
-        coloured = COLOURED.replace(b"f 1//1", b"usemtl a\nf 1//1") + b"usemtl b\nf 3//1 2//1 1//1\n"
-        viewer, image = self.snapshot(self.folder({"torus.obj": coloured}, picture=False)[0])
+        colored = COLOURED.replace(b"f 1//1", b"usemtl a\nf 1//1") + b"usemtl b\nf 3//1 2//1 1//1\n"
+        viewer, image = self.snapshot(self.folder({"torus.obj": colored}, picture=False)[0])
         self.assertTrue(viewer.output().endswith(VALIDATED), viewer.output())
         self.assertTrue(near(image.pixel(64, 446), (0, 204, 0)), image.pixel(64, 446))
         # a snapshot is never written over a file the model read

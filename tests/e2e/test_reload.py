@@ -39,7 +39,7 @@ class ReloadTest(harness.ViewerCase):
             self.assertLess(time.time(), deadline, "no %d x %r in:\n%s" % (count, text, viewer.output()))
             time.sleep(0.02)
 
-    def wait_for_colour(self, viewer, x, y, expected, timeout=120):
+    def wait_for_color(self, viewer, x, y, expected, timeout=120):
         deadline = time.time() + timeout
         while True:
             pixel = viewer.screenshot().pixel(x, y)
@@ -50,17 +50,17 @@ class ReloadTest(harness.ViewerCase):
 
     def test_shader_edits_show_and_a_broken_one_keeps_the_last(self):
         viewer = self.start_still_quad(solid(1, 0, 0))
-        self.wait_for_colour(viewer, *QUAD_CENTRE, (255, 0, 0))
+        self.wait_for_color(viewer, *QUAD_CENTRE, (255, 0, 0))
         viewer.write("FragmentProgram.glsl", solid(0, 1, 0))
         self.wait_for_output(viewer, "Reloaded [FragmentProgram.glsl]\n")
-        self.wait_for_colour(viewer, *QUAD_CENTRE, (0, 255, 0))
+        self.wait_for_color(viewer, *QUAD_CENTRE, (0, 255, 0))
         viewer.write("FragmentProgram.glsl", b"#version 120\nvoid main() { gl_FragColor = vec4(1.0) }\n")
         self.wait_for_output(viewer, "There was error during compilation !\n")
         time.sleep(0.5)
-        self.wait_for_colour(viewer, *QUAD_CENTRE, (0, 255, 0))
+        self.wait_for_color(viewer, *QUAD_CENTRE, (0, 255, 0))
         viewer.write("FragmentProgram.glsl", solid(0, 0, 1))
         self.wait_for_output(viewer, "Reloaded [FragmentProgram.glsl]\n", 2)
-        self.wait_for_colour(viewer, *QUAD_CENTRE, (0, 0, 255))
+        self.wait_for_color(viewer, *QUAD_CENTRE, (0, 0, 255))
         viewer.key("q")
         self.assertEqual(viewer.wait(10), 0)
         # each program that links is validated on its next frame; the broken one never links
@@ -73,17 +73,17 @@ class ReloadTest(harness.ViewerCase):
 
     def test_model_replaced_deleted_and_written_slowly(self):
         viewer = self.start_still_quad(solid(1, 1, 0))
-        self.wait_for_colour(viewer, *QUAD_CENTRE, (255, 255, 0))
+        self.wait_for_color(viewer, *QUAD_CENTRE, (255, 255, 0))
         # the quad moved up and out of the centre: the clear colour shows there
         moved = harness.DIAGNOSTIC_QUAD.replace(b"v 0 -16 16\nv 0 -16 2\n", b"v 0 8 16\nv 0 8 2\n")
         viewer.write("torus.obj", moved)
         self.wait_for_output(viewer, "Reloaded [torus.obj]\n")
-        self.wait_for_colour(viewer, *QUAD_CENTRE, harness.CLEAR_RGB)
+        self.wait_for_color(viewer, *QUAD_CENTRE, harness.CLEAR_RGB)
 
         os.remove(viewer.path("torus.obj"))
         self.wait_for_output(viewer, "Cannot open file [torus.obj]\n")
         time.sleep(0.5)  # several looks at the missing file
-        self.wait_for_colour(viewer, *QUAD_CENTRE, harness.CLEAR_RGB)
+        self.wait_for_color(viewer, *QUAD_CENTRE, harness.CLEAR_RGB)
         self.assertTrue(viewer.running())
 
         # written in two goes: read once, when it is whole
@@ -93,7 +93,7 @@ class ReloadTest(harness.ViewerCase):
             time.sleep(0.03)
             f.write(harness.DIAGNOSTIC_QUAD[40:])
         self.wait_for_output(viewer, "Reloaded [torus.obj]\n", 2)
-        self.wait_for_colour(viewer, *QUAD_CENTRE, (255, 255, 0))
+        self.wait_for_color(viewer, *QUAD_CENTRE, (255, 255, 0))
         time.sleep(0.5)
         viewer.key("q")
         self.assertEqual(viewer.wait(10), 0)
@@ -102,7 +102,7 @@ class ReloadTest(harness.ViewerCase):
 
     def test_every_change_is_seen_and_only_whole_files_are_read(self):
         viewer = self.start_still_quad(solid(1, 1, 0))
-        self.wait_for_colour(viewer, *QUAD_CENTRE, (255, 255, 0))
+        self.wait_for_color(viewer, *QUAD_CENTRE, (255, 255, 0))
         # another file put in place with the same size and times (a re-pointed link, cp -p, unzip)
         moved = harness.DIAGNOSTIC_QUAD.replace(b"v 0 -16 16\nv 0 -16 2\n", b"v 0 8.0 16\nv 0 8.0 2\n")
         self.assertEqual(len(moved), len(harness.DIAGNOSTIC_QUAD))
@@ -111,7 +111,7 @@ class ReloadTest(harness.ViewerCase):
         os.utime(viewer.path("replacement.obj"), ns=(shown.st_atime_ns, shown.st_mtime_ns))
         os.replace(viewer.path("replacement.obj"), viewer.path("torus.obj"))
         self.wait_for_output(viewer, "Reloaded [torus.obj]\n")
-        self.wait_for_colour(viewer, *QUAD_CENTRE, harness.CLEAR_RGB)
+        self.wait_for_color(viewer, *QUAD_CENTRE, harness.CLEAR_RGB)
 
         # a writer that pauses halfway through a face: the part is never shown nor its problems told
         cut = harness.DIAGNOSTIC_QUAD.index(b"f 1/1/1 3/3/3 4/") + len(b"f 1/1/1 3/3/3 4/")
@@ -121,7 +121,7 @@ class ReloadTest(harness.ViewerCase):
             time.sleep(0.8)
             f.write(harness.DIAGNOSTIC_QUAD[cut:])
         self.wait_for_output(viewer, "Reloaded [torus.obj]\n", 2)
-        self.wait_for_colour(viewer, *QUAD_CENTRE, (255, 255, 0))
+        self.wait_for_color(viewer, *QUAD_CENTRE, (255, 255, 0))
 
         # both shaders changed, 150 ms apart: each is told
         viewer.write("FragmentProgram.glsl", solid(0, 1, 0))
@@ -129,7 +129,7 @@ class ReloadTest(harness.ViewerCase):
         viewer.write("VertexProgram.glsl", STILL_VERTEX + b"// edited\n")
         self.wait_for_output(viewer, "Reloaded [VertexProgram.glsl]\n")
         self.wait_for_output(viewer, "Reloaded [FragmentProgram.glsl]\n")
-        self.wait_for_colour(viewer, *QUAD_CENTRE, (0, 255, 0))
+        self.wait_for_color(viewer, *QUAD_CENTRE, (0, 255, 0))
 
         # saved with a broken face and left so: shown with its problem once the file has been quiet
         viewer.write("torus.obj", harness.DIAGNOSTIC_QUAD + b"f 1 2 0\n")

@@ -73,13 +73,13 @@ void main() { gl_FragColor = vec4(vec3(fract(u_time * 0.25)), 1.0); }
 INCLUDING = b"""#version 120
 #include "lib/colour.glsl"
 uniform vec3 u_resolution;
-void main() { gl_FragColor = vec4(u_resolution.x > 1e9 ? vec3(1.0) : includedColour(), 1.0); }
+void main() { gl_FragColor = vec4(u_resolution.x > 1e9 ? vec3(1.0) : includedColor(), 1.0); }
 """
-INCLUDED = {"shaders/lib/colour.glsl": b'#version 120\n#include "shade.glsl"\nvec3 includedColour() { return vec3(0.0, shade, 1.0); }\n',
+INCLUDED = {"shaders/lib/colour.glsl": b'#version 120\n#include "shade.glsl"\nvec3 includedColor() { return vec3(0.0, shade, 1.0); }\n',
             "shaders/lib/shade.glsl": b"const float shade = 0.5;\n"}
 
 # an error on line 3 of the included file
-BROKEN = {"shaders/lib/colour.glsl": b"// colours\n\nvec3 includedColour() { return vec3(0.0, 0.5, 1.0) }\n"}
+BROKEN = {"shaders/lib/colour.glsl": b"// colours\n\nvec3 includedColor() { return vec3(0.0, 0.5, 1.0) }\n"}
 
 
 def near(pixel, expected, margin=8):
@@ -133,8 +133,8 @@ class ShaderInputsTest(harness.ViewerCase):
             printed = viewer.output()
             if output is not None:
                 self.assertEqual(printed, output + "Program validated successfully !\n", what)
-            for xy, colour in pixels:
-                self.assertTrue(near(image.pixel(*xy), colour, 12), (what, xy, image.pixel(*xy), colour))
+            for xy, color in pixels:
+                self.assertTrue(near(image.pixel(*xy), color, 12), (what, xy, image.pixel(*xy), color))
             pictures[what] = (image, printed)
         # the same moment gives the same picture
         _, again = self.snapshot(TIMED, ["--at", "1"])
@@ -150,23 +150,23 @@ class ShaderInputsTest(harness.ViewerCase):
                  "size.glsl": b"uniform vec2 u_tex0Resolution;\n"}
         viewer = self.start_with_window(files=files, args=["--texture", "u_tex0=image.png"])
         viewer.wait_for_frame()
-        self.wait_for_colour(viewer, TOP_LEFT, (255, 0, 64))
+        self.wait_for_color(viewer, TOP_LEFT, (255, 0, 64))
         viewer.write("image.png", quadrants(GREEN, GREEN, GREEN, GREEN, 32))
-        self.wait_for_colour(viewer, TOP_LEFT, (0, 255, 32))
+        self.wait_for_color(viewer, TOP_LEFT, (0, 255, 32))
         viewer.write("size.glsl", b"const vec2 u_tex0Resolution = vec2(255.0);\n")
-        self.wait_for_colour(viewer, TOP_LEFT, (0, 255, 255))
+        self.wait_for_color(viewer, TOP_LEFT, (0, 255, 255))
         # a broken include leaves the last program drawing, with its texture
         viewer.write("size.glsl", b"const vec2 u_tex0Resolution = vec2(255.0);\nfloat broken = ;\n")
         deadline = time.time() + 120
         while "size.glsl:2:" not in viewer.output():
             self.assertLess(time.time(), deadline, viewer.output())
             time.sleep(0.1)
-        self.wait_for_colour(viewer, TOP_LEFT, (0, 255, 255))
+        self.wait_for_color(viewer, TOP_LEFT, (0, 255, 255))
         viewer.key("q")
         self.assertEqual(viewer.wait(60), 0)
         self.assertRegex(viewer.output(), r"Reloaded \[image\.png\]\n(?s:.*)Reloaded \[size\.glsl\]\n")
 
-    def wait_for_colour(self, viewer, xy, expected, timeout=120):
+    def wait_for_color(self, viewer, xy, expected, timeout=120):
         deadline = time.time() + timeout
         while True:
             pixel = viewer.screenshot().pixel(*xy)

@@ -120,9 +120,9 @@ class ViewerTest(harness.ViewerCase):
         viewer.key("Escape")
         self.assertEqual(viewer.wait(10), 0)
 
-    def corner_colours(self, colour):
+    def corner_colors(self, color):
         viewer = self.start_with_window(files={"torus.obj": harness.DIAGNOSTIC_QUAD,
-                                               "VertexProgram.glsl": harness.diagnostic_vertex_shader(colour),
+                                               "VertexProgram.glsl": harness.diagnostic_vertex_shader(color),
                                                "FragmentProgram.glsl": harness.DIAGNOSTIC_FRAGMENT_SHADER})
         image = viewer.wait_for_frame()
         viewer.key("q")
@@ -130,17 +130,17 @@ class ViewerTest(harness.ViewerCase):
         self.assertEqual(viewer.output(), "Program validated successfully !\n")
         return [image.pixel(x, y) for x, y in harness.QUAD_CORNER_PIXELS]
 
-    def assert_colours_near(self, actual, expected):
+    def assert_colors_near(self, actual, expected):
         for got, want in zip(actual, expected):
             self.assertTrue(all(abs(g - 255 * w) <= 24 for g, w in zip(got, want)), "%s, not %s" % (actual, expected))
 
     def test_texture_coordinates_arrive_on_unit_zero(self):
         # (s, t, r): r must stay 0, as a two-component array gives it
-        self.assert_colours_near(self.corner_colours("gl_MultiTexCoord0.stp"),
+        self.assert_colors_near(self.corner_colors("gl_MultiTexCoord0.stp"),
                                  [(0, 1, 0), (1, 1, 0), (0, 0, 0), (1, 0, 0)])
 
     def test_normals_arrive_on_unit_one(self):
-        self.assert_colours_near(self.corner_colours("gl_MultiTexCoord1.xyz"),
+        self.assert_colors_near(self.corner_colors("gl_MultiTexCoord1.xyz"),
                                  [(1, 0, 0), (0, 1, 0), (0, 0, 1), (0.6, 0.8, 0)])
 
     def test_mesh_past_sixteen_bit_indices_draws_whole(self):

@@ -289,7 +289,7 @@ size_t longestChain(const std::vector<WeldCell>& cells, const std::vector<uint32
 
 } // namespace
 
-TEST(Weld, ColoursAndMaterialsKeepTheLinearScansWeldAndEachTrianglesMaterial)
+TEST(Weld, ColorsAndMaterialsKeepTheLinearScansWeldAndEachTrianglesMaterial)
 {
     std::mt19937 rng(19);
     for (int round = 0; round < 200; ++round) {
@@ -305,17 +305,17 @@ TEST(Weld, ColoursAndMaterialsKeepTheLinearScansWeldAndEachTrianglesMaterial)
         readObjText(text.data(), text.size(), mesh);
 
         // the reference: a linear scan over (vertex, colour); then each triangle with its material
-        std::vector<Vector3> cornerColours;
+        std::vector<Vector3> cornerColors;
         std::vector<int> triangleMaterials;
         for (const StressFace& face : m.faces)
             for (size_t t = 0; t + 2 < face.corners.size(); ++t) {
                 for (size_t k : {size_t(0), t + 1, t + 2})
-                    cornerColours.push_back(m.colors[size_t(face.corners[k].position)]);
+                    cornerColors.push_back(m.colors[size_t(face.corners[k].position)]);
                 triangleMaterials.push_back(face.material);
             }
-        LinearWeld reference = linearWeld(referenceCorners(m), &cornerColours);
+        LinearWeld reference = linearWeld(referenceCorners(m), &cornerColors);
         std::vector<Vertex>& vertices = reference.vertices;
-        std::vector<Vector3>& colours = reference.colours;
+        std::vector<Vector3>& colors = reference.colors;
         std::vector<std::pair<int, std::vector<uint32_t>>> triangles;  // (material, its 3 welded vertices)
         for (size_t t = 0; t < triangleMaterials.size(); ++t)
             triangles.push_back({triangleMaterials[t], {reference.indices.begin() + long(3 * t),
@@ -330,8 +330,8 @@ TEST(Weld, ColoursAndMaterialsKeepTheLinearScansWeldAndEachTrianglesMaterial)
                          [&](const auto& a, const auto& b) { return rank(a.first) < rank(b.first); });
         ASSERT_EQ(mesh.batches.size(), 1u) << context;
         expectSameBits(mesh.vertices, vertices);
-        ASSERT_EQ(mesh.colors.size(), colours.size()) << context;
-        ASSERT_EQ(memcmp(mesh.colors.data(), colours.data(), colours.size() * sizeof(Vector3)), 0) << context;
+        ASSERT_EQ(mesh.colors.size(), colors.size()) << context;
+        ASSERT_EQ(memcmp(mesh.colors.data(), colors.data(), colors.size() * sizeof(Vector3)), 0) << context;
         size_t drawn = 0;
         for (const MeshRange& range : mesh.ranges)
             for (uint32_t i = range.firstIndex; i < range.firstIndex + range.indexCount; i += 3, ++drawn) {

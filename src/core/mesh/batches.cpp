@@ -25,7 +25,7 @@ void splitIntoBatches(WeldedMesh& welded, std::vector<Vertex>& vertices, std::ve
         colors->clear();
     if (welded.indices.empty())
         return;
-    bool coloured = colors && !welded.colors.empty();
+    bool colored = colors && !welded.colors.empty();
 
     indices.reserve(welded.indices.size());
     if (welded.vertices.size() <= limit) {
@@ -33,7 +33,7 @@ void splitIntoBatches(WeldedMesh& welded, std::vector<Vertex>& vertices, std::ve
         for (uint32_t index : welded.indices)
             indices.push_back(uint16_t(index));
         vertices = std::move(welded.vertices);
-        if (coloured)
+        if (colored)
             *colors = std::move(welded.colors);
         batches.push_back(MeshBatch{0, uint32_t(vertices.size()), 0, uint32_t(indices.size()), 0, 0});
         welded = WeldedMesh();
@@ -62,7 +62,7 @@ void splitIntoBatches(WeldedMesh& welded, std::vector<Vertex>& vertices, std::ve
             if (slot == notInBatch) {
                 slot = current.vertexCount++;
                 vertices.push_back(welded.vertices[corners[k]]);
-                if (coloured)
+                if (colored)
                     colors->push_back(welded.colors[corners[k]]);
             }
             indices.push_back(uint16_t(slot));

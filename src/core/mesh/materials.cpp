@@ -51,13 +51,13 @@ bool isNumber(const std::string& word)
 }
 
 // A colour of one number (grey) or three; false when there is none.
-bool readColour(const char* text, Vector3& colour)
+bool readColor(const char* text, Vector3& color)
 {
     float v[3] = {0.0f, 0.0f, 0.0f};
     int scanned = scanFloats(text, v, 3);
     if (scanned < 1 || !std::isfinite(v[0]) || !std::isfinite(v[1]) || !std::isfinite(v[2]))
         return false;
-    colour = scanned < 3 ? Vector3{v[0], v[0], v[0]} : Vector3{v[0], v[1], v[2]};
+    color = scanned < 3 ? Vector3{v[0], v[0], v[0]} : Vector3{v[0], v[1], v[2]};
     return true;
 }
 
@@ -141,11 +141,11 @@ void readMtlLine(const std::string& lineText, uint32_t line, const std::string& 
     bool read = true;
     float number = 0.0f;
     if (keyword == "Kd")
-        read = readColour(rest, material.diffuse);
+        read = readColor(rest, material.diffuse);
     else if (keyword == "Ka")
-        read = readColour(rest, material.ambient);
+        read = readColor(rest, material.ambient);
     else if (keyword == "Ks")
-        read = readColour(rest, material.specular);
+        read = readColor(rest, material.specular);
     else if (keyword == "Ns")
         read = readNumber(rest, material.shininess);
     else if (keyword == "d" && (read = readNumber(rest, number))) {

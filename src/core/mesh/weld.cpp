@@ -83,16 +83,16 @@ void weldCorners(Welder& welder, const ObjRecords& records, const ObjCorner* cor
             PreparedCorner& slot = ahead[i % lookahead];
             if (slot.corner != i)
                 prepare(records, corner, i, slot);
-            bool coloured = !records.colors.empty();
-            WeldColour colour = {nullptr, {0.0f, 0.0f, 0.0f}};
-            if (coloured)
-                colour = WeldColour{out.colors.data(), records.colors[corner.position]};
-            vertex = findWeldMatch(welder.grid, out.vertices, slot.vertex, slot.search, colour);
+            bool colored = !records.colors.empty();
+            WeldColor color = {nullptr, {0.0f, 0.0f, 0.0f}};
+            if (colored)
+                color = WeldColor{out.colors.data(), records.colors[corner.position]};
+            vertex = findWeldMatch(welder.grid, out.vertices, slot.vertex, slot.search, color);
             if (vertex == noVertex) {
                 vertex = uint32_t(out.vertices.size());
                 out.vertices.push_back(slot.vertex);
-                if (coloured)
-                    out.colors.push_back(colour.colour);
+                if (colored)
+                    out.colors.push_back(color.color);
                 addToWeldGrid(welder.grid, out.vertices, vertex, slot.search.own);
             }
             cacheCorner(welder.cache, corner.position, corner.texCoord, corner.normal, vertex);

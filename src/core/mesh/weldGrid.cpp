@@ -196,7 +196,7 @@ void crowd(WeldGrid& grid, const std::vector<Vertex>& vertices, WeldCell& cell)
 // cells are more than twice the reach wide, so the cells within reach are low or low + 1 on each
 // axis, through the monotonic cellOf as in prepareWeldSearch.
 uint32_t findFineMatch(const WeldGrid& grid, const std::vector<Vertex>& vertices, const Vertex& v,
-                       const WeldColour& colour, uint32_t best)
+                       const WeldColor& color, uint32_t best)
 {
     float c[axes];
     componentsOf(v, c);
@@ -220,7 +220,7 @@ uint32_t findFineMatch(const WeldGrid& grid, const std::vector<Vertex>& vertices
         key.hash = mixed(sum);
         const WeldCell& cell = grid.fineCells[findSlot(grid.fineCells, vertices, key, fineCellsPerUnit)];
         for (uint32_t i = cell.head; i != noVertex; i = grid.next[i])
-            if (i < best && verticesMatch(vertices[i], v) && coloursMatch(colour, i))
+            if (i < best && verticesMatch(vertices[i], v) && colorsMatch(color, i))
                 best = i;
         if (steps == 0)
             break;
@@ -288,7 +288,7 @@ void prefetchWeldSearch(const WeldGrid& grid, const WeldSearch& search)
 }
 
 uint32_t findWeldMatch(const WeldGrid& grid, const std::vector<Vertex>& vertices, const Vertex& v,
-                       const WeldSearch& search, const WeldColour& colour)
+                       const WeldSearch& search, const WeldColor& color)
 {
     uint32_t best = noVertex;
     if (grid.occupied.empty())  // nothing added yet
@@ -313,13 +313,13 @@ uint32_t findWeldMatch(const WeldGrid& grid, const std::vector<Vertex>& vertices
                 crowded = true;
             else
                 for (uint32_t i = cell.head; i != noVertex; i = grid.next[i])
-                    if (i < best && verticesMatch(vertices[i], v) && coloursMatch(colour, i))
+                    if (i < best && verticesMatch(vertices[i], v) && colorsMatch(color, i))
                         best = i;
         }
         if (steps == 0)
             break;
     }
-    return crowded ? findFineMatch(grid, vertices, v, colour, best) : best;
+    return crowded ? findFineMatch(grid, vertices, v, color, best) : best;
 }
 
 void reserveWeldGrid(WeldGrid& grid, const std::vector<Vertex>& vertices, size_t vertexCount)

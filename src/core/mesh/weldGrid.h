@@ -65,15 +65,15 @@ void prefetchWeldSearch(const WeldGrid& grid, const WeldSearch& search);
 
 // The colours of a mesh whose positions have them, and that of the vertex looked for; `colours`
 // is nullptr for a mesh without colours.
-struct WeldColour {
-    const Vector3* colours;
-    Vector3 colour;
+struct WeldColor {
+    const Vector3* colors;
+    Vector3 color;
 };
 
 // True when the mesh has no colours, or vertex i's matches within the tolerance.
-inline bool coloursMatch(const WeldColour& colour, uint32_t i)
+inline bool colorsMatch(const WeldColor& color, uint32_t i)
 {
-    return !colour.colours || approxEqual(colour.colours[i], colour.colour);
+    return !color.colors || approxEqual(color.colors[i], color.color);
 }
 
 // Smallest i below vertices.size() with verticesMatch(vertices[i], v) and coloursMatch, or
@@ -81,7 +81,7 @@ inline bool coloursMatch(const WeldColour& colour, uint32_t i)
 // Walks the chains of the uncrowded cells within reach, and looks in the fine grid when a
 // crowded one is.
 uint32_t findWeldMatch(const WeldGrid& grid, const std::vector<Vertex>& vertices, const Vertex& v,
-                       const WeldSearch& search, const WeldColour& colour = WeldColour{nullptr, {0.0f, 0.0f, 0.0f}});
+                       const WeldSearch& search, const WeldColor& color = WeldColor{nullptr, {0.0f, 0.0f, 0.0f}});
 
 // Sizes the grid for about `vertexCount` vertices, so that it rarely grows while welding.
 void reserveWeldGrid(WeldGrid& grid, const std::vector<Vertex>& vertices, size_t vertexCount);
