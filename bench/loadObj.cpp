@@ -1,8 +1,10 @@
-// Reads, welds and batches one OBJ file as the viewer does, without OpenGL:  load_obj [--one-thread] FILE
-// (--one-thread reads it on one thread, however large)
+// Reads, welds and batches one model file as the viewer does, without OpenGL:
+//   load_obj [--one-thread] FILE
+// (--one-thread reads an OBJ file on one thread, however large)
 // Prints the counts, and the peak of the process's resident memory above what it held before
 // loading (heap and the file's mapped pages alike), from /proc/self/status where there is one.
 
+#include "core/mesh/modelFile.h"
 #include "core/mesh/objMesh.h"
 
 #include <cstdio>
@@ -37,8 +39,10 @@ int main(int argc, char** argv)
     }
     const char* path = argv[argc - 1];
     long baseline = statusKb("VmRSS");
-    ObjMesh mesh;
-    if (readMeshFile(path, mesh, nullptr, oneThread ? 0 : objSliceBytes) != FileStatus::ok) {
+    Mesh mesh;
+    ProblemList problems;
+    FileStatus status = oneThread ? readObjFile(path, mesh, problems, nullptr, 0) : readModelFile(path, mesh, problems);
+    if (status != FileStatus::ok) {
         fprintf(stderr, "Cannot open file [%s]\n", path);
         return 1;
     }

@@ -102,7 +102,7 @@ bool sameRecords(const ObjRecords& a, const ObjRecords& b)
 
 bool sameProblem(const ObjProblem& a, const ObjProblem& b)
 {
-    return a.count == b.count && a.firstLine == b.firstLine;
+    return a.count == b.count && a.firstAt == b.firstAt;
 }
 
 // Everything readObjRecords gives, bit for bit.
@@ -190,12 +190,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     ObjMesh streamed;
     readObjText(reinterpret_cast<const char*>(data), size, streamed);
     ObjMesh stored;
-    splitIntoBatches(welded, stored.vertices, stored.indices, stored.batches, maxBatchVertices, &stored.colors);
+    splitIntoBatches(welded, stored.mesh.vertices, stored.mesh.indices, stored.mesh.batches, maxBatchVertices, &stored.mesh.colors);
     if (!records.materials.empty())
         groupMaterials(records.materials, records.materialNames, stored);
-    CHECK(streamed.indices == stored.indices && streamed.batches.size() == stored.batches.size());
-    CHECK(sameItems(streamed.vertices, stored.vertices) && sameItems(streamed.colors, stored.colors));
-    CHECK(sameItems(streamed.ranges, stored.ranges));
+    CHECK(streamed.mesh.indices == stored.mesh.indices && streamed.mesh.batches.size() == stored.mesh.batches.size());
+    CHECK(sameItems(streamed.mesh.vertices, stored.mesh.vertices) && sameItems(streamed.mesh.colors, stored.mesh.colors));
+    CHECK(sameItems(streamed.mesh.ranges, stored.mesh.ranges));
 
     // read in slices on two threads, slices small enough to cut most inputs: the same again
     const char* text = reinterpret_cast<const char*>(data);
@@ -208,8 +208,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     ObjReadControl control;
     control.sliceBytes = sliceBytes;
     CHECK(readObjText(text, size, inSlices, control));
-    CHECK(inSlices.indices == streamed.indices && sameItems(inSlices.batches, streamed.batches));
-    CHECK(sameItems(inSlices.vertices, streamed.vertices) && sameItems(inSlices.colors, streamed.colors));
-    CHECK(sameItems(inSlices.ranges, streamed.ranges));
+    CHECK(inSlices.mesh.indices == streamed.mesh.indices && sameItems(inSlices.mesh.batches, streamed.mesh.batches));
+    CHECK(sameItems(inSlices.mesh.vertices, streamed.mesh.vertices) && sameItems(inSlices.mesh.colors, streamed.mesh.colors));
+    CHECK(sameItems(inSlices.mesh.ranges, streamed.mesh.ranges));
     return 0;
 }

@@ -6,37 +6,21 @@
 #include <string>
 #include <unordered_map>
 
-namespace {
-
-// Drops the materials of a model whose material names no library defines, with the ranges that
-// name them.
-void dropUndefinedMaterials(ObjMesh& mesh)
+void showMaterials(Viewer& viewer, Mesh& mesh, std::vector<ModelFile>& files)
 {
-    if (mesh.materialReport.undefinedMaterials.size() + 1 < mesh.materials.size())
-        return;
-    mesh.materials.clear();
-    mesh.ranges.clear();
-    for (MeshBatch& batch : mesh.batches)
-        batch.firstRange = batch.rangeCount = 0;
-}
-
-} // namespace
-
-void showMaterials(Viewer& viewer, ObjMesh& mesh, std::vector<MaterialFile>& files)
-{
-    dropUndefinedMaterials(mesh);
-    files = mesh.materialFiles;
+    files = mesh.files;
     std::unordered_map<std::string, int> mapOfFile;  // a map's file -> its index among the maps, or -1
     std::vector<TextureGpu> maps;
     std::vector<int> mapOf(mesh.materials.size(), -1);
     for (size_t m = 0; m < mesh.materials.size(); ++m) {
         const Material& material = mesh.materials[m];
-        if (material.diffuseMap.empty())
+        const std::string& file = material.diffuseMap.file;
+        if (file.empty())
             continue;
-        auto found = mapOfFile.emplace(material.diffuseMap, -1);
+        auto found = mapOfFile.emplace(file, -1);
         if (found.second) {
-            const char* path = material.diffuseMap.c_str();
-            files.push_back(MaterialFile{material.diffuseMap, fileStamp(path)});
+            const char* path = file.c_str();
+            files.push_back(ModelFile{file, fileStamp(path)});
             TextureGpu map = {0, 0, 0};
             std::string problem;
             if (uploadImageFile(path, map, problem)) {

@@ -31,19 +31,6 @@ bool settledAfterChange(WatchedFile& file, uint32_t nowMs)
     return file.path && fileSettledAfterChange(file, fileStamp(file.path), nowMs);
 }
 
-// True when the reading found more of some kind of problem than that of the model shown: what a
-// file caught halfway through its writing looks like.
-bool hasNewProblems(const ObjReport& read, const ObjReport& shown)
-{
-    const ObjProblem ObjReport::*kinds[] = {&ObjReport::invalidFaces, &ObjReport::missingTexCoords,
-                                            &ObjReport::missingNormals, &ObjReport::missingNumbers,
-                                            &ObjReport::nonFiniteNumbers};
-    for (const ObjProblem ObjReport::*kind : kinds)
-        if ((read.*kind).count > (shown.*kind).count)
-            return true;
-    return read.fileShrank && !shown.fileShrank;
-}
-
 // True when a file of the lists changed since it was stamped before its reading.
 bool includeChangedWhileRead(const std::vector<SourceFile>& files)
 {
@@ -78,16 +65,16 @@ void tellReloaded(Viewer& viewer)
 
 // Shows a reloaded model: at once when it is small, else it goes up a piece each frame from now
 // on (continueUpload) while the old one draws. True when what is drawn changed now.
-bool showReloadedModel(Viewer& viewer, ObjMesh& mesh)
+bool showReloadedModel(Viewer& viewer, Mesh& mesh, const ProblemList& problems)
 {
     MeshUpload& upload = viewer.watch.upload;
     abandonMeshUpload(upload);  // a newer version replaces one still going up
     if (mesh.vertices.size() * sizeof(Vertex) + mesh.indices.size() * sizeof(uint16_t) <= uploadPieceBytes) {
-        showModel(viewer, mesh);
+        showModel(viewer, mesh, problems);
         tellReloaded(viewer);
         return true;
     }
-    viewer.watch.uploadPositionScale = prepareModel(viewer, mesh);
+    viewer.watch.uploadPositionScale = prepareModel(viewer, mesh, problems);
     startMeshUpload(upload, mesh);
     return false;
 }
@@ -112,7 +99,7 @@ bool continueUpload(Viewer& viewer)
 void readInBackground(ModelReading* reading, const char* path)
 {
     runInBackground();  // the frames keep their cores
-    reading->status = readModel(path, reading->mesh, &reading->cancel);
+    reading->status = readModel(path, reading->mesh, reading->problems, &reading->cancel);
     reading->done.store(true, std::memory_order_release);
 }
 
@@ -146,11 +133,12 @@ bool takeModelReading(Viewer& viewer)
         logMessage(unreadableFileMessage(reading->status), path);
         return false;
     }
-    if (hasNewProblems(reading->mesh.report, viewer.modelReport)) {
-        watch.heldModel = HeldModel{true, std::move(reading->mesh), reading->stamp, tickCountMs()};
+    if (hasNewProblems(reading->problems, viewer.modelProblems)) {
+        watch.heldModel =
+            HeldModel{true, std::move(reading->mesh), std::move(reading->problems), reading->stamp, tickCountMs()};
         return false;
     }
-    return showReloadedModel(viewer, reading->mesh);
+    return showReloadedModel(viewer, reading->mesh, reading->problems);
 }
 
 // Shows the held version once its file has been quiet long enough, and returns true; drops it
@@ -166,9 +154,10 @@ bool settleHeldModel(Viewer& viewer, uint32_t nowMs)
     }
     if (nowMs - held.readAtMs < heldQuietMs)
         return false;
-    ObjMesh mesh = std::move(held.mesh);
+    Mesh mesh = std::move(held.mesh);
+    ProblemList problems = std::move(held.problems);
     held = HeldModel();
-    return showReloadedModel(viewer, mesh);
+    return showReloadedModel(viewer, mesh, problems);
 }
 
 } // namespace
@@ -262,7 +251,7 @@ void watchModelFiles(Viewer& viewer)
     std::vector<WatchedFile>& watched = viewer.watch.modelFiles;
     watched.resize(viewer.modelFiles.size() < mostWatched ? viewer.modelFiles.size() : mostWatched);
     for (size_t i = 0; i < watched.size(); ++i) {
-        const MaterialFile& file = viewer.modelFiles[i];
+        const ModelFile& file = viewer.modelFiles[i];
         // the version read: a change made since shows at the next look
         watched[i] = WatchedFile{file.path.c_str(), file.stamp, file.stamp, 0, 0};
     }

@@ -5,6 +5,7 @@
 #include "app/reload.h"
 #include "app/textureFiles.h"
 #include "core/diag/log.h"
+#include "core/mesh/modelFile.h"
 #include "core/view/camera.h"
 #include "core/view/frameMath.h"
 #include "render/entryPoints.h"
@@ -46,21 +47,20 @@ bool loadShaderAtStart(const char* path, const char* builtin, GLenum type, GLhan
 
 } // namespace
 
-FileStatus readModel(const char* path, ObjMesh& mesh, const std::atomic<bool>* cancel, size_t sliceBytes)
+FileStatus readModel(const char* path, Mesh& mesh, ProblemList& problems, const std::atomic<bool>* cancel)
 {
     // for the whole process: the handler itself tells which thread was reading what
     std::set_new_handler(endForLackOfMemory);
     fileBeingRead = path;
-    FileStatus status = readMeshFile(path, mesh, cancel, sliceBytes);
+    FileStatus status = readModelFile(path, mesh, problems, cancel);
     fileBeingRead = nullptr;
     return status;
 }
 
-int prepareModel(Viewer& viewer, ObjMesh& mesh)
+int prepareModel(Viewer& viewer, Mesh& mesh, const ProblemList& problems)
 {
-    logObjReport(mesh.report, viewer.options.model);
-    logMaterialReport(mesh.materialReport, viewer.options.model);
-    viewer.modelReport = mesh.report;
+    logProblems(problems, viewer.options.model);
+    viewer.modelProblems = problems;
     if (!viewer.view.fit)
         return 0;
     ModelExtent extent;
@@ -70,15 +70,15 @@ int prepareModel(Viewer& viewer, ObjMesh& mesh)
     return exponent;
 }
 
-void takeMaterials(Viewer& viewer, ObjMesh& mesh)
+void takeMaterials(Viewer& viewer, Mesh& mesh)
 {
     showMaterials(viewer, mesh, viewer.modelFiles);
     watchModelFiles(viewer);
 }
 
-void showModel(Viewer& viewer, ObjMesh& mesh)
+void showModel(Viewer& viewer, Mesh& mesh, const ProblemList& problems)
 {
-    viewer.positionScale = prepareModel(viewer, mesh);
+    viewer.positionScale = prepareModel(viewer, mesh, problems);
     takeMaterials(viewer, mesh);
     replaceMesh(viewer.meshStore, mesh);
     checkGlError();
@@ -88,13 +88,14 @@ void showModel(Viewer& viewer, ObjMesh& mesh)
 bool loadObjMesh(Viewer& viewer)
 {
     const char* path = viewer.options.model;
-    ObjMesh mesh;
-    FileStatus status = readModel(path, mesh);
+    Mesh mesh;
+    ProblemList problems;
+    FileStatus status = readModel(path, mesh, problems);
     if (status != FileStatus::ok) {
         logMessage(unreadableFileMessage(status), path);
         return false;
     }
-    showModel(viewer, mesh);
+    showModel(viewer, mesh, problems);
     return true;
 }
 

@@ -2,28 +2,28 @@
 // Setting the scene up, and what each frame is drawn with.
 
 #include "app/viewer.h"
-#include "core/mesh/objMesh.h"
+#include "core/mesh/mesh.h"
+#include "core/mesh/problems.h"
 #include "render/frame.h"
 
-// Reads the model file into `mesh` as readMeshFile does (stopping early when `cancel` is set), on
-// any thread; running out of memory while reading prints "Not enough memory to read [path]" and
-// ends the process with status 1 (so does running out anywhere else, once a model was read, with
-// "Not enough memory", and on the reading's second thread).
-FileStatus readModel(const char* path, ObjMesh& mesh, const std::atomic<bool>* cancel = nullptr,
-                     size_t sliceBytes = objSliceBytes);
+// Reads the model file into `mesh` as readModelFile does, whatever its format, its problems into
+// `problems` (stopping early when `cancel` is set), on any thread; running out of memory while
+// reading prints "Not enough memory to read [path]" and ends the process with status 1 (so does
+// running out anywhere else, once a model was read, with "Not enough memory").
+FileStatus readModel(const char* path, Mesh& mesh, ProblemList& problems, const std::atomic<bool>* cancel = nullptr);
 
-// Logs the problems of the model read and keeps its report; with the fit on, scales the positions
-// of a model too small for the fit: what comes before the upload. Returns the power of two they
-// were scaled by, which is the viewer's positionScale once the model is drawn.
-int prepareModel(Viewer& viewer, ObjMesh& mesh);
+// Logs the problems of the model read and keeps them; with the fit on, scales the positions of a
+// model too small for the fit: what comes before the upload. Returns the power of two they were
+// scaled by, which is the viewer's positionScale once the model is drawn.
+int prepareModel(Viewer& viewer, Mesh& mesh, const ProblemList& problems);
 
-// Makes the model's materials those drawn (reading their maps) and watches its material files;
-// with its mesh, as the mesh's ranges name them.
-void takeMaterials(Viewer& viewer, ObjMesh& mesh);
+// Makes the model's materials those drawn (reading their maps) and watches the files it was read
+// from; with its mesh, as the mesh's ranges name them.
+void takeMaterials(Viewer& viewer, Mesh& mesh);
 
-// Prepares the model read and makes it the one drawn, with its materials: uploads it into new buffers, which replace
-// the old ones (checked), and places it in the view.
-void showModel(Viewer& viewer, ObjMesh& mesh);
+// Prepares the model read and makes it the one drawn, with its materials: uploads it into new
+// buffers, which replace the old ones (checked), and places it in the view.
+void showModel(Viewer& viewer, Mesh& mesh, const ProblemList& problems);
 
 // Reads the model named on the command line and shows it; false, with the problem logged, when
 // it cannot be read.

@@ -82,7 +82,7 @@ const char* inputOverwrittenBy(const Viewer& viewer, const char* path)
 {
     if (const char* input = inputOverwrittenBySnapshot(viewer.options, path))
         return input;
-    for (const MaterialFile& file : viewer.modelFiles)
+    for (const ModelFile& file : viewer.modelFiles)
         if (sameFile(path, file.path.c_str()))
             return file.path.c_str();
     for (const WatchedInclude& include : viewer.watch.includes)

@@ -4,7 +4,8 @@
 #include "app/commandLine.h"
 #include "core/files/fileWatch.h"
 #include "core/math/matrix.h"
-#include "core/mesh/objMesh.h"
+#include "core/mesh/mesh.h"
+#include "core/mesh/problems.h"
 #include "core/view/camera.h"
 #include "render/materialsGpu.h"
 #include "render/meshGpu.h"
@@ -47,7 +48,8 @@ struct Pointer {
 // the file may still be being written.
 struct HeldModel {
     bool held;
-    ObjMesh mesh;
+    Mesh mesh;
+    ProblemList problems;
     FileStamp stamp;     // the version read
     uint32_t readAtMs;
 };
@@ -58,7 +60,8 @@ struct ModelReading {
     std::atomic<bool> done{false};    // set by the worker once mesh and status are written
     std::atomic<bool> cancel{false};  // asks the worker to stop: a newer version is to be read
     FileStamp stamp;                  // the version being read
-    ObjMesh mesh;
+    Mesh mesh;
+    ProblemList problems;
     FileStatus status;
 };
 
@@ -95,8 +98,8 @@ struct Viewer {
     ViewerOptions options;
     MeshStore meshStore;
     MaterialsGpu materials;  // the model's
-    std::vector<MaterialFile> modelFiles;  // its material libraries and maps, watched with it
-    ObjReport modelReport;  // the problems of the model drawn
+    std::vector<ModelFile> modelFiles;  // the files it was read from besides its own, and its maps, watched with it
+    ProblemList modelProblems;          // the problems of the model drawn
     int positionScale;      // the power of two the drawn positions were multiplied by for the fit
     ShaderState shaderState;
     Matrix4 modelFit;  // with view.fit: the scale and translation that fill the view with the model

@@ -95,13 +95,14 @@ void pointMeshArrays(size_t base, bool enable)
 }
 
 // Takes the mesh's contents but its buffers.
-void takeMeshContents(MeshStore& store, ObjMesh& mesh)
+void takeMeshContents(MeshStore& store, Mesh& mesh)
 {
     store.meshVertices = std::move(mesh.vertices);
     store.meshIndices = std::move(mesh.indices);
     store.meshBatches = std::move(mesh.batches);
     store.meshColors = std::move(mesh.colors);
     store.meshRanges = std::move(mesh.ranges);
+    store.meshPrimitive = mesh.primitive;
 }
 
 void deleteColorBuffer(GLuint buffer)
@@ -114,7 +115,7 @@ void deleteColorBuffer(GLuint buffer)
 
 } // namespace
 
-void replaceMesh(MeshStore& store, ObjMesh& mesh)
+void replaceMesh(MeshStore& store, Mesh& mesh)
 {
     GLuint oldVertexBuffer = store.vertexBuffer, oldIndexBuffer = store.indexBuffer, oldColorBuffer = store.colorBuffer;
     takeMeshContents(store, mesh);
@@ -163,7 +164,7 @@ void deleteBuffers(GLuint vertexBuffer, GLuint indexBuffer)
 
 } // namespace
 
-void startMeshUpload(MeshUpload& upload, ObjMesh& mesh)
+void startMeshUpload(MeshUpload& upload, Mesh& mesh)
 {
     upload.active = true;
     upload.mesh = std::move(mesh);
@@ -182,7 +183,7 @@ void startMeshUpload(MeshUpload& upload, ObjMesh& mesh)
 
 bool continueMeshUpload(MeshUpload& upload, size_t budgetBytes)
 {
-    const ObjMesh& mesh = upload.mesh;
+    const Mesh& mesh = upload.mesh;
     size_t indexBytes = mesh.indices.size() * sizeof(uint16_t), vertexBytes = mesh.vertices.size() * sizeof(Vertex),
            colorBytes = mesh.colors.size() * sizeof(Vector3);
     size_t done = fillBufferPiece(GL_ELEMENT_ARRAY_BUFFER, upload.indexBuffer, mesh.indices.data(), indexBytes,
@@ -240,6 +241,7 @@ void bindMeshArrays(const MeshStore& store, const MeshAttributeLocations& generi
 
 void drawMesh(const MeshStore& store, const MeshAttributeLocations& generic, const MaterialSwitch* materials)
 {
+    GLenum mode = store.meshPrimitive == MeshPrimitive::points ? GL_POINTS : GL_TRIANGLES;
     for (const MeshBatch& batch : store.meshBatches) {
         // the first batch starts at vertex 0, where the arrays already point
         if (batch.firstVertex != 0) {
@@ -248,7 +250,7 @@ void drawMesh(const MeshStore& store, const MeshAttributeLocations& generic, con
             pointColorArrays(store, generic.color, batch.firstVertex, false);
         }
         if (batch.rangeCount == 0 || !materials) {
-            glDrawRangeElements(GL_TRIANGLES, 0, batch.vertexCount - 1, GLsizei(batch.indexCount), GL_UNSIGNED_SHORT,
+            glDrawRangeElements(mode, 0, batch.vertexCount - 1, GLsizei(batch.indexCount), GL_UNSIGNED_SHORT,
                                 bufferOffset(size_t(batch.firstIndex) * sizeof(uint16_t)));
             checkGlError();
             continue;
@@ -256,7 +258,7 @@ void drawMesh(const MeshStore& store, const MeshAttributeLocations& generic, con
         for (uint32_t r = batch.firstRange; r < batch.firstRange + batch.rangeCount; ++r) {
             const MeshRange& range = store.meshRanges[r];
             materials->use(materials->context, range.material);
-            glDrawRangeElements(GL_TRIANGLES, 0, batch.vertexCount - 1, GLsizei(range.indexCount), GL_UNSIGNED_SHORT,
+            glDrawRangeElements(mode, 0, batch.vertexCount - 1, GLsizei(range.indexCount), GL_UNSIGNED_SHORT,
                                 bufferOffset(size_t(range.firstIndex) * sizeof(uint16_t)));
             checkGlError();
         }

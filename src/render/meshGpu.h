@@ -1,7 +1,8 @@
 #pragma once
-// The mesh on the GPU: the mesh store, its two buffer objects, and drawing them.
+// The mesh on the GPU: the mesh store, its buffer objects (vertices, indices, and colors for a
+// mesh that has them), and drawing them.
 
-#include "core/mesh/objMesh.h"
+#include "core/mesh/mesh.h"
 
 #include <cstdint>
 #include <vector>
@@ -15,25 +16,26 @@ struct MeshStore {
     std::vector<Vector3> meshColors;    // per vertex, for a model with vertex colours; else empty
     uint32_t colorBuffer = 0;           // OpenGL buffer holding meshColors, when there are any
     std::vector<MeshRange> meshRanges;  // the batches' triangles by material, for a model with materials
+    MeshPrimitive meshPrimitive = MeshPrimitive::triangles;  // what the indices draw
 };
 
 // Makes the mesh the store's, taking its contents: generates two buffers, fills the index buffer
 // then the vertex buffer (each bound, filled and unbound, with a check after each step), and a
 // third for the colours of a mesh that has them, then deletes the buffers it replaces. Needs a
 // current context with GLEW initialised.
-void replaceMesh(MeshStore& store, ObjMesh& mesh);
+void replaceMesh(MeshStore& store, Mesh& mesh);
 
 // A mesh uploaded into new buffers a piece at a time, over several frames, while the store's
 // buffers keep drawing.
 struct MeshUpload {
     bool active;
-    ObjMesh mesh;
+    Mesh mesh;
     uint32_t vertexBuffer, indexBuffer, colorBuffer;
     size_t indexBytesDone, vertexBytesDone, colorBytesDone;
 };
 
 // Takes the mesh's contents, generates its buffers and gives them their sizes, unfilled.
-void startMeshUpload(MeshUpload& upload, ObjMesh& mesh);
+void startMeshUpload(MeshUpload& upload, Mesh& mesh);
 
 // Fills the next `budgetBytes` of the buffers (index buffer first); true once all are full.
 bool continueMeshUpload(MeshUpload& upload, size_t budgetBytes);
@@ -69,8 +71,8 @@ struct MaterialSwitch {
     void* context;
 };
 
-// One indexed draw per batch, the arrays moved to each batch's first vertex; none for an empty
-// mesh. For a mesh with materials, one draw per range of a batch instead, each after `materials`
+// One indexed draw per batch, of triangles or points as the mesh's indices draw, the arrays moved
+// to each batch's first vertex; none for an empty mesh. For a mesh with materials, one draw per range of a batch instead, each after `materials`
 // switches to its material. Needs bindMeshArrays, with the same generic attributes.
 void drawMesh(const MeshStore& store, const MeshAttributeLocations& generic = {},
               const MaterialSwitch* materials = nullptr);

@@ -89,9 +89,10 @@ class MaterialTest(harness.ViewerCase):
             (MTL, {"quarters.png": b"not a picture"},
              "Material [mapped] is drawn without its map: [quarters.png] is neither a PNG nor a JPEG file\n"),
             (None, {}, "Cannot open material library [quad.mtl] of [torus.obj]\n"
-                       "Drew material [green] of [torus.obj], which no material library defines, with the default "
-                       "material\nDrew material [mapped] of [torus.obj], which no material library defines, with "
-                       "the default material\n"),
+                       "No material library defines any of the 2 materials of [torus.obj] ([green], [mapped]): "
+                       "drew it without materials\n"),
+            (b"newmtl green\nKd 0 1 0\n", {}, "Drew material [mapped] of [torus.obj], which no material library "
+                                              "defines, with the default material\n"),
             (b"newmtl green\nKd 0 1 0\nTr 1\nfoo 1\nfoo 2\nnewmtl mapped\nKa\n", {},
              "Read 1 Tr statement [Tr] of full transparency as opaque in [quad.mtl], first at line 3: exporters "
              "disagree on its sense\nIgnored 2 statements [foo] in [quad.mtl], first at line 4\n"
@@ -103,6 +104,15 @@ class MaterialTest(harness.ViewerCase):
             viewer, image = self.snapshot(files, prepare=prepare)
             self.assertEqual(viewer.output(), told + VALIDATED)
             self.assertFalse(image.is_clear(*GREEN_AT))
+        # a model none of whose materials is defined draws as the same model without them, as it says
+        for shaders in ({}, {"VertexProgram.glsl": None, "FragmentProgram.glsl": None}):
+            pictures = []
+            for model in (QUAD, QUAD.replace(b"mtllib quad.mtl\n", b"").replace(b"usemtl green\n", b"")
+                          .replace(b"usemtl mapped\n", b"")):
+                files, prepare = self.folder(dict({"torus.obj": model}, **shaders), picture=False)
+                files = {name: text for name, text in files.items() if text is not None}
+                pictures.append(self.snapshot(files, prepare=prepare)[1])
+            self.assertFalse(pictures[0].differs(pictures[1]), shaders)
         # vertex colours with materials no library defines: drawn in the colours alone
         colored = COLOURED.replace(b"f 1//1", b"usemtl a\nf 1//1") + b"usemtl b\nf 3//1 2//1 1//1\n"
         viewer, image = self.snapshot(self.folder({"torus.obj": colored}, picture=False)[0])

@@ -139,8 +139,9 @@ TEST(ReadModel, RunningOutOfMemoryIsReportedAndEnds)
         limit.rlim_cur = limit.rlim_max = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + (40u << 20);
         if (setrlimit(RLIMIT_AS, &limit) != 0)
             _exit(4);
-        ObjMesh mesh;
-        readModel(path, mesh);
+        Mesh mesh;
+        ProblemList problems;
+        readModel(path, mesh, problems);
         _exit(0);  // not reached: the reader runs out of memory first
     }
     close(output[1]);

@@ -14,16 +14,12 @@ bool sameBits(const Array& a, const Array& b)
     return a.size() == b.size() && (a.empty() || memcmp(a.data(), b.data(), a.size() * sizeof(a[0])) == 0);
 }
 
-inline bool sameProblem(const ObjProblem& a, const ObjProblem& b)
+inline bool sameReport(const ProblemTallies& a, const ProblemTallies& b)
 {
-    return a.count == b.count && a.firstLine == b.firstLine;
-}
-
-inline bool sameReport(const ObjReport& a, const ObjReport& b)
-{
-    return sameProblem(a.invalidFaces, b.invalidFaces) && sameProblem(a.missingTexCoords, b.missingTexCoords) &&
-           sameProblem(a.missingNormals, b.missingNormals) && sameProblem(a.missingNumbers, b.missingNumbers) &&
-           sameProblem(a.nonFiniteNumbers, b.nonFiniteNumbers) && a.fileShrank == b.fileShrank;
+    for (size_t kind = 0; kind < problemKindCount; ++kind)
+        if (a.of[kind].count != b.of[kind].count || a.of[kind].firstAt != b.of[kind].firstAt)
+            return false;
+    return true;
 }
 
 inline void expectSameRecords(const ObjRecords& a, const ObjRecords& b, const std::string& context)
@@ -42,11 +38,12 @@ inline void expectSameRecords(const ObjRecords& a, const ObjRecords& b, const st
     EXPECT_EQ(a.materialNames, b.materialNames) << context;
     EXPECT_EQ(a.materialLibraries, b.materialLibraries) << context;
     EXPECT_EQ(a.triangles, b.triangles) << context;
-    EXPECT_TRUE(sameReport(a.report, b.report)) << context;
+    EXPECT_TRUE(sameReport(a.problems, b.problems)) << context;
 }
 
-inline void expectSameMesh(const ObjMesh& a, const ObjMesh& b, const std::string& context)
+inline void expectSameMesh(const ObjMesh& readA, const ObjMesh& readB, const std::string& context)
 {
+    const Mesh &a = readA.mesh, &b = readB.mesh;
     EXPECT_TRUE(sameBits(a.vertices, b.vertices)) << context;
     EXPECT_EQ(a.indices, b.indices) << context;
     EXPECT_TRUE(sameBits(a.batches, b.batches)) << context;
@@ -55,6 +52,6 @@ inline void expectSameMesh(const ObjMesh& a, const ObjMesh& b, const std::string
     ASSERT_EQ(a.materials.size(), b.materials.size()) << context;
     for (size_t i = 0; i < a.materials.size(); ++i)
         EXPECT_EQ(a.materials[i].name, b.materials[i].name) << context;
-    EXPECT_EQ(a.materialLibraries, b.materialLibraries) << context;
-    EXPECT_TRUE(sameReport(a.report, b.report)) << context;
+    EXPECT_EQ(readA.materialLibraries, readB.materialLibraries) << context;
+    EXPECT_TRUE(sameReport(readA.problems, readB.problems)) << context;
 }

@@ -13,15 +13,15 @@ std::string describe(const Material& m)
     snprintf(text, sizeof(text), "%s Kd %g %g %g Ka %g %g %g Ks %g %g %g Ns %g d %g map '%s'", m.name.c_str(),
              double(m.diffuse.x), double(m.diffuse.y), double(m.diffuse.z), double(m.ambient.x), double(m.ambient.y),
              double(m.ambient.z), double(m.specular.x), double(m.specular.y), double(m.specular.z),
-             double(m.shininess), double(m.opacity), m.diffuseMap.c_str());
+             double(m.shininess), double(m.opacity), m.diffuseMap.file.c_str());
     return text;
 }
 
-std::string problems(const MaterialReport& report)
+std::string problems(const ProblemList& list)
 {
     std::string text;
-    for (const MaterialProblem& p : report.problems)
-        text += p.kind + " x" + std::to_string(p.problem.count) + " @" + std::to_string(p.problem.firstLine) + ";";
+    for (const Problem& p : list.problems)
+        text += p.subject + " x" + std::to_string(p.tally.count) + " @" + std::to_string(p.tally.firstAt) + ";";
     return text;
 }
 
@@ -54,12 +54,15 @@ TEST(Mtl, ReadsWhatShowsAndReportsTheRest)
         // statements passed over, unknown ones, one before any newmtl, numbers missing
         {"Kd 1 1 1\nnewmtl a\nillum 2\nKe 1 1 1\nfoo 1\nfoo 2\nKd\nd x\n",
          "a Kd 0.8 0.8 0.8 Ka 0.2 0.2 0.2 Ks 0 0 0 Ns 0 d 1 map ''|", "Kd x1 @1;foo x2 @5;Kd x1 @7;d x1 @8;"},
+        // colors of two numbers, or a non-finite one: told, and the material keeps its own
+        {"newmtl a\nKd 0.1 0.2\nKa nan inf 0.5\nKs 0.5 0.5 0.5\nNs inf\n",
+         "a Kd 0.8 0.8 0.8 Ka 0.2 0.2 0.2 Ks 0.5 0.5 0.5 Ns 0 d 1 map ''|", "Kd x1 @2;Ka x1 @3;Ns x1 @5;"},
         // out of range d, a zero byte
         {std::string("newmtl a\nd 3\nKs 1\0 trailing\n", 29), "a Kd 0.8 0.8 0.8 Ka 0.2 0.2 0.2 Ks 1 1 1 Ns 0 d 1 map ''|", ""},
     };
     for (const auto& c : cases) {
         std::vector<Material> materials;
-        MaterialReport report;
+        ProblemList report;
         readMtlText(c.text.data(), c.text.size(), "models/lib.mtl", materials, report);
         std::string described;
         for (const Material& m : materials)

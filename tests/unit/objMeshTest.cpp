@@ -31,15 +31,15 @@ const char* fourCorners =
     "vt 0 0\nvt 1 0\nvt 0 1\nvt 1 1\n"
     "vn 0 0 1\nvn 0 0 1\nvn 0 0 1\nvn 0 0 1\n";
 
-bool clean(const ObjReport& r)
+bool clean(const ProblemTallies& problems)
 {
-    return r.invalidFaces.count == 0 && r.missingTexCoords.count == 0 && r.missingNormals.count == 0 &&
-           r.missingNumbers.count == 0 && r.nonFiniteNumbers.count == 0;
+    return noProblems(problems);
 }
 
 // The vertex each corner is drawn with, in file order, across batches.
-std::vector<Vertex> drawnCorners(const ObjMesh& mesh)
+std::vector<Vertex> drawnCorners(const ObjMesh& read)
 {
+    const Mesh& mesh = read.mesh;
     std::vector<Vertex> corners;
     for (const MeshBatch& batch : mesh.batches)
         for (uint32_t i = batch.firstIndex; i < batch.firstIndex + batch.indexCount; ++i)
@@ -66,20 +66,20 @@ void expectNormal(const Vertex& v, float x, float y, float z)
 TEST(ObjReader, SharedEdgeWeldsToFourVertices)
 {
     ObjMesh mesh = read(std::string(fourCorners) + "f 1/1/1 2/2/2 3/3/3\nf 3/3/3 2/2/2 4/4/4\n");
-    EXPECT_EQ(mesh.vertices.size(), 4u);
-    EXPECT_EQ(mesh.indices, indices({0, 1, 2, 2, 1, 3}));
-    EXPECT_EQ(mesh.vertices[3].position.x, 1.0f);
-    EXPECT_EQ(mesh.vertices[3].texCoord.y, 1.0f);
-    EXPECT_EQ(mesh.vertices[3].normal.z, 1.0f);
-    EXPECT_TRUE(clean(mesh.report));
+    EXPECT_EQ(mesh.mesh.vertices.size(), 4u);
+    EXPECT_EQ(mesh.mesh.indices, indices({0, 1, 2, 2, 1, 3}));
+    EXPECT_EQ(mesh.mesh.vertices[3].position.x, 1.0f);
+    EXPECT_EQ(mesh.mesh.vertices[3].texCoord.y, 1.0f);
+    EXPECT_EQ(mesh.mesh.vertices[3].normal.z, 1.0f);
+    EXPECT_TRUE(clean(mesh.problems));
 }
 
 TEST(ObjReader, HardEdgeKeepsVerticesApart)
 {
     ObjMesh mesh = read("v 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\nvn 0 0 1\nvn 1 0 0\n"
                         "f 1/1/1 2/1/1 3/1/1\nf 1/1/2 2/1/2 3/1/2\n");
-    EXPECT_EQ(mesh.vertices.size(), 6u);
-    EXPECT_EQ(mesh.indices, indices({0, 1, 2, 3, 4, 5}));
+    EXPECT_EQ(mesh.mesh.vertices.size(), 6u);
+    EXPECT_EQ(mesh.mesh.indices, indices({0, 1, 2, 3, 4, 5}));
 }
 
 TEST(ObjReader, WeldsAcrossRecordsWithinTolerance)
@@ -87,23 +87,23 @@ TEST(ObjReader, WeldsAcrossRecordsWithinTolerance)
     ObjMesh mesh = read("v 0 0 0\nv 1 0 0\nv 0 1 0\nv 1.000009 0.000009 -0.00001\nvt 0.5 0.5\nvt 0.500009 0.5\n"
                         "vn 0 0 1\nvn 0.00001 0 1\n"
                         "f 1/1/1 2/1/1 3/1/1\nf 3/1/1 4/2/2 1/1/1\nf 1/1/1 4/1/1 3/1/1\n");
-    EXPECT_EQ(mesh.vertices.size(), 3u);
-    EXPECT_EQ(mesh.indices, indices({0, 1, 2, 2, 1, 0, 0, 1, 2}));
+    EXPECT_EQ(mesh.mesh.vertices.size(), 3u);
+    EXPECT_EQ(mesh.mesh.indices, indices({0, 1, 2, 2, 1, 0, 0, 1, 2}));
     // just past the tolerance stays apart
     mesh = read("v 0 0 0\nv 0.0000101 0 0\nvt 0 0\nvn 0 0 1\nf 1/1/1 2/1/1 1/1/1\n");
-    EXPECT_EQ(mesh.indices, indices({0, 1, 0}));
+    EXPECT_EQ(mesh.mesh.indices, indices({0, 1, 0}));
 }
 
 TEST(ObjReader, PolygonsBecomeFans)
 {
     ObjMesh mesh = read(std::string(fourCorners) + "f 1/1/1 2/2/2 4/4/4 3/3/3\n");
-    EXPECT_EQ(mesh.indices, indices({0, 1, 2, 0, 2, 3}));
-    EXPECT_EQ(mesh.vertices[3].position.y, 1.0f);
-    EXPECT_EQ(mesh.vertices[3].position.x, 0.0f);
+    EXPECT_EQ(mesh.mesh.indices, indices({0, 1, 2, 0, 2, 3}));
+    EXPECT_EQ(mesh.mesh.vertices[3].position.y, 1.0f);
+    EXPECT_EQ(mesh.mesh.vertices[3].position.x, 0.0f);
     // six corners, four triangles; a comment ends the corners
     mesh = read(std::string(fourCorners) + "v 2 2 0\nv 3 3 0\nf 1//1 2//1 3//1 4//1 5//1 6//1 # hexagon\n");
-    EXPECT_EQ(mesh.indices, indices({0, 1, 2, 0, 2, 3, 0, 3, 4, 0, 4, 5}));
-    EXPECT_TRUE(clean(mesh.report));
+    EXPECT_EQ(mesh.mesh.indices, indices({0, 1, 2, 0, 2, 3, 0, 3, 4, 0, 4, 5}));
+    EXPECT_TRUE(clean(mesh.problems));
 }
 
 TEST(ObjReader, ContinuedLinesJoin)
@@ -112,25 +112,25 @@ TEST(ObjReader, ContinuedLinesJoin)
     for (const char* quad : {"f 1//1 2//1 \\\n3//1 4//1\n", "f 1//1 2//1\\\r\n3//1 4//1\r\n",
                              "f 1//1 \\\n2//1 \\\n3//1 \\\n4//1\n"}) {
         ObjMesh mesh = read(records + quad + "f 1//1 2//1 9//1\n");
-        EXPECT_EQ(mesh.indices, indices({0, 1, 2, 0, 2, 3})) << quad;
+        EXPECT_EQ(mesh.mesh.indices, indices({0, 1, 2, 0, 2, 3})) << quad;
         // the bad face after the continued line is on the line after it
         size_t lines = std::count(quad, quad + strlen(quad), '\n');
-        EXPECT_EQ(mesh.report.invalidFaces.firstLine, 6 + lines) << quad;
+        EXPECT_EQ(mesh.problems[ProblemKind::invalidFaces].firstAt, 6 + lines) << quad;
     }
     // a bad continued face is reported at its first line
     ObjMesh mesh = read(records + "f 1//1 \\\n0//1 3//1\n");
-    EXPECT_EQ(mesh.report.invalidFaces.firstLine, 6u);
+    EXPECT_EQ(mesh.problems[ProblemKind::invalidFaces].firstAt, 6u);
     // a zero byte hides the backslash
     std::string zero = records + "f 1//1 2//1 3//1 \\";
     zero.insert(zero.size() - 1, 1, '\0');
     mesh = read(zero + "\n4//1 1//1 2//1\n");
-    EXPECT_EQ(mesh.indices, indices({0, 1, 2}));
+    EXPECT_EQ(mesh.mesh.indices, indices({0, 1, 2}));
     // a line of exactly 1023 characters with its backslash and newline still goes on
     mesh = read(records + "f 1//1 2//1 3//1" + std::string(1005, ' ') + "\\\n4//1\n");
-    EXPECT_EQ(mesh.indices, indices({0, 1, 2, 0, 2, 3}));
+    EXPECT_EQ(mesh.mesh.indices, indices({0, 1, 2, 0, 2, 3}));
     // a continuation into the end of the text ends the line
     for (const char* quad : {"f 1//1 2//1 3//1 4//1 \\", "f 1//1 2//1 \\\n3//1 4//1\\\r", "f 1//1 2//1 3//1 4//1\\\r"})
-        EXPECT_EQ(read(records + quad).indices, indices({0, 1, 2, 0, 2, 3})) << quad;
+        EXPECT_EQ(read(records + quad).mesh.indices, indices({0, 1, 2, 0, 2, 3})) << quad;
 }
 
 TEST(ObjReader, IndicesMayBeOctalOrHexadecimal)
@@ -139,9 +139,9 @@ TEST(ObjReader, IndicesMayBeOctalOrHexadecimal)
     for (int i = 0; i < 10; ++i)
         text += "v " + std::to_string(i) + " 0 0\nvt 0 0\nvn 0 0 1\n";
     ObjMesh mesh = read(text + "f 010/1/1 0x9/1/1 1/1/1\n");
-    ASSERT_EQ(mesh.vertices.size(), 3u);
-    EXPECT_EQ(mesh.vertices[0].position.x, 7.0f);  // entry 8
-    EXPECT_EQ(mesh.vertices[1].position.x, 8.0f);  // entry 9
+    ASSERT_EQ(mesh.mesh.vertices.size(), 3u);
+    EXPECT_EQ(mesh.mesh.vertices[0].position.x, 7.0f);  // entry 8
+    EXPECT_EQ(mesh.mesh.vertices[1].position.x, 8.0f);  // entry 9
 }
 
 TEST(ObjReader, LongLineIsReadInPiecesOfAtMost1023)
@@ -151,17 +151,17 @@ TEST(ObjReader, LongLineIsReadInPiecesOfAtMost1023)
     // a 2000-character line made of a face, then filler: only the first piece is a face
     std::string face = "f 1/1/1 2/1/1 3/1/1 " + std::string(1980, ' ') + "\n";
     ObjMesh mesh = read("v 0 0 0\nv 1 0 0\n" + line + "\nvt 0 0\nvn 0 0 1\n" + face);
-    ASSERT_EQ(mesh.vertices.size(), 3u);
-    EXPECT_EQ(mesh.vertices[2].position.x, 5.0f);
-    EXPECT_EQ(mesh.vertices[2].position.z, 7.0f);
-    EXPECT_TRUE(clean(mesh.report));
+    ASSERT_EQ(mesh.mesh.vertices.size(), 3u);
+    EXPECT_EQ(mesh.mesh.vertices[2].position.x, 5.0f);
+    EXPECT_EQ(mesh.mesh.vertices[2].position.z, 7.0f);
+    EXPECT_TRUE(clean(mesh.problems));
 
     // a piece cut inside a record reads the rest as a line of its own
     std::string cut = "v 1 2 " + std::string(1017, ' ') + "3\n";
     mesh = read(cut + "v 0 0 0\nv 1 1 1\nvt 0 0\nvn 0 0 1\nf 1/1/1 2/1/1 3/1/1\n");
-    EXPECT_EQ(mesh.vertices[0].position.z, 0.0f);  // the 3 went to the next piece
-    EXPECT_EQ(mesh.report.missingNumbers.count, 1u);
-    EXPECT_EQ(mesh.report.missingNumbers.firstLine, 1u);
+    EXPECT_EQ(mesh.mesh.vertices[0].position.z, 0.0f);  // the 3 went to the next piece
+    EXPECT_EQ(mesh.problems[ProblemKind::missingNumbers].count, 1u);
+    EXPECT_EQ(mesh.problems[ProblemKind::missingNumbers].firstAt, 1u);
 }
 
 TEST(ObjReader, FaceLinesAreReadWholeHoweverLong)
@@ -182,22 +182,22 @@ TEST(ObjReader, FaceLinesAreReadWholeHoweverLong)
     const std::string continued = half + " \\\n" + cap.substr(half.size()) + "\n";
     for (const std::string& face : {cap + "\n", cap + "\r\n", continued, cap + " \\\n" + std::string(2000, ' ') + "\n"}) {
         ObjMesh mesh = read(records + face + "f 1/1/1 2/1/1 999/1/1\n");
-        EXPECT_EQ(mesh.indices, fan) << face.size();
+        EXPECT_EQ(mesh.mesh.indices, fan) << face.size();
         // lines are still counted right after it
         size_t lines = 601 + std::count(face.begin(), face.end(), '\n');
-        EXPECT_EQ(mesh.report.invalidFaces.firstLine, lines + 1) << face.size();
-        EXPECT_EQ(mesh.report.invalidFaces.count, 1u);
+        EXPECT_EQ(mesh.problems[ProblemKind::invalidFaces].firstAt, lines + 1) << face.size();
+        EXPECT_EQ(mesh.problems[ProblemKind::invalidFaces].count, 1u);
     }
     // on the last line, without a final newline
-    EXPECT_EQ(read(records + cap).indices, fan);
+    EXPECT_EQ(read(records + cap).mesh.indices, fan);
 }
 
 TEST(ObjReader, LinesAreCountedByNewlinesNotByPieces)
 {
     // a 3,000-character comment is read in three pieces, but it is one line
     ObjMesh mesh = read("#" + std::string(2999, 'x') + "\nf 1 2 3\n");
-    EXPECT_EQ(mesh.report.invalidFaces.count, 1u);
-    EXPECT_EQ(mesh.report.invalidFaces.firstLine, 2u);
+    EXPECT_EQ(mesh.problems[ProblemKind::invalidFaces].count, 1u);
+    EXPECT_EQ(mesh.problems[ProblemKind::invalidFaces].firstAt, 2u);
 }
 
 TEST(ObjReader, LinesReadInPlaceReadAsCutPieces)
@@ -222,8 +222,8 @@ TEST(ObjReader, LinesReadInPlaceReadAsCutPieces)
             EXPECT_TRUE(sameItems(inPlace.positions, cut.positions)) << line;
             EXPECT_TRUE(sameItems(inPlace.texCoords, cut.texCoords)) << line;
             EXPECT_TRUE(sameItems(inPlace.corners, cut.corners)) << line;
-            EXPECT_EQ(inPlace.report.invalidFaces.count, cut.report.invalidFaces.count) << line;
-            EXPECT_EQ(inPlace.report.missingNumbers.count, cut.report.missingNumbers.count) << line;
+            EXPECT_EQ(inPlace.problems[ProblemKind::invalidFaces].count, cut.problems[ProblemKind::invalidFaces].count) << line;
+            EXPECT_EQ(inPlace.problems[ProblemKind::missingNumbers].count, cut.problems[ProblemKind::missingNumbers].count) << line;
         }
     }
 }
@@ -232,10 +232,10 @@ TEST(ObjReader, WindowsLineEndingsAreHarmless)
 {
     ObjMesh crlf = read("v 0 0 0\r\nv 1 0 0\r\nv 0 1 0\r\nvt 0.5 1\r\nvn 0 0 1\r\nf 1/1/1 2/1/1 3/1/1\r\n");
     ObjMesh lf = read("v 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0.5 1\nvn 0 0 1\nf 1/1/1 2/1/1 3/1/1\n");
-    ASSERT_EQ(crlf.vertices.size(), 3u);
-    EXPECT_EQ(crlf.indices, lf.indices);
-    EXPECT_EQ(crlf.vertices[2].texCoord.y, 1.0f);
-    EXPECT_TRUE(clean(crlf.report));
+    ASSERT_EQ(crlf.mesh.vertices.size(), 3u);
+    EXPECT_EQ(crlf.mesh.indices, lf.mesh.indices);
+    EXPECT_EQ(crlf.mesh.vertices[2].texCoord.y, 1.0f);
+    EXPECT_TRUE(clean(crlf.problems));
 }
 
 TEST(ObjReader, RecordsInAnyOrderAndOtherLinesIgnored)
@@ -243,9 +243,9 @@ TEST(ObjReader, RecordsInAnyOrderAndOtherLinesIgnored)
     ObjMesh mesh = read("# comment\no thing\nvn 0 0 1\ng group\nv 0 0 0\nvt 0 0\ns 1\nv 1 0 0\nusemtl m\n"
                         "v 0 1 0\n\nf 1/1/1 2/1/1 3/1/1\nv 2 2 2\nf 4/1/1 2/1/1 3/1/1\n"
                         "v\t9 9 9\nvt\t1 1\nf\t1/1/1 2/1/1 3/1/1\nF 1/1/1 2/1/1 3/1/1\n");
-    EXPECT_EQ(mesh.vertices.size(), 4u);
-    EXPECT_EQ(mesh.indices, indices({0, 1, 2, 3, 1, 2}));
-    EXPECT_TRUE(clean(mesh.report));
+    EXPECT_EQ(mesh.mesh.vertices.size(), 4u);
+    EXPECT_EQ(mesh.mesh.indices, indices({0, 1, 2, 3, 1, 2}));
+    EXPECT_TRUE(clean(mesh.problems));
 }
 
 TEST(ObjReader, ZeroByteEndsThePiece)
@@ -254,9 +254,9 @@ TEST(ObjReader, ZeroByteEndsThePiece)
     text += '\0';
     text += " 9 9\nvt 0 0\nvn 0 0 1\nf 1/1/1 2/1/1 3/1/1\n";
     ObjMesh mesh = read(text);
-    ASSERT_EQ(mesh.vertices.size(), 3u);
-    EXPECT_EQ(mesh.vertices[2].position.y, 1.0f);
-    EXPECT_TRUE(clean(mesh.report));
+    ASSERT_EQ(mesh.mesh.vertices.size(), 3u);
+    EXPECT_EQ(mesh.mesh.vertices[2].position.y, 1.0f);
+    EXPECT_TRUE(clean(mesh.problems));
 }
 
 TEST(ObjReader, SkipsFacesWithInvalidPositionsWhole)
@@ -273,12 +273,12 @@ TEST(ObjReader, SkipsFacesWithInvalidPositionsWhole)
                         "f 1/1/1 2/1/1 -4/1/1\n"          // 13: relative, before the first entry
                         "f 1/1/1 2/1/1 3/1/1 x\n"         // 14: a fourth corner unparseable
                         "f 2/1/1 3/1/1 1/1/1\n");         // 15: fine
-    EXPECT_EQ(mesh.report.invalidFaces.count, 9u);
-    EXPECT_EQ(mesh.report.invalidFaces.firstLine, 6u);
+    EXPECT_EQ(mesh.problems[ProblemKind::invalidFaces].count, 9u);
+    EXPECT_EQ(mesh.problems[ProblemKind::invalidFaces].firstAt, 6u);
     // no corner of a skipped face was welded: the only face gives vertices 0, 1, 2 in its order
-    ASSERT_EQ(mesh.vertices.size(), 3u);
-    EXPECT_EQ(mesh.vertices[0].position.x, 1.0f);
-    EXPECT_EQ(mesh.indices, indices({0, 1, 2}));
+    ASSERT_EQ(mesh.mesh.vertices.size(), 3u);
+    EXPECT_EQ(mesh.mesh.vertices[0].position.x, 1.0f);
+    EXPECT_EQ(mesh.mesh.indices, indices({0, 1, 2}));
 }
 
 TEST(ObjReader, OutOfRangeTextureAndNormalIndicesCountAsMissing)
@@ -287,7 +287,7 @@ TEST(ObjReader, OutOfRangeTextureAndNormalIndicesCountAsMissing)
     ObjMesh mesh = read(records + "f 1/1/1 2/1/1 3/1/1\n"  // 6: fine
                         "f 1/2/1 2/0/1 3/1/7\n"               // 7: two textures, one normal out of range
                         "f 1/1/-2 2/1/0 3/-9/1\n");           // 8: two normals, one texture
-    ASSERT_EQ(mesh.indices.size(), 9u);
+    ASSERT_EQ(mesh.mesh.indices.size(), 9u);
     std::vector<Vertex> corners = drawnCorners(mesh);
     EXPECT_EQ(corners[3].texCoord.x, 0.0f);
     EXPECT_EQ(corners[4].texCoord.y, 0.0f);
@@ -296,50 +296,50 @@ TEST(ObjReader, OutOfRangeTextureAndNormalIndicesCountAsMissing)
     expectNormal(corners[4], 0.0f, 0.0f, -1.0f);
     expectNormal(corners[6], 0.0f, 0.0f, 1.0f);
     EXPECT_EQ(corners[8].texCoord.x, 0.0f);
-    EXPECT_EQ(mesh.report.missingTexCoords.count, 3u);
-    EXPECT_EQ(mesh.report.missingTexCoords.firstLine, 7u);
-    EXPECT_EQ(mesh.report.missingNormals.count, 3u);
-    EXPECT_EQ(mesh.report.missingNormals.firstLine, 7u);
-    EXPECT_EQ(mesh.report.invalidFaces.count, 0u);
+    EXPECT_EQ(mesh.problems[ProblemKind::missingTexCoords].count, 3u);
+    EXPECT_EQ(mesh.problems[ProblemKind::missingTexCoords].firstAt, 7u);
+    EXPECT_EQ(mesh.problems[ProblemKind::missingNormals].count, 3u);
+    EXPECT_EQ(mesh.problems[ProblemKind::missingNormals].firstAt, 7u);
+    EXPECT_EQ(mesh.problems[ProblemKind::invalidFaces].count, 0u);
 }
 
 TEST(ObjReader, NegativeIndicesAreRelative)
 {
     ObjMesh mesh = read("v 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0.25 0\nvn 0 0 1\nf -3/-1/-1 -2/-1/-1 -1/-1/-1\n"
                         "v 5 5 5\nf -1/1/1 -2/1/1 -3/1/1\n");
-    EXPECT_EQ(mesh.vertices.size(), 4u);
-    EXPECT_EQ(mesh.indices, indices({0, 1, 2, 3, 2, 1}));
-    EXPECT_EQ(mesh.vertices[0].texCoord.x, 0.25f);
-    EXPECT_TRUE(clean(mesh.report));
+    EXPECT_EQ(mesh.mesh.vertices.size(), 4u);
+    EXPECT_EQ(mesh.mesh.indices, indices({0, 1, 2, 3, 2, 1}));
+    EXPECT_EQ(mesh.mesh.vertices[0].texCoord.x, 0.25f);
+    EXPECT_TRUE(clean(mesh.problems));
 }
 
 TEST(ObjReader, ShortFaceFormsLoad)
 {
     // v//vn: texture coordinate (0, 0)
     ObjMesh mesh = read("v 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 1 0\nf 1//1 2//1 3//1\n");
-    ASSERT_EQ(mesh.vertices.size(), 3u);
-    EXPECT_EQ(mesh.vertices[1].texCoord.x, 0.0f);
-    EXPECT_EQ(mesh.vertices[1].normal.y, 1.0f);
-    EXPECT_TRUE(clean(mesh.report));
+    ASSERT_EQ(mesh.mesh.vertices.size(), 3u);
+    EXPECT_EQ(mesh.mesh.vertices[1].texCoord.x, 0.0f);
+    EXPECT_EQ(mesh.mesh.vertices[1].normal.y, 1.0f);
+    EXPECT_TRUE(clean(mesh.problems));
 
     // v/vt and bare v, faceted: the face's own unit normal, counter-clockwise
     mesh = read("v 0 0 0\nv 2 0 0\nv 0 2 0\nvt 0.5 0.5\ns off\nf 1/1 2/1 3/1\nf 1 3 2\n");
-    ASSERT_EQ(mesh.vertices.size(), 6u);
-    EXPECT_EQ(mesh.vertices[0].texCoord.x, 0.5f);
-    EXPECT_EQ(mesh.vertices[0].normal.z, 1.0f);
-    EXPECT_EQ(mesh.vertices[3].normal.z, -1.0f);
-    EXPECT_EQ(mesh.vertices[3].texCoord.y, 0.0f);
+    ASSERT_EQ(mesh.mesh.vertices.size(), 6u);
+    EXPECT_EQ(mesh.mesh.vertices[0].texCoord.x, 0.5f);
+    EXPECT_EQ(mesh.mesh.vertices[0].normal.z, 1.0f);
+    EXPECT_EQ(mesh.mesh.vertices[3].normal.z, -1.0f);
+    EXPECT_EQ(mesh.mesh.vertices[3].texCoord.y, 0.0f);
 
     // a degenerate triangle gets a zero normal; forms may mix within a face
     mesh = read("v 0 0 0\nv 1 1 1\nv 2 2 2\nvn 1 0 0\nf 1 2//1 3\n");
-    ASSERT_EQ(mesh.vertices.size(), 3u);
-    EXPECT_EQ(mesh.vertices[0].normal.x, 0.0f);
-    EXPECT_EQ(mesh.vertices[0].normal.z, 0.0f);
-    EXPECT_EQ(mesh.vertices[1].normal.x, 1.0f);
+    ASSERT_EQ(mesh.mesh.vertices.size(), 3u);
+    EXPECT_EQ(mesh.mesh.vertices[0].normal.x, 0.0f);
+    EXPECT_EQ(mesh.mesh.vertices[0].normal.z, 0.0f);
+    EXPECT_EQ(mesh.mesh.vertices[1].normal.x, 1.0f);
 
     // a tiny but proper triangle still gets a unit normal
     mesh = read("v 0 0 0\nv 0.001 0 0\nv 0 0.001 0\nf 1 2 3\n");
-    EXPECT_FLOAT_EQ(mesh.vertices[0].normal.z, 1.0f);
+    EXPECT_FLOAT_EQ(mesh.mesh.vertices[0].normal.z, 1.0f);
 }
 
 TEST(ObjReader, MissingNormalsAreSmoothByArea)
@@ -438,46 +438,48 @@ TEST(GroupSums, ManyGroupsAtOnePositionKeepItsChainShort)
 TEST(ObjReader, ShortRecordsKeepTheirSlot)
 {
     ObjMesh mesh = read("v 1 2\nv \nv 0 1 0 junk\nvt 0.5\nvn \nv 7 8 9\nf 4/1/1 1/1/1 2/1/1\n");
-    ASSERT_EQ(mesh.vertices.size(), 3u);
-    EXPECT_EQ(mesh.vertices[0].position.x, 7.0f);  // the fourth v, not shifted
-    EXPECT_EQ(mesh.vertices[1].position.y, 2.0f);
-    EXPECT_EQ(mesh.vertices[1].position.z, 0.0f);
-    EXPECT_EQ(mesh.vertices[2].position.x, 0.0f);  // the empty record
-    EXPECT_EQ(mesh.vertices[0].texCoord.x, 0.5f);
-    EXPECT_EQ(mesh.vertices[0].texCoord.y, 0.0f);
-    EXPECT_EQ(mesh.vertices[0].normal.z, 0.0f);
-    EXPECT_EQ(mesh.report.missingNumbers.count, 4u);
-    EXPECT_EQ(mesh.report.missingNumbers.firstLine, 1u);
+    ASSERT_EQ(mesh.mesh.vertices.size(), 3u);
+    EXPECT_EQ(mesh.mesh.vertices[0].position.x, 7.0f);  // the fourth v, not shifted
+    EXPECT_EQ(mesh.mesh.vertices[1].position.y, 2.0f);
+    EXPECT_EQ(mesh.mesh.vertices[1].position.z, 0.0f);
+    EXPECT_EQ(mesh.mesh.vertices[2].position.x, 0.0f);  // the empty record
+    EXPECT_EQ(mesh.mesh.vertices[0].texCoord.x, 0.5f);
+    EXPECT_EQ(mesh.mesh.vertices[0].texCoord.y, 0.0f);
+    EXPECT_EQ(mesh.mesh.vertices[0].normal.z, 0.0f);
+    EXPECT_EQ(mesh.problems[ProblemKind::missingNumbers].count, 4u);
+    EXPECT_EQ(mesh.problems[ProblemKind::missingNumbers].firstAt, 1u);
 }
 
 TEST(ObjReader, NonFiniteNumbersBecomeZero)
 {
     ObjMesh mesh = read("v 0 2 0\nv 1 nan 0\nv inf -inf 1e39\nvt -nan 0.5\nvn 0 0 1e400\nf 1/1/1 2/1/1 3/1/1\n");
-    ASSERT_EQ(mesh.vertices.size(), 3u);
-    for (const Vertex& v : mesh.vertices) {
+    ASSERT_EQ(mesh.mesh.vertices.size(), 3u);
+    for (const Vertex& v : mesh.mesh.vertices) {
         EXPECT_TRUE(std::isfinite(v.position.x) && std::isfinite(v.position.y) && std::isfinite(v.position.z));
         EXPECT_EQ(v.normal.z, 0.0f);
         EXPECT_EQ(v.texCoord.x, 0.0f);
     }
-    EXPECT_EQ(mesh.vertices[1].position.y, 0.0f);
-    EXPECT_EQ(mesh.vertices[2].position.z, 0.0f);
-    EXPECT_EQ(mesh.report.nonFiniteNumbers.count, 6u);
-    EXPECT_EQ(mesh.report.nonFiniteNumbers.firstLine, 2u);
-    EXPECT_EQ(mesh.report.missingNumbers.count, 0u);
+    EXPECT_EQ(mesh.mesh.vertices[1].position.y, 0.0f);
+    EXPECT_EQ(mesh.mesh.vertices[2].position.z, 0.0f);
+    EXPECT_EQ(mesh.problems[ProblemKind::nonFiniteNumbers].count, 6u);
+    EXPECT_EQ(mesh.problems[ProblemKind::nonFiniteNumbers].firstAt, 2u);
+    EXPECT_EQ(mesh.problems[ProblemKind::missingNumbers].count, 0u);
 }
 
 TEST(ObjReader, CornerOfTheSameFaceWeldsToAnEarlierNewCorner)
 {
     ObjMesh mesh = read("v 0 0 0\nv 0.000005 0 0\nv 1 0 0\nvt 0 0\nvn 0 0 1\nf 1/1/1 2/1/1 3/1/1\n");
-    EXPECT_EQ(mesh.vertices.size(), 2u);
-    EXPECT_EQ(mesh.indices, indices({0, 0, 1}));
+    EXPECT_EQ(mesh.mesh.vertices.size(), 2u);
+    EXPECT_EQ(mesh.mesh.indices, indices({0, 0, 1}));
 }
 
-TEST(ObjReport, OneLinePerKindOfProblem)
+TEST(ObjReader, OneLinePerKindOfProblem)
 {
     ObjMesh mesh = read("v 1 2\nv 0 0 nan\nv 0 1 0\nvt 0 0\nvn 0 0 1\nf 1/1/1 2/1/1 9/1/1\nf 0/1/1 2/1/1 3/1/1\n"
                         "f 1/2/1 2/3/1 3/1/4\n");
-    std::string printed = captureStdout([&] { logObjReport(mesh.report, "bad.obj"); });
+    ProblemList list;
+    addTalliesToList(list, mesh.problems, std::string());
+    std::string printed = captureStdout([&] { logProblems(list, "bad.obj"); });
     EXPECT_EQ(printed,
               "Skipped 2 faces with invalid indices in [bad.obj], first at line 6\n"
               "Gave 2 corners with an out-of-range texture index the texture coordinate (0, 0) in [bad.obj], "
@@ -485,16 +487,16 @@ TEST(ObjReport, OneLinePerKindOfProblem)
               "Gave 1 corner with an out-of-range normal index a computed normal in [bad.obj], first at line 8\n"
               "Read missing numbers as 0 in 1 record of [bad.obj], first at line 1\n"
               "Read 1 non-finite number as 0 in [bad.obj], first at line 2\n");
-    EXPECT_EQ(captureStdout([] { logObjReport(ObjReport(), "good.obj"); }), "");
+    EXPECT_EQ(captureStdout([] { logProblems(ProblemList(), "good.obj"); }), "");
 }
 
 TEST(ObjReader, EmptyAndFacelessFilesGiveEmptyLists)
 {
     ObjMesh mesh = read("");
-    EXPECT_TRUE(mesh.vertices.empty());
-    EXPECT_TRUE(mesh.indices.empty());
-    EXPECT_TRUE(mesh.batches.empty());
+    EXPECT_TRUE(mesh.mesh.vertices.empty());
+    EXPECT_TRUE(mesh.mesh.indices.empty());
+    EXPECT_TRUE(mesh.mesh.batches.empty());
     mesh = read("v 1 2 3\nvt 0 0\nvn 0 0 1\n# no faces");
-    EXPECT_TRUE(mesh.vertices.empty());
-    EXPECT_TRUE(clean(mesh.report));
+    EXPECT_TRUE(mesh.mesh.vertices.empty());
+    EXPECT_TRUE(clean(mesh.problems));
 }

@@ -190,7 +190,7 @@ TEST(ObjReader, StopsWhenToldNotToGoOn)
                 ObjMesh mesh;
                 EXPECT_FALSE(readObjText(text.data(), text.size(), mesh, control)) << stopAt;
                 EXPECT_EQ(stop.calls, stopAt);
-                EXPECT_TRUE(mesh.vertices.empty() && mesh.indices.empty() && mesh.batches.empty()) << stopAt;
+                EXPECT_TRUE(mesh.mesh.vertices.empty() && mesh.mesh.indices.empty() && mesh.mesh.batches.empty()) << stopAt;
             }
         }
     }
@@ -199,11 +199,12 @@ TEST(ObjReader, StopsWhenToldNotToGoOn)
     std::string path = writeTempFile(grid);
     ASSERT_FALSE(path.empty());
     std::atomic<bool> cancel{true};
-    ObjMesh mesh;
-    EXPECT_EQ(readMeshFile(path.c_str(), mesh, &cancel), FileStatus::cancelled);
+    Mesh mesh;
+    ProblemList problems;
+    EXPECT_EQ(readObjFile(path.c_str(), mesh, problems, &cancel), FileStatus::cancelled);
     EXPECT_TRUE(mesh.vertices.empty() && mesh.indices.empty());
     cancel = false;
-    EXPECT_EQ(readMeshFile(path.c_str(), mesh, &cancel), FileStatus::ok);
+    EXPECT_EQ(readObjFile(path.c_str(), mesh, problems, &cancel), FileStatus::ok);
     EXPECT_EQ(mesh.indices.size(), size_t(6 * 150 * 150));
     remove(path.c_str());
 }
@@ -244,9 +245,10 @@ TEST(ObjSlices, AFileWrittenWhileItIsReadNeverGivesIndicesPastItsRecords)
                 pastRecords += corner.position >= read.positions.size();
         }
         closeFileView(view);
-        ObjMesh mesh;  // read again on one thread when the slices do not fit together
+        Mesh mesh;  // read again on one thread when the slices do not fit together
+        ProblemList problems;
         if (i % 10 == 0)
-            readMeshFile(path.c_str(), mesh, nullptr, positions.size() - 10);
+            readObjFile(path.c_str(), mesh, problems, nullptr, positions.size() - 10);
     }
     done = true;
     writer.join();

@@ -253,11 +253,11 @@ void expectReferenceResult(const StressMesh& m, const std::string& context)
     ObjMesh mesh;
     readObjText(text.data(), text.size(), mesh);
     LinearWeld reference = linearWeld(referenceCorners(m));
-    ASSERT_EQ(mesh.indices.size(), reference.indices.size()) << context << "\n" << text;
+    ASSERT_EQ(mesh.mesh.indices.size(), reference.indices.size()) << context << "\n" << text;
     for (size_t i = 0; i < reference.indices.size(); ++i)
-        ASSERT_EQ(mesh.indices[i], reference.indices[i]) << context << ", corner " << i << "\n" << text;
-    expectSameBits(mesh.vertices, reference.vertices);
-    EXPECT_EQ(mesh.report.invalidFaces.count, 0u);
+        ASSERT_EQ(mesh.mesh.indices[i], reference.indices[i]) << context << ", corner " << i << "\n" << text;
+    expectSameBits(mesh.mesh.vertices, reference.vertices);
+    EXPECT_EQ(mesh.problems[ProblemKind::invalidFaces].count, 0u);
 }
 
 uint32_t search(const WeldGrid& grid, const std::vector<Vertex>& vertices, const Vertex& v)
@@ -328,16 +328,16 @@ TEST(Weld, ColorsAndMaterialsKeepTheLinearScansWeldAndEachTrianglesMaterial)
         auto rank = [&](int material) { return std::find(firstUse.begin(), firstUse.end(), material) - firstUse.begin(); };
         std::stable_sort(triangles.begin(), triangles.end(),
                          [&](const auto& a, const auto& b) { return rank(a.first) < rank(b.first); });
-        ASSERT_EQ(mesh.batches.size(), 1u) << context;
-        expectSameBits(mesh.vertices, vertices);
-        ASSERT_EQ(mesh.colors.size(), colors.size()) << context;
-        ASSERT_EQ(memcmp(mesh.colors.data(), colors.data(), colors.size() * sizeof(Vector3)), 0) << context;
+        ASSERT_EQ(mesh.mesh.batches.size(), 1u) << context;
+        expectSameBits(mesh.mesh.vertices, vertices);
+        ASSERT_EQ(mesh.mesh.colors.size(), colors.size()) << context;
+        ASSERT_EQ(memcmp(mesh.mesh.colors.data(), colors.data(), colors.size() * sizeof(Vector3)), 0) << context;
         size_t drawn = 0;
-        for (const MeshRange& range : mesh.ranges)
+        for (const MeshRange& range : mesh.mesh.ranges)
             for (uint32_t i = range.firstIndex; i < range.firstIndex + range.indexCount; i += 3, ++drawn) {
-                ASSERT_EQ(mesh.materials[range.material].name, "m" + std::to_string(triangles[drawn].first)) << context;
+                ASSERT_EQ(mesh.mesh.materials[range.material].name, "m" + std::to_string(triangles[drawn].first)) << context;
                 for (int k = 0; k < 3; ++k)
-                    ASSERT_EQ(mesh.indices[i + uint32_t(k)], triangles[drawn].second[size_t(k)]) << context;
+                    ASSERT_EQ(mesh.mesh.indices[i + uint32_t(k)], triangles[drawn].second[size_t(k)]) << context;
             }
         EXPECT_EQ(drawn, triangles.size()) << context;
     }
@@ -467,10 +467,10 @@ TEST(Weld, CrowdOfDistinctVerticesAtOnePositionStaysApart)
     ObjMesh mesh;
     readObjText(text.data(), text.size(), mesh);
     size_t vertices = 0;
-    for (const MeshBatch& batch : mesh.batches)
+    for (const MeshBatch& batch : mesh.mesh.batches)
         vertices += batch.vertexCount;
     EXPECT_EQ(vertices, 70000u);
-    EXPECT_EQ(mesh.batches.size(), 2u);
+    EXPECT_EQ(mesh.mesh.batches.size(), 2u);
 }
 
 TEST(Weld, CandidatesStraddlingCellEdgesAreFound)

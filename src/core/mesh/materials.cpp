@@ -1,6 +1,5 @@
 #include "core/mesh/materials.h"
 
-#include "core/diag/log.h"
 #include "core/files/paths.h"
 #include "core/mesh/numberScan.h"
 #include "core/platform/platform.h"
@@ -31,17 +30,6 @@ bool isBlank(char c)
     return c == ' ' || c == '\t' || c == '\r';
 }
 
-// Counts a problem of one kind in one file.
-void noticeProblem(MaterialReport& report, const char* format, const std::string& kind, const std::string& file,
-                   uint32_t line)
-{
-    std::string key = std::to_string(reinterpret_cast<uintptr_t>(format)) + '\n' + kind + '\n' + file;
-    auto found = report.problemIndex.emplace(key, report.problems.size());
-    if (found.second)
-        report.problems.push_back(MaterialProblem{format, kind, file, ObjProblem()});
-    notice(report.problems[found.first->second].problem, line);
-}
-
 // True when the whole word reads as a number.
 bool isNumber(const std::string& word)
 {
@@ -50,28 +38,47 @@ bool isNumber(const std::string& word)
     return !word.empty() && end == word.c_str() + word.size();
 }
 
-// A colour of one number (grey) or three; false when there is none.
-bool readColor(const char* text, Vector3& color)
+// How a statement's numbers read.
+enum class NumbersRead { read, missing, twoForColor, nonFinite };
+
+// A color of one number (grey) or three.
+NumbersRead readColor(const char* text, Vector3& color)
 {
     float v[3] = {0.0f, 0.0f, 0.0f};
     int scanned = scanFloats(text, v, 3);
-    if (scanned < 1 || !std::isfinite(v[0]) || !std::isfinite(v[1]) || !std::isfinite(v[2]))
-        return false;
+    if (scanned < 1)
+        return NumbersRead::missing;
+    if (scanned == 2)
+        return NumbersRead::twoForColor;
+    if (!std::isfinite(v[0]) || !std::isfinite(v[1]) || !std::isfinite(v[2]))
+        return NumbersRead::nonFinite;
     color = scanned < 3 ? Vector3{v[0], v[0], v[0]} : Vector3{v[0], v[1], v[2]};
-    return true;
+    return NumbersRead::read;
 }
 
-bool readNumber(const char* text, float& number)
+NumbersRead readNumber(const char* text, float& number)
 {
     float v = 0.0f;
-    if (scanFloats(text, &v, 1) < 1 || !std::isfinite(v))
-        return false;
+    if (scanFloats(text, &v, 1) < 1)
+        return NumbersRead::missing;
+    if (!std::isfinite(v))
+        return NumbersRead::nonFinite;
     number = v;
-    return true;
+    return NumbersRead::read;
+}
+
+// The problem a statement whose numbers did not read is counted as.
+ProblemKind numbersProblem(NumbersRead read)
+{
+    switch (read) {
+    case NumbersRead::twoForColor: return ProblemKind::twoNumberColors;
+    case NumbersRead::nonFinite: return ProblemKind::nonFiniteStatements;
+    default: return ProblemKind::statementsWithoutNumbers;
+    }
 }
 
 // map_Kd's file: the rest of the line after its options, which are reported as ignored.
-std::string readMap(const char* text, const std::string& path, uint32_t line, MaterialReport& report)
+std::string readMap(const char* text, const std::string& path, uint32_t line, ProblemList& problems)
 {
     while (true) {
         while (isBlank(*text))
@@ -81,8 +88,7 @@ std::string readMap(const char* text, const std::string& path, uint32_t line, Ma
         const char* end = text;
         while (*end && !isBlank(*end))
             ++end;
-        noticeProblem(report, "Ignored %u map_Kd option%s [%s] in [%s], first at line %u", std::string(text, end),
-                      path, line);
+        noticeProblem(problems, ProblemKind::ignoredMapOptions, std::string(text, end), path, line);
         text = end;
         // the option's values: the words that are numbers, or on/off
         while (true) {
@@ -107,7 +113,7 @@ std::string readMap(const char* text, const std::string& path, uint32_t line, Ma
 // One line of an MTL file into the last material; `dGiven` tells that the material has a d line,
 // which a Tr line does not override.
 void readMtlLine(const std::string& lineText, uint32_t line, const std::string& path, std::vector<Material>& out,
-                 MaterialReport& report, bool& dGiven)
+                 ProblemList& problems, bool& dGiven)
 {
     const char* text = lineText.c_str();
     while (isBlank(*text))
@@ -134,11 +140,11 @@ void readMtlLine(const std::string& lineText, uint32_t line, const std::string& 
     bool known = keyword == "Kd" || keyword == "Ka" || keyword == "Ks" || keyword == "Ns" || keyword == "d" ||
                  keyword == "Tr" || keyword == "map_Kd";
     if (!known || out.empty()) {
-        noticeProblem(report, "Ignored %u statement%s [%s] in [%s], first at line %u", keyword, path, line);
+        noticeProblem(problems, ProblemKind::ignoredStatements, keyword, path, line);
         return;
     }
     Material& material = out.back();
-    bool read = true;
+    NumbersRead read = NumbersRead::read;
     float number = 0.0f;
     if (keyword == "Kd")
         read = readColor(rest, material.diffuse);
@@ -148,23 +154,20 @@ void readMtlLine(const std::string& lineText, uint32_t line, const std::string& 
         read = readColor(rest, material.specular);
     else if (keyword == "Ns")
         read = readNumber(rest, material.shininess);
-    else if (keyword == "d" && (read = readNumber(rest, number))) {
+    else if (keyword == "d" && (read = readNumber(rest, number)) == NumbersRead::read) {
         material.opacity = number;
         dGiven = true;
-    } else if (keyword == "Tr" && (read = readNumber(rest, number)) && !dGiven) {
+    } else if (keyword == "Tr" && (read = readNumber(rest, number)) == NumbersRead::read && !dGiven) {
         material.opacity = 1.0f - number;
         if (!(material.opacity > 0.0f)) {
             material.opacity = 1.0f;
-            noticeProblem(report, "Read %u Tr statement%s [%s] of full transparency as opaque in [%s], first at line "
-                                  "%u: exporters disagree on its sense",
-                          "Tr", path, line);
+            noticeProblem(problems, ProblemKind::opaqueTr, "Tr", path, line);
         }
     } else if (keyword == "map_Kd") {
-        material.diffuseMap = readMap(rest, path, line, report);
+        material.diffuseMap.file = readMap(rest, path, line, problems);
     }
-    if (!read)
-        noticeProblem(report, "Ignored %u statement%s [%s] without its numbers in [%s], first at line %u", keyword,
-                      path, line);
+    if (read != NumbersRead::read)
+        noticeProblem(problems, numbersProblem(read), keyword, path, line);
     if (material.opacity < 0.0f || material.opacity > 1.0f)
         material.opacity = material.opacity < 0.0f ? 0.0f : 1.0f;
 }
@@ -191,7 +194,7 @@ std::vector<std::string> libraryFiles(const std::string& line, const std::string
 }
 
 void readMtlText(const char* text, size_t size, const std::string& path, std::vector<Material>& out,
-                 MaterialReport& report)
+                 ProblemList& problems)
 {
     bool dGiven = false;
     uint32_t line = 1;
@@ -202,19 +205,7 @@ void readMtlText(const char* text, size_t size, const std::string& path, std::ve
         size_t zero = lineText.find('\0');
         if (zero != std::string::npos)
             lineText.resize(zero);
-        readMtlLine(lineText, line, path, out, report, dGiven);
+        readMtlLine(lineText, line, path, out, problems, dGiven);
         at = end + 1;
     }
-}
-
-void logMaterialReport(const MaterialReport& report, const char* model)
-{
-    for (const std::string& library : report.missingLibraries)
-        logMessage("Cannot open material library [%s] of [%s]", library.c_str(), model);
-    for (const std::string& name : report.undefinedMaterials)
-        logMessage("Drew material [%s] of [%s], which no material library defines, with the default material",
-                   name.c_str(), model);
-    for (const MaterialProblem& problem : report.problems)
-        logMessage(problem.format, problem.problem.count, problem.problem.count == 1 ? "" : "s", problem.kind.c_str(),
-                   problem.file.c_str(), problem.problem.firstLine);
 }

@@ -1,54 +1,63 @@
 #pragma once
-// Materials of OBJ files: the MTL files that mtllib names, read into what a surface looks like.
+// Materials: what a surface looks like, of every format; and those of OBJ files, read from the MTL
+// files that mtllib names.
 
 #include "core/math/vector.h"
-#include "core/mesh/objRecords.h"
+#include "core/mesh/problems.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
-#include <unordered_map>
 #include <vector>
+
+// An image a material maps: a file (found from the folder of the file that names it), or one the
+// model holds itself (a glTF buffer view or data: URI), by its index among Mesh::images. Neither:
+// no map.
+struct MaterialMap {
+    std::string file;
+    int32_t embedded = -1;
+};
+
+// How a material's alpha (its opacity times its map's alpha) is taken.
+enum class AlphaMode : uint8_t { opaque, mask, blend };
 
 // A surface's material. The default one (faces before any usemtl, or naming a material no file
 // defines) is light grey, matt and opaque, without a map.
 struct Material {
     std::string name;
     Vector3 ambient = {0.2f, 0.2f, 0.2f};   // Ka
-    Vector3 diffuse = {0.8f, 0.8f, 0.8f};   // Kd
+    Vector3 diffuse = {0.8f, 0.8f, 0.8f};   // Kd, or glTF's base color
     Vector3 specular = {0.0f, 0.0f, 0.0f};  // Ks
     float shininess = 0.0f;                 // Ns
-    float opacity = 1.0f;                   // d, or 1 - Tr
-    std::string diffuseMap;                 // map_Kd's file, found from the MTL file's folder; empty: none
+    float opacity = 1.0f;                   // d, or 1 - Tr; glTF's base color alpha
+    MaterialMap diffuseMap;                 // map_Kd, or glTF's base color texture
+    // glTF's metallic-roughness model; `physical` tells that the file gave it
+    bool physical = false;
+    float metallic = 0.0f;
+    float roughness = 1.0f;
+    Vector3 emissive = {0.0f, 0.0f, 0.0f};
+    MaterialMap normalMap, metallicRoughnessMap, occlusionMap, emissiveMap;
+    AlphaMode alphaMode = AlphaMode::opaque;
+    float alphaCutoff = 0.5f;
+    bool doubleSided = false;
 };
 
-// One kind of problem in the material files: what (a format taking the count, the plural ending,
-// the kind and the file, in that order, then the first line), which kind and file, how often.
-struct MaterialProblem {
-    const char* format;
-    std::string kind;
-    std::string file;
-    ObjProblem problem;
-};
-
-struct MaterialReport {
-    std::vector<std::string> missingLibraries;    // named by mtllib, not readable
-    std::vector<std::string> undefinedMaterials;  // named by usemtl, in no library
-    std::vector<MaterialProblem> problems;        // statements ignored, an opaque Tr, map options
-    std::unordered_map<std::string, size_t> problemIndex;  // each problem's place, by kind and file
-};
+// True when the map names an image.
+inline bool hasMap(const MaterialMap& map)
+{
+    return !map.file.empty() || map.embedded >= 0;
+}
 
 // Reads MTL text, the file at `path`, into `out`, appending a material for each newmtl: Kd, Ka,
-// Ks (three numbers; one gives all three), Ns, d, Tr (1 - d, used only without d: a material Tr
-// alone would make fully transparent stays opaque, and that is reported once a file) and map_Kd
-// (the rest of the line after its options, spaces and all, found from the folder of `path`;
-// options reported as ignored). MTL statements that do not show here (illum, Ke, Ni, map_Ks...)
-// are passed over; any other statement is reported, once per kind with its first line.
+// Ks (three numbers, or one for grey; two, or a non-finite one, are reported and change nothing),
+// Ns, d, Tr (1 - d, used only without d: a material Tr alone would make fully transparent stays
+// opaque, and that is reported once a file) and map_Kd (the rest of the line after its options,
+// spaces and all, found from the folder of `path`; options reported as ignored). MTL statements
+// that do not show here (illum, Ke, Ni, map_Ks...) are passed over; any other statement is
+// reported. Problems go into `problems`, one per kind and keyword, with its first line.
 void readMtlText(const char* text, size_t size, const std::string& path, std::vector<Material>& out,
-                 MaterialReport& report);
+                 ProblemList& problems);
 
 // The files an mtllib line of the model at `model` names, found from its folder: the whole line
 // when it names an existing file (a name with spaces), else each word of it.
 std::vector<std::string> libraryFiles(const std::string& line, const std::string& model);
-
-// Logs the report's problems, one line each, naming the model file where the problem is its.
-void logMaterialReport(const MaterialReport& report, const char* model);

@@ -1,6 +1,5 @@
 #include "core/mesh/objMesh.h"
 
-#include "core/diag/log.h"
 #include "core/mesh/objParse.h"
 #include "core/mesh/smoothing.h"
 #include "core/mesh/weld.h"
@@ -63,44 +62,52 @@ bool weldKeptFaces(ObjRecords& records, Reading& reading)
     return true;
 }
 
-// `what` has the count (%u), the plural ending of the word after it (%s), the path (%s) and the
-// first line (%u), in that order.
-void logProblem(const ObjProblem& problem, const char* what, const char* path)
-{
-    if (problem.count > 0)
-        logMessage(what, problem.count, problem.count == 1 ? "" : "s", path, problem.firstLine);
-}
-
 // Reads the material libraries the model names and gives each material it uses the library's
-// definition; the problems go into out.materialReport.
-void readMaterialLibraries(const char* path, ObjMesh& out)
+// definition; a model none of whose materials is defined is left without materials. The
+// problems go into `problems`: the libraries that cannot be read and the materials none defines,
+// then those of the libraries' statements.
+void readMaterialLibraries(const char* path, const std::vector<std::string>& libraries, Mesh& out,
+                           ProblemList& problems)
 {
     std::vector<Material> defined;
+    ProblemList statements;
     std::unordered_set<std::string> named;  // each library once, however often it is named
-    for (const std::string& line : out.materialLibraries)
+    for (const std::string& line : libraries)
         for (const std::string& file : libraryFiles(line, path)) {
             if (!named.insert(file).second)
                 continue;
             // stamped before it is read, so that a change while it is read shows at the next look
-            out.materialFiles.push_back(MaterialFile{file, fileStamp(file.c_str())});
+            out.files.push_back(ModelFile{file, fileStamp(file.c_str())});
             FileBytes bytes;
             if (readFileBytes(file.c_str(), bytes) != FileStatus::ok) {
-                out.materialReport.missingLibraries.push_back(file);
+                noticeListed(problems, ProblemKind::missingLibraries, file, std::string());
                 continue;
             }
-            readMtlText(bytes.data, bytes.size, file, defined, out.materialReport);
+            readMtlText(bytes.data, bytes.size, file, defined, statements);
             freeFileBytes(bytes);
         }
     std::unordered_map<std::string, size_t> definitions;  // the first definition of a name stands
     for (size_t i = 0; i < defined.size(); ++i)
         definitions.emplace(defined[i].name, i);
+    std::vector<std::string> undefined;
     for (size_t i = 1; i < out.materials.size(); ++i) {
         auto found = definitions.find(out.materials[i].name);
         if (found != definitions.end())
             out.materials[i] = defined[found->second];
         else
-            out.materialReport.undefinedMaterials.push_back(out.materials[i].name);
+            undefined.push_back(out.materials[i].name);
     }
+    bool noneDefined = !undefined.empty() && undefined.size() + 1 == out.materials.size();
+    for (const std::string& name : undefined)
+        noticeListed(problems, noneDefined ? ProblemKind::noMaterialDefined : ProblemKind::undefinedMaterials, name,
+                     std::string());
+    if (noneDefined) {
+        out.materials.clear();
+        out.ranges.clear();
+        for (MeshBatch& batch : out.batches)
+            batch.firstRange = batch.rangeCount = 0;
+    }
+    appendProblems(problems, statements);
 }
 
 // The view being read, and whether to stop.
@@ -118,7 +125,7 @@ bool passFileViewAt(void* context, size_t offset)
 
 } // namespace
 
-void groupMaterials(std::vector<MaterialRun>& runs, const std::vector<std::string>& names, ObjMesh& out)
+void groupMaterials(std::vector<MaterialRun>& runs, const std::vector<std::string>& names, Mesh& out)
 {
     for (MaterialRun& run : runs)
         run.material = run.material == defaultMaterial ? 0 : run.material + 1;
@@ -152,7 +159,7 @@ SlicedReading readObjTextOnce(const char* text, size_t size, ObjMesh& out, const
     if (!goOn(reading))
         return SlicedReading::stopped;
 
-    out.report = records.report;
+    out.problems = records.problems;
     out.materialLibraries = std::move(records.materialLibraries);
     std::vector<MaterialRun> materialRuns = std::move(records.materials);
     std::vector<std::string> materialNames = std::move(records.materialNames);
@@ -165,9 +172,9 @@ SlicedReading readObjTextOnce(const char* text, size_t size, ObjMesh& out, const
     records = ObjRecords();  // before the batches are copied out
     reading.welder.grid = WeldGrid();
     reading.welder.cache = CornerCache();
-    splitIntoBatches(reading.welder.mesh, out.vertices, out.indices, out.batches, maxBatchVertices, &out.colors);
+    batchTriangles(reading.welder.mesh, {}, out.mesh);
     if (!materialRuns.empty())
-        groupMaterials(materialRuns, materialNames, out);
+        groupMaterials(materialRuns, materialNames, out.mesh);
     return SlicedReading::read;
 }
 
@@ -186,9 +193,10 @@ bool readObjText(const char* text, size_t size, ObjMesh& out, const ObjReadContr
     return read == SlicedReading::read;
 }
 
-FileStatus readMeshFile(const char* path, ObjMesh& out, const std::atomic<bool>* cancel, size_t sliceBytes)
+FileStatus readObjFile(const char* path, Mesh& out, ProblemList& problems, const std::atomic<bool>* cancel,
+                       size_t sliceBytes)
 {
-    out = ObjMesh();
+    out = Mesh();
     FileView view;
     FileStatus status = viewFile(path, view);
     if (status != FileStatus::ok)
@@ -198,27 +206,15 @@ FileStatus readMeshFile(const char* path, ObjMesh& out, const std::atomic<bool>*
     control.passed = passFileViewAt;
     control.context = &reading;
     control.sliceBytes = sliceBytes;
-    bool whole = readObjText(view.data, view.size, out, control);
-    out.report.fileShrank = !closeFileView(view);
-    if (!whole) {
-        out = ObjMesh();
+    ObjMesh read;
+    bool whole = readObjText(view.data, view.size, read, control);
+    if (!closeFileView(view))
+        notice(read.problems[ProblemKind::fileShrank], 0);
+    if (!whole)
         return FileStatus::cancelled;
-    }
-    if (!out.materials.empty() || !out.materialLibraries.empty())
-        readMaterialLibraries(path, out);
+    out = std::move(read.mesh);
+    addTalliesToList(problems, read.problems, std::string());
+    if (!out.materials.empty() || !read.materialLibraries.empty())
+        readMaterialLibraries(path, read.materialLibraries, out, problems);
     return FileStatus::ok;
-}
-
-void logObjReport(const ObjReport& report, const char* path)
-{
-    if (report.fileShrank)
-        logMessage("File [%s] shrank while it was read", path);
-    logProblem(report.invalidFaces, "Skipped %u face%s with invalid indices in [%s], first at line %u", path);
-    logProblem(report.missingTexCoords,
-               "Gave %u corner%s with an out-of-range texture index the texture coordinate (0, 0) in [%s], "
-               "first at line %u", path);
-    logProblem(report.missingNormals,
-               "Gave %u corner%s with an out-of-range normal index a computed normal in [%s], first at line %u", path);
-    logProblem(report.missingNumbers, "Read missing numbers as 0 in %u record%s of [%s], first at line %u", path);
-    logProblem(report.nonFiniteNumbers, "Read %u non-finite number%s as 0 in [%s], first at line %u", path);
 }

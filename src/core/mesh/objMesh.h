@@ -1,47 +1,31 @@
 #pragma once
-// Reading a Wavefront OBJ file into batches of welded vertices with 16-bit indices: the one way in
-// for the viewer, the tests, the fuzzers and the benchmarks. No OpenGL; nothing is printed but by
-// logObjReport.
+// The OBJ reader: a Wavefront OBJ file into a Mesh, for readModelFile. No OpenGL; nothing is
+// printed.
 //
 // The passes, each handed the previous one's output:
 //   text -> records and faces (readObjRecords, or readObjRecordsInSlices on two threads; the faces
 //   that carry all their normals are welded as they come, through ObjReadSink) -> missing normals
-//   (fillMissingNormals) -> the other faces welded after them (weldCorners) -> batches
-//   (splitIntoBatches).
+//   of the faces kept (addToSmoothing as they are read, finishSmoothing after) -> those faces
+//   welded after the others (weldCorners) -> batches (batchTriangles) -> the material libraries.
 
 #include "core/files/fileBytes.h"
-#include "core/mesh/batches.h"
-#include "core/mesh/materials.h"
-#include "core/platform/platform.h"
+#include "core/mesh/mesh.h"
 #include "core/mesh/objRecords.h"
 #include "core/mesh/objSlices.h"
+#include "core/mesh/problems.h"
 
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
-// A file read besides the model, with its stamp taken before it was read.
-struct MaterialFile {
-    std::string path;
-    FileStamp stamp;
-};
-
+// What reading OBJ text gives: the mesh (its materials named, as the default until the libraries
+// are read), the text's problems, and the libraries its mtllib lines name.
 struct ObjMesh {
-    std::vector<Vertex> vertices;   // each batch's vertices, batch after batch
-    std::vector<uint16_t> indices;  // three per triangle, in file order (by material within a batch,
-                                    // for a mesh with materials), relative to their batch
-    std::vector<MeshBatch> batches;
-    std::vector<Vector3> colors;    // per vertex, for a file whose positions have colours; else empty
-    // for a file that uses materials: the triangles of each batch by material (MeshBatch), and the
-    // materials, the default first, then one per usemtl name (as named, defined by the libraries
-    // readMeshFile reads, or the default); else both empty
-    std::vector<MeshRange> ranges;
-    std::vector<Material> materials;
+    Mesh mesh;
+    ProblemTallies problems;
     std::vector<std::string> materialLibraries;  // the mtllib lines
-    std::vector<MaterialFile> materialFiles;     // the libraries readMeshFile read or tried, each once
-    ObjReport report;
-    MaterialReport materialReport;
 };
 
 // How a reading goes: who is told of its progress, and on how many threads.
@@ -60,20 +44,20 @@ struct ObjReadControl {
 // result is the same on one thread or two. False, with `out` empty, when control.passed stopped it.
 bool readObjText(const char* text, size_t size, ObjMesh& out, const ObjReadControl& control = ObjReadControl());
 
-// The last pass for a file that uses materials: numbers them as ObjMesh::materials does (the
+// The last pass for a file that uses materials: numbers them as Mesh::materials does (the
 // default first, then one per usemtl name, named and as the default until the libraries are
 // read), renumbering `runs` so, and groups each of out's batches' triangles by them.
-void groupMaterials(std::vector<MaterialRun>& runs, const std::vector<std::string>& names, ObjMesh& out);
+void groupMaterials(std::vector<MaterialRun>& runs, const std::vector<std::string>& names, Mesh& out);
 
 // Reads the file as readObjText does, then the material libraries it names (from its folder),
-// opening it once, without waiting (a FIFO is refused), and
-// mapping it where the system can, its pages given back as the reading passes them. Returns
-// cannotOpen or outOfMemory, with `out` empty, when the file cannot be viewed, and cancelled, with
-// `out` empty, when `cancel` was set while it was read (it is looked at now and then);
-// out.report.shrank tells that another program cut the file short while it was read. Running
-// out of memory later calls the new handler, as operator new does.
-FileStatus readMeshFile(const char* path, ObjMesh& out, const std::atomic<bool>* cancel = nullptr,
-                        size_t sliceBytes = objSliceBytes);
-
-// Logs one line per kind of problem in the report, naming the file; nothing for a clean file.
-void logObjReport(const ObjReport& report, const char* path);
+// opening it once, without waiting (a FIFO is refused), and mapping it where the system can, its
+// pages given back as the reading passes them. Returns cannotOpen or outOfMemory, with `out`
+// empty, when the file cannot be viewed, and cancelled, with `out` empty, when `cancel` was set
+// while it was read (it is looked at now and then). `problems` gets the text's problems (a
+// fileShrank when another program cut the file short while it was read), then those of its
+// libraries: those that cannot be read, the statements they have that do not read, and the
+// materials none defines. A model none of whose materials a library defines is drawn without
+// materials: its materials and ranges are dropped. Running out of memory later calls the new
+// handler, as operator new does.
+FileStatus readObjFile(const char* path, Mesh& out, ProblemList& problems, const std::atomic<bool>* cancel = nullptr,
+                       size_t sliceBytes = objSliceBytes);

@@ -54,27 +54,18 @@ RecordCounts recordsSoFar(const LineReader& reader)
                         reader.before.normals + records.normals.size()};
 }
 
-void noticeCorners(ObjProblem& problem, uint32_t line, uint32_t corners)
-{
-    if (corners == 0)
-        return;
-    if (problem.count == 0)
-        problem.firstLine = line;
-    problem.count += corners;
-}
-
 // Scans `count` numbers into values; missing ones and non-finite ones become 0 and are reported.
 void scanRecordNumbers(LineReader& reader, const char* text, float* values, int count)
 {
-    ObjReport& report = reader.records->report;
+    ProblemTallies& problems = reader.records->problems;
     for (int i = 0; i < count; ++i)
         values[i] = 0.0f;
     if (scanFloats(text, values, count) < count)
-        notice(report.missingNumbers, reader.lineStart);
+        notice(problems[ProblemKind::missingNumbers], reader.lineStart);
     for (int i = 0; i < count; ++i) {
         if (!std::isfinite(values[i])) {
             values[i] = 0.0f;
-            notice(report.nonFiniteNumbers, reader.lineStart);
+            notice(problems[ProblemKind::nonFiniteNumbers], reader.lineStart);
         }
     }
 }
@@ -86,12 +77,12 @@ void readPosition(LineReader& reader, const char* text)
     float v[6] = {0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f};
     int scanned = scanFloats(text, v, 6);
     if (scanned < 3)
-        notice(records.report.missingNumbers, reader.lineStart);
+        notice(records.problems[ProblemKind::missingNumbers], reader.lineStart);
     int kept = scanned >= 6 ? 6 : 3;
     for (int i = 0; i < kept; ++i) {
         if (!std::isfinite(v[i])) {
             v[i] = 0.0f;
-            notice(records.report.nonFiniteNumbers, reader.lineStart);
+            notice(records.problems[ProblemKind::nonFiniteNumbers], reader.lineStart);
         }
     }
     records.positions.push_back(Vector3{v[0], v[1], v[2]});
@@ -136,11 +127,11 @@ void readFace(LineReader& reader, const char* text)
     ObjRecords& records = *reader.records;
     FaceProblems problems;
     if (!scanFace(text, recordsSoFar(reader), reader.polygon, problems)) {
-        notice(records.report.invalidFaces, reader.lineStart);
+        notice(records.problems[ProblemKind::invalidFaces], reader.lineStart);
         return;
     }
-    noticeCorners(records.report.missingTexCoords, reader.lineStart, problems.missingTexCoords);
-    noticeCorners(records.report.missingNormals, reader.lineStart, problems.missingNormals);
+    noticeSome(records.problems[ProblemKind::missingTexCoords], reader.lineStart, problems.missingTexCoords);
+    noticeSome(records.problems[ProblemKind::missingNormals], reader.lineStart, problems.missingNormals);
     // the materials run over every triangle, handed on or kept
     if (reader.material != defaultMaterial || !records.materials.empty())
         if (records.materials.empty() || records.materials.back().material != reader.material)

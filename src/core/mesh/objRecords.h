@@ -4,6 +4,7 @@
 
 #include "core/mesh/growArray.h"
 #include "core/math/vector.h"
+#include "core/mesh/problems.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -29,21 +30,6 @@ struct ObjCorner {
 // s off and s 0, and defaultGroup, which no N reaches, for the faces before any s line.
 constexpr uint64_t facetedGroup = 0;
 constexpr uint64_t defaultGroup = UINT64_MAX;
-
-// One kind of problem found in a file: how often, and the line of the first case (1-based).
-struct ObjProblem {
-    uint32_t count = 0;
-    uint32_t firstLine = 0;
-};
-
-struct ObjReport {
-    ObjProblem invalidFaces;         // a position index 0, past the records, too large, or a corner unparseable
-    ObjProblem missingTexCoords;     // corners whose texture index is 0 or past the records: (0, 0)
-    ObjProblem missingNormals;       // corners whose normal index is 0 or past the records: smoothed
-    ObjProblem missingNumbers;       // v, vt or vn records with fewer numbers than their format
-    ObjProblem nonFiniteNumbers;     // nan, inf or an overflowing number, read as 0
-    bool fileShrank = false;         // cut short by another program while read: its rest read as empty
-};
 
 // The triangles from firstTriangle on, up to the next run, are in `group`.
 struct GroupRun {
@@ -81,7 +67,7 @@ struct ObjRecords {
     std::vector<std::string> materialNames;      // named by usemtl lines, in order of first use
     std::vector<std::string> materialLibraries;  // named by mtllib lines, in order
     uint32_t triangles = 0;              // every triangle read, handed on or kept
-    ObjReport report;
+    ProblemTallies problems;  // lines: invalidFaces, missingTexCoords, missingNormals, missingNumbers, nonFiniteNumbers
 };
 
 // True when any of the `count` corners has no normal record.
@@ -91,11 +77,4 @@ inline bool lacksNormal(const ObjCorner* corners, size_t count)
         if (corners[i].normal == noRecord)
             return true;
     return false;
-}
-
-// Counts a problem at `line`, remembering the first line it was seen on.
-inline void notice(ObjProblem& problem, uint32_t line)
-{
-    if (problem.count++ == 0)
-        problem.firstLine = line;
 }

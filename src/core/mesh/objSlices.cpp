@@ -176,24 +176,6 @@ void readSlicesAlongside(SliceReading* reading)
             reading->changed.wait(held);
 }
 
-void addProblems(ObjProblem& to, const ObjProblem& from)
-{
-    if (from.count == 0)
-        return;
-    if (to.count == 0)
-        to.firstLine = from.firstLine;
-    to.count += from.count;
-}
-
-void addReport(ObjReport& to, const ObjReport& from)
-{
-    addProblems(to.invalidFaces, from.invalidFaces);
-    addProblems(to.missingTexCoords, from.missingTexCoords);
-    addProblems(to.missingNormals, from.missingNormals);
-    addProblems(to.missingNumbers, from.missingNumbers);
-    addProblems(to.nonFiniteNumbers, from.nonFiniteNumbers);
-}
-
 // Appends the slice's faces from triangle `first` on to those kept in `out`, with their group
 // and polygon runs, numbered on from out's triangles; a group run goes on from out's last.
 // `textLeft` is the size of the text from the slice on: when faces start being kept, room is
@@ -302,7 +284,7 @@ bool putSliceBack(Slice& slice, size_t textSize, ObjRecords& out, const ObjReadS
     }
     addColors(out, slice);
     addMaterials(out, slice, state);
-    addReport(out.report, read.report);
+    addTallies(out.problems, read.problems);
     uint32_t triangles = uint32_t(read.corners.size() / 3);
     uint32_t kept = 0;
     if (handingOn) {

@@ -1,5 +1,7 @@
 #include "core/mesh/weld.h"
 
+#include "core/mesh/smoothing.h"
+
 #include <utility>
 
 namespace {
@@ -99,4 +101,60 @@ void weldCorners(Welder& welder, const ObjRecords& records, const ObjCorner* cor
         }
         out.indices.push_back(vertex);
     }
+}
+
+namespace {
+
+// Corner i of the list as the vertex it welds as.
+Vertex triangleCorner(const TriangleList& list, size_t i)
+{
+    Vertex v;
+    v.position = list.positions[i];
+    v.texCoord = list.texCoords.empty() ? Vector2{0.0f, 0.0f} : list.texCoords[i];
+    if (!list.normals.empty()) {
+        v.normal = list.normals[i];
+    } else {
+        size_t first = i - i % 3;
+        v.normal = faceNormal(list.positions[first], list.positions[first + 1], list.positions[first + 2]);
+    }
+    return v;
+}
+
+} // namespace
+
+void weldTriangles(const TriangleList& list, WeldedMesh& out)
+{
+    size_t count = list.positions.size() - list.positions.size() % 3;
+    Welder welder;
+    // a closed surface of triangles has about half as many vertices as triangles
+    startWelding(welder, count / 6);
+    welder.mesh.indices.reserve(count);
+    WeldedMesh& welded = welder.mesh;
+    bool colored = !list.colors.empty();
+    // as in weldCorners: each search prepared some corners ahead and its memory fetched meanwhile
+    PreparedCorner ahead[lookahead];
+    size_t next = 0;
+    for (size_t i = 0; i < count; ++i) {
+        for (; next < count && next < i + lookahead; ++next) {
+            PreparedCorner& slot = ahead[next % lookahead];
+            slot.corner = next;
+            slot.vertex = triangleCorner(list, next);
+            prepareWeldSearch(slot.vertex, slot.search);
+            prefetchWeldSearch(welder.grid, slot.search);
+        }
+        PreparedCorner& slot = ahead[i % lookahead];
+        WeldColor color = {nullptr, {0.0f, 0.0f, 0.0f}};
+        if (colored)
+            color = WeldColor{welded.colors.data(), list.colors[i]};
+        uint32_t vertex = findWeldMatch(welder.grid, welded.vertices, slot.vertex, slot.search, color);
+        if (vertex == noVertex) {
+            vertex = uint32_t(welded.vertices.size());
+            welded.vertices.push_back(slot.vertex);
+            if (colored)
+                welded.colors.push_back(color.color);
+            addToWeldGrid(welder.grid, welded.vertices, vertex, slot.search.own);
+        }
+        welded.indices.push_back(vertex);
+    }
+    out = std::move(welded);
 }

@@ -40,5 +40,19 @@ void weldCorners(Welder& welder, const ObjRecords& records, const ObjCorner* cor
 // were welded before the first colour was read.
 void colorUncoloredVertices(Welder& welder, const ObjRecords& records);
 
+// Triangles as a reader of unindexed triangles gives them: three corners each, in order.
+struct TriangleList {
+    std::vector<Vector3> positions;  // three per triangle
+    std::vector<Vector3> normals;    // one per corner; or empty: each triangle's own unit normal (flat)
+    std::vector<Vector2> texCoords;  // one per corner; or empty: (0, 0)
+    std::vector<Vector3> colors;     // one per corner; or empty: no colors
+};
+
+// Welds the corners of the triangles, in order, into `out` (replaced), as weldCorners welds those
+// of a file: each to the first vertex made before it that matches it within the tolerance
+// (verticesMatch, and its color when there are colors), or appended as a new vertex. Exactly the
+// result of a linear scan. A flat normal is faceNormal's (zero for a degenerate triangle).
+void weldTriangles(const TriangleList& triangles, WeldedMesh& out);
+
 // The vertex of one corner, from its records.
 Vertex cornerVertex(const ObjRecords& records, const ObjCorner& corner);
