@@ -3,6 +3,7 @@
 #include "core/mesh/objParse.h"
 #include "core/mesh/objSlices.h"
 #include "support/sameReading.h"
+#include "support/stressMesh.h"
 #include "support/tempFile.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include <atomic>
 #include <cstdio>
 #include <string>
+#include <random>
 #include <thread>
 
 #ifndef _WIN32
@@ -257,3 +259,32 @@ TEST(ObjSlices, AFileWrittenWhileItIsReadNeverGivesIndicesPastItsRecords)
     EXPECT_EQ(pastRecords, 0u);
 }
 #endif
+
+TEST(ObjSlices, ReadAsOneThreadOnStressMeshes)
+{
+    std::mt19937 rng(31);
+    for (int round = 0; round < 150; ++round) {
+        StressMesh m = makeStressMesh(rng, 4 + int(rng() % 40), 1 + int(rng() % 60), rng() % 2, rng() % 3 != 0,
+                                      rng() % 3 ? 4 : 60);
+        if (rng() % 2)
+            for (size_t i = 0; i < m.positions.size(); ++i)
+                m.colors.push_back(Vector3{nearValue(rng, 0.5f), nearValue(rng, 0.25f), 1.0f});
+        int materials = int(rng() % 4);
+        for (size_t f = 0; materials > 0 && f < m.faces.size(); ++f)
+            m.faces[f].material = f == 0 || rng() % 3 == 0 ? int(rng() % uint32_t(materials)) : m.faces[f - 1].material;
+        std::string text = toObj(m);
+        size_t sliceBytes = 1 + rng() % 400;
+        std::string context = "round " + std::to_string(round) + ", slices of " + std::to_string(sliceBytes);
+        ObjRecords one, sliced;
+        readObjRecords(text.data(), text.size(), one);
+        ASSERT_EQ(readObjRecordsInSlices(text.data(), text.size(), sliceBytes, sliced), SlicedReading::read);
+        expectSameRecords(sliced, one, context);
+        ObjMesh oneMesh, slicedMesh;
+        ObjReadControl control;
+        control.sliceBytes = 0;
+        readObjText(text.data(), text.size(), oneMesh, control);
+        control.sliceBytes = sliceBytes;
+        readObjText(text.data(), text.size(), slicedMesh, control);
+        expectSameMesh(slicedMesh, oneMesh, context);
+    }
+}
