@@ -470,3 +470,52 @@ TEST(ObjReader, EmptyAndFacelessFilesGiveEmptyLists)
     EXPECT_TRUE(mesh.mesh.vertices.empty());
     EXPECT_TRUE(clean(mesh.problems));
 }
+
+TEST(ObjReader, FacesTakeTheMaterialOfTheLastUsemtlBeforeThemGroupedInOrderOfNaming)
+{
+    // each face its own triangle, told by its third position's x; the ranges' materials in order,
+    // each with the faces it draws
+    const std::string records = "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 2 1 0\nv 3 1 0\nv 4 1 0\n";
+    const struct {
+        std::string faces;
+        const char* ranges;
+    } cases[] = {
+        {"f 1 2 3\nusemtl B\nf 1 2 4\n", "[] 1;[B] 2;"},
+        {"f 1 2 3\nusemtl B\nusemtl C\nf 1 2 4\nusemtl B\nf 1 2 5\n", "[] 1;[B] 3;[C] 2;"},
+        {"f 1 2 3\nusemtl B\n# a comment\nusemtl C\nf 1 2 4\nusemtl B\nf 1 2 5\n", "[] 1;[B] 3;[C] 2;"},
+        {"f 1 2 3\nusemtl B\nv 9 9 9\nusemtl C\nf 1 2 4\nusemtl B\nf 1 2 5\n", "[] 1;[B] 3;[C] 2;"},
+        {"usemtl B\nf 1 2 3\nf 1 2 4\nusemtl C\nf 1 2 5\nusemtl B\nf 1 2 6\n", "[B] 1 2 4;[C] 3;"},
+    };
+    for (const auto& c : cases) {
+        ObjMesh reading = read(records + c.faces);
+        const Mesh& mesh = reading.mesh;
+        std::string ranges;
+        for (const MeshRange& range : mesh.ranges) {
+            ranges += "[" + mesh.materials[range.material].name + "]";
+            for (uint32_t i = range.firstIndex; i < range.firstIndex + range.indexCount; i += 3)
+                ranges += " " + std::to_string(int(mesh.vertices[mesh.indices[i + 2]].position.x));
+            ranges += ";";
+        }
+        EXPECT_EQ(ranges, c.ranges) << c.faces;
+    }
+}
+
+TEST(ObjReader, SmoothingGroupsAreNamedByTheirWholeNumber)
+{
+    // each s line before a face: the groups its runs name, alike only for the same number
+    const char* numbers[] = {"1", "007", "7", "5764607523034234880", "5764607523034234881",
+                             "9223372036854775807", "9223372036854775808", "18446744073709551615",
+                             "18446744073709551616", "123456789012345678901234567890"};
+    std::string text = "v 0 0 0\nv 1 0 0\nv 0 1 0\n";
+    for (const char* number : numbers)
+        text += std::string("s ") + number + "\nf 1 2 3\n";
+    ObjRecords records;
+    readObjRecords(text.data(), text.size(), records);
+    ASSERT_EQ(records.groups.size(), 9u);  // 007 and 7 are one run
+    for (size_t i = 0; i < records.groups.size(); ++i) {
+        EXPECT_NE(records.groups[i].group, defaultGroup) << i;
+        for (size_t k = 0; k < i; ++k)
+            EXPECT_NE(records.groups[i].group, records.groups[k].group) << i << " " << k;
+    }
+    EXPECT_EQ(records.groups[2].group, 5764607523034234880ull);
+}

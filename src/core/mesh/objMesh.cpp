@@ -127,6 +127,9 @@ bool passFileViewAt(void* context, size_t offset)
 
 void groupMaterials(std::vector<MaterialRun>& runs, const std::vector<std::string>& names, Mesh& out)
 {
+    // the faces before the first usemtl line that a face follows have the default material
+    if (!runs.empty() && runs[0].firstTriangle > 0)
+        runs.insert(runs.begin(), MaterialRun{0, defaultMaterial});
     for (MaterialRun& run : runs)
         run.material = run.material == defaultMaterial ? 0 : run.material + 1;
     out.materials.assign(names.size() + 1, Material());

@@ -167,11 +167,21 @@ void readSmoothingGroup(LineReader& reader, const char* text)
     }
     if (*text < '0' || *text > '9')
         return;
-    // the group is the number itself (0 is facetedGroup); it saturates below 2^63, under defaultGroup
-    uint64_t number = 0;
-    for (; *text >= '0' && *text <= '9'; ++text)
-        number = number < (uint64_t(1) << 59) ? number * 10 + uint64_t(*text - '0') : number;
-    reader.group = number;
+    // the group is the number itself below 2^63 (0 is facetedGroup); a larger one, of any length,
+    // is named by a hash of its digits with the top bit set (FNV-1a), never defaultGroup
+    while (*text == '0' && text[1] >= '0' && text[1] <= '9')
+        ++text;
+    const uint64_t largest = (uint64_t(1) << 63) - 1;
+    uint64_t number = 0, hash = 14695981039346656037ull;
+    bool large = false;
+    for (; *text >= '0' && *text <= '9'; ++text) {
+        uint64_t digit = uint64_t(*text - '0');
+        hash = (hash ^ digit) * 1099511628211ull;
+        large = large || number > (largest - digit) / 10;
+        number = large ? number : number * 10 + digit;
+    }
+    hash |= uint64_t(1) << 63;
+    reader.group = !large ? number : hash == defaultGroup ? defaultGroup - 1 : hash;
 }
 
 // What readLine keeps of a line while skimming: the count of its records, and the smoothing group.
