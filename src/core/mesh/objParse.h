@@ -31,9 +31,10 @@ struct ObjReadSink {
 // a backslash before its newline goes on with the next piece (the backslash read as a space); the
 // last piece, without a newline, goes on into the end of the text, which ends the line, when it
 // would go on had the text a final newline.
-// Lines are classified on their exact first characters: "v ", "vt " and "vn " records, "f "
-// faces (polygons fanned into triangles), "s " smoothing groups ("off", 0 or a number); other
-// lines are ignored. Problems are counted with the number of the line they start on. The text
+// Lines are classified on their exact first characters: "v ", "vt " and "vn " records (a "v"
+// with six numbers gives its position a color), "f " faces (polygons fanned into triangles),
+// "s " smoothing groups ("off", 0 or a number), "usemtl " the material of the faces that follow,
+// "mtllib " the material libraries; other lines are passed over. Problems are counted with the number of the line they start on. The text
 // needs no terminator: nothing past `size` is read. False when sink->passed stopped the reading.
 bool readObjRecords(const char* text, size_t size, ObjRecords& out, const ObjReadSink* sink = nullptr);
 
