@@ -14,7 +14,17 @@ std::string describe(const Material& m)
              double(m.diffuse.x), double(m.diffuse.y), double(m.diffuse.z), double(m.ambient.x), double(m.ambient.y),
              double(m.ambient.z), double(m.specular.x), double(m.specular.y), double(m.specular.z),
              double(m.shininess), double(m.opacity), m.diffuseMap.file.c_str());
-    return text;
+    std::string described = text;
+    // what the physically based look reads besides, where a material has it
+    if (m.emissive.x != 0.0f || m.emissive.y != 0.0f || m.emissive.z != 0.0f) {
+        snprintf(text, sizeof(text), " Ke %g %g %g", double(m.emissive.x), double(m.emissive.y), double(m.emissive.z));
+        described += text;
+    }
+    if (!m.emissiveMap.file.empty())
+        described += " emissive '" + m.emissiveMap.file + "'";
+    if (!m.normalMap.file.empty())
+        described += " normal '" + m.normalMap.file + "'";
+    return described;
 }
 
 std::string problems(const ProblemList& list)
@@ -53,10 +63,17 @@ TEST(Mtl, ReadsWhatShowsAndReportsTheRest)
          "-bm x1 @2;"},
         // statements passed over, unknown ones, one before any newmtl, numbers missing
         {"Kd 1 1 1\nnewmtl a\nillum 2\nKe 1 1 1\nfoo 1\nfoo 2\nKd\nd x\n",
-         "a Kd 0.8 0.8 0.8 Ka 0.2 0.2 0.2 Ks 0 0 0 Ns 0 d 1 map ''|", "Kd x1 @1;foo x2 @5;Kd x1 @7;d x1 @8;"},
+         "a Kd 0.8 0.8 0.8 Ka 0.2 0.2 0.2 Ks 0 0 0 Ns 0 d 1 map '' Ke 1 1 1|", "Kd x1 @1;foo x2 @5;Kd x1 @7;d x1 @8;"},
         // colors of two numbers, or a non-finite one: told, and the material keeps its own
         {"newmtl a\nKd 0.1 0.2\nKa nan inf 0.5\nKs 0.5 0.5 0.5\nNs inf\n",
          "a Kd 0.8 0.8 0.8 Ka 0.2 0.2 0.2 Ks 0.5 0.5 0.5 Ns 0 d 1 map ''|", "Kd x1 @2;Ka x1 @3;Ns x1 @5;"},
+        // emission and normal maps, in any case, their options passed over
+        {"newmtl a\nKe 1 0.5 0\nmap_Ke -clamp on glow.png\nMAP_BUMP -bm 0.5 dents.png\nnewmtl b\nnorm n.png\n"
+         "newmtl c\nbump b.png\n",
+         "a Kd 0.8 0.8 0.8 Ka 0.2 0.2 0.2 Ks 0 0 0 Ns 0 d 1 map '' Ke 1 0.5 0 emissive 'models/glow.png' "
+         "normal 'models/dents.png'|b Kd 0.8 0.8 0.8 Ka 0.2 0.2 0.2 Ks 0 0 0 Ns 0 d 1 map '' normal 'models/n.png'|"
+         "c Kd 0.8 0.8 0.8 Ka 0.2 0.2 0.2 Ks 0 0 0 Ns 0 d 1 map '' normal 'models/b.png'|",
+         ""},
         // out of range d, a zero byte
         {std::string("newmtl a\nd 3\nKs 1\0 trailing\n", 29), "a Kd 0.8 0.8 0.8 Ka 0.2 0.2 0.2 Ks 1 1 1 Ns 0 d 1 map ''|", ""},
     };

@@ -12,10 +12,23 @@
 namespace {
 
 // Statements of the format that change nothing drawn here.
-const char* const passedOver[] = {"illum", "Ke",     "Ni",       "Tf",    "sharpness", "map_Ka", "map_Ks",
-                                  "map_Ns", "map_d", "map_bump", "bump",  "disp",      "decal",  "refl",
-                                  "Pr",     "Pm",    "Ps",       "Pc",    "Pcr",       "aniso",  "anisor",
-                                  "norm",   "map_Pr", "map_Pm",  "map_Ps", "map_Ke",   "map_Kn"};
+const char* const passedOver[] = {"illum", "Ni",     "Tf",     "sharpness", "map_Ka", "map_Ks", "map_Ns", "map_d",
+                                  "disp",  "decal",  "refl",   "Pr",        "Pm",     "Ps",     "Pc",     "Pcr",
+                                  "aniso", "anisor", "map_Pr", "map_Pm",    "map_Ps", "map_Kn"};
+
+// The maps read, and the material's map each fills. map_Kd is read as written, its options told
+// as ignored; the others in any case, their options (a bump map's -bm, say) passed over.
+struct MapStatement {
+    const char* keyword;
+    MaterialMap Material::*map;
+    bool tellOptions;
+};
+
+const MapStatement mapStatements[] = {{"map_Kd", &Material::diffuseMap, true},
+                                      {"map_Ke", &Material::emissiveMap, false},
+                                      {"map_Bump", &Material::normalMap, false},
+                                      {"bump", &Material::normalMap, false},
+                                      {"norm", &Material::normalMap, false}};
 
 bool sameWordIgnoringCase(const char* a, const char* b)
 {
@@ -77,8 +90,9 @@ ProblemKind numbersProblem(NumbersRead read)
     }
 }
 
-// map_Kd's file: the rest of the line after its options, which are reported as ignored.
-std::string readMap(const char* text, const std::string& path, uint32_t line, ProblemList& problems)
+// A map's file: the rest of the line after its options, which are reported as ignored when
+// `tellOptions`.
+std::string readMap(const char* text, const std::string& path, uint32_t line, ProblemList& problems, bool tellOptions)
 {
     while (true) {
         while (isBlank(*text))
@@ -88,7 +102,8 @@ std::string readMap(const char* text, const std::string& path, uint32_t line, Pr
         const char* end = text;
         while (*end && !isBlank(*end))
             ++end;
-        noticeProblem(problems, ProblemKind::ignoredMapOptions, std::string(text, end), path, line);
+        if (tellOptions)
+            noticeProblem(problems, ProblemKind::ignoredMapOptions, std::string(text, end), path, line);
         text = end;
         // the option's values: the words that are numbers, or on/off
         while (true) {
@@ -137,8 +152,12 @@ void readMtlLine(const std::string& lineText, uint32_t line, const std::string& 
     for (const char* known : passedOver)
         if (sameWordIgnoringCase(keyword.c_str(), known))
             return;
-    bool known = keyword == "Kd" || keyword == "Ka" || keyword == "Ks" || keyword == "Ns" || keyword == "d" ||
-                 keyword == "Tr" || keyword == "map_Kd";
+    const MapStatement* map = nullptr;
+    for (const MapStatement& statement : mapStatements)
+        if (statement.tellOptions ? keyword == statement.keyword : sameWordIgnoringCase(keyword.c_str(), statement.keyword))
+            map = &statement;
+    bool known = keyword == "Kd" || keyword == "Ka" || keyword == "Ks" || keyword == "Ke" || keyword == "Ns" ||
+                 keyword == "d" || keyword == "Tr" || map;
     if (!known || out.empty()) {
         noticeProblem(problems, ProblemKind::ignoredStatements, keyword, path, line);
         return;
@@ -152,6 +171,8 @@ void readMtlLine(const std::string& lineText, uint32_t line, const std::string& 
         read = readColor(rest, material.ambient);
     else if (keyword == "Ks")
         read = readColor(rest, material.specular);
+    else if (keyword == "Ke")
+        read = readColor(rest, material.emissive);
     else if (keyword == "Ns")
         read = readNumber(rest, material.shininess);
     else if (keyword == "d" && (read = readNumber(rest, number)) == NumbersRead::read) {
@@ -163,8 +184,8 @@ void readMtlLine(const std::string& lineText, uint32_t line, const std::string& 
             material.opacity = 1.0f;
             noticeProblem(problems, ProblemKind::opaqueTr, "Tr", path, line);
         }
-    } else if (keyword == "map_Kd") {
-        material.diffuseMap.file = readMap(rest, path, line, problems);
+    } else if (map) {
+        (material.*(map->map)).file = readMap(rest, path, line, problems, map->tellOptions);
     }
     if (read != NumbersRead::read)
         noticeProblem(problems, numbersProblem(read), keyword, path, line);

@@ -49,12 +49,13 @@ inline bool hasMap(const MaterialMap& map)
 }
 
 // Reads MTL text, the file at `path`, into `out`, appending a material for each newmtl: Kd, Ka,
-// Ks (three numbers, or one for grey; two, or a non-finite one, are reported and change nothing),
-// Ns, d, Tr (1 - d, used only without d: a material Tr alone would make fully transparent stays
-// opaque, and that is reported once a file) and map_Kd (the rest of the line after its options,
-// spaces and all, found from the folder of `path`; options reported as ignored). MTL statements
-// that do not show here (illum, Ke, Ni, map_Ks...) are passed over; any other statement is
-// reported. Problems go into `problems`, one per kind and keyword, with its first line.
+// Ks, Ke (three numbers, or one for grey; two, or a non-finite one, are reported and change
+// nothing), Ns, d, Tr (1 - d, used only without d: a material Tr alone would make fully
+// transparent stays opaque, and that is reported once a file), and the maps map_Kd (diffuse),
+// map_Ke (emission), map_Bump, bump and norm (normal map): the rest of the line after its options,
+// spaces and all, found from the folder of `path`; map_Kd's options reported as ignored. MTL
+// statements that do not show here (illum, Ni, map_Ks...) are passed over; any other statement
+// is reported. Problems go into `problems`, one per kind and keyword, with its first line.
 void readMtlText(const char* text, size_t size, const std::string& path, std::vector<Material>& out,
                  ProblemList& problems);
 
