@@ -31,17 +31,22 @@ void endForLackOfMemory()
     _Exit(1);
 }
 
-// Compiles a shader at start-up, from its built-in text when `builtin` is not null, else from its
-// file with the files it includes; false when the file cannot be opened. Running out of memory for
-// its text is logged and leaves the stage 0, as a failed compile does.
-bool loadShaderAtStart(const char* path, const char* builtin, GLenum type, GLhandleARB& shader,
-                       std::vector<SourceFile>& files)
+// Logs the first stage whose file could not be read at start-up; false when one could not be
+// opened, and the viewer cannot go on. Running out of memory for a stage's text leaves the stage
+// 0, as a failed compile does.
+bool stagesReadAtStart(const ViewerOptions& options, const LoadedStages& loaded)
 {
-    FileStatus status;
-    shader = loadShaderStage(path, builtin, type, status, files);
-    if (status != FileStatus::ok)
-        logMessage(unreadableFileMessage(status), path);
-    return status != FileStatus::cannotOpen;
+    const struct {
+        FileStatus status;
+        const char* path;
+    } stages[] = {{loaded.vertexStatus, options.vertexShader}, {loaded.fragmentStatus, options.fragmentShader}};
+    for (const auto& stage : stages)
+        if (stage.status != FileStatus::ok) {
+            logMessage(unreadableFileMessage(stage.status), stage.path);
+            if (stage.status == FileStatus::cannotOpen)
+                return false;
+        }
+    return true;
 }
 
 } // namespace
@@ -135,16 +140,11 @@ bool initScene(Viewer& viewer)
 
     if (!loadObjMesh(viewer))
         return false;
-    const ViewerOptions& options = viewer.options;
-    GLhandleARB vertexShader, fragmentShader;
-    std::vector<SourceFile> vertexFiles, fragmentFiles;
-    if (!loadShaderAtStart(options.vertexShader, options.vertexSource, GL_VERTEX_SHADER_ARB, vertexShader,
-                           vertexFiles) ||
-        !loadShaderAtStart(options.fragmentShader, options.fragmentSource, GL_FRAGMENT_SHADER_ARB, fragmentShader,
-                           fragmentFiles))
+    LoadedStages loaded;
+    loadPassPrograms(viewer.options, viewer.shaderState, viewer.passes, loaded, true);
+    if (!stagesReadAtStart(viewer.options, loaded))
         return false;
-    watchIncludes(viewer.watch, vertexFiles, fragmentFiles);
-    linkProgram(vertexShader, fragmentShader, viewer.shaderState, textureNames(options));
+    watchIncludes(viewer.watch, loaded.vertexFiles, loaded.fragmentFiles);
     loadTextures(viewer);
     return true;
 }
@@ -186,6 +186,8 @@ void frameInputs(Viewer& viewer, FrameInputs& out)
     standard.frame = int32_t(frames.drawn & 0x7fffffffu);
     frames.drawn += 1;
     frames.lastSpinSeconds = seconds;
+    out.width = viewer.windowWidth;
+    out.height = viewer.windowHeight;
     standard.resolution[0] = float(viewer.windowWidth);
     standard.resolution[1] = float(viewer.windowHeight);
     standard.mouse[0] = float(viewer.pointer.x);
@@ -198,5 +200,7 @@ void drawViewerFrame(Viewer& viewer)
 {
     FrameInputs inputs;
     frameInputs(viewer, inputs);
-    drawFrame(viewer.meshStore, viewer.shaderState, viewer.textures, viewer.materials, inputs);
+    FrameResources resources{viewer.meshStore, viewer.textures, viewer.materials, viewer.environment, viewer.quad,
+                             viewer.targets};
+    drawFrame(resources, viewer.shaderState, viewer.passes, inputs);
 }

@@ -6,9 +6,13 @@
 #include "core/math/matrix.h"
 #include "core/mesh/objMesh.h"
 #include "core/view/camera.h"
+#include "render/environmentGpu.h"
 #include "render/materialsGpu.h"
 #include "render/meshGpu.h"
+#include "render/passPrograms.h"
+#include "render/passTargets.h"
 #include "render/program.h"
+#include "render/quadGpu.h"
 #include "render/textures.h"
 
 #include <atomic>
@@ -98,7 +102,11 @@ struct Viewer {
     std::vector<MaterialFile> modelFiles;  // its material libraries and maps, watched with it
     ObjReport modelReport;  // the problems of the model drawn
     int positionScale;      // the power of two the drawn positions were multiplied by for the fit
-    ShaderState shaderState;
+    ShaderState shaderState;  // the main pass's program
+    PassPrograms passes;      // the frame's passes, and the programs of those but the main one
+    PassTargets targets;      // the textures the passes draw into
+    QuadGpu quad;             // the full-window quad of the passes that draw one
+    EnvironmentGpu environment;  // --cubemap's
     Matrix4 modelFit;  // with view.fit: the scale and translation that fill the view with the model
     SpinClock clock;
     ViewState view;

@@ -1,5 +1,8 @@
 #include "core/shader/standardInputs.h"
 
+#include "core/shader/shaderDeclarations.h"
+
+#include <cstdlib>
 #include <cstring>
 
 const StandardInput standardUniforms[standardUniformCount] = {
@@ -43,6 +46,7 @@ const char* glslTypeName(GlslType type)
     case GlslType::mat3: return "mat3";
     case GlslType::mat4: return "mat4";
     case GlslType::sampler2D: return "sampler2D";
+    case GlslType::samplerCube: return "samplerCube";
     case GlslType::other: break;
     }
     return "another type";
@@ -73,6 +77,47 @@ int findStandardAttribute(const char* name)
 int findMaterialUniform(const char* name)
 {
     return findInput(materialUniforms, materialUniformCount, name);
+}
+
+namespace {
+
+// N of prefix + N [+ "Resolution"], written without leading zeros, below mostBuffers; -1 otherwise.
+int bufferNumber(const char* name, const char* prefix, bool& resolution)
+{
+    size_t length = strlen(prefix);
+    if (strncmp(name, prefix, length) != 0)
+        return -1;
+    const char* digit = name + length;
+    if (*digit < '0' || *digit > '9' || (*digit == '0' && digit[1] >= '0' && digit[1] <= '9'))
+        return -1;
+    char* end = nullptr;
+    long number = strtol(digit, &end, 10);
+    resolution = strcmp(end, "Resolution") == 0;
+    if ((*end != '\0' && !resolution) || number >= mostBuffers)
+        return -1;
+    return int(number);
+}
+
+} // namespace
+
+bool readTargetName(const char* name, TargetName& out)
+{
+    bool resolution = false;
+    int n = bufferNumber(name, "u_buffer", resolution);
+    if (n >= 0) {
+        out = TargetName{TargetKind::buffer, uint8_t(n), resolution};
+        return true;
+    }
+    n = bufferNumber(name, "u_doubleBuffer", resolution);
+    if (n >= 0) {
+        out = TargetName{TargetKind::doubleBuffer, uint8_t(n), resolution};
+        return true;
+    }
+    if (strcmp(name, "u_scene") == 0 || strcmp(name, "u_sceneDepth") == 0) {
+        out = TargetName{name[7] ? TargetKind::sceneDepth : TargetKind::scene, 0, false};
+        return true;
+    }
+    return false;
 }
 
 void setStandardMatrices(const Matrix4& model, const Matrix4& view, const Matrix4& projection, StandardValues& out)
