@@ -1,5 +1,6 @@
 #include "app/reload.h"
 
+#include "app/environmentFile.h"
 #include "app/scene.h"
 #include "app/shaderSources.h"
 #include "app/textureFiles.h"
@@ -265,7 +266,10 @@ void watchModelFiles(Viewer& viewer)
 void watchDataFiles(Viewer& viewer)
 {
     Watch& watch = viewer.watch;
-    watchFile(watch.model, viewer.options.model);
+    if (!viewer.options.canvas)
+        watchFile(watch.model, viewer.options.model);
+    if (viewer.options.cubeMap)
+        watchFile(watch.cubeMap, viewer.options.cubeMap);
     // a built-in shader has no file to watch
     if (!viewer.options.vertexSource)
         watchFile(watch.vertexShader, viewer.options.vertexShader);
@@ -308,5 +312,7 @@ bool reloadChangedFiles(Viewer& viewer)
     for (size_t i = 0; i < watch.textures.size(); ++i)
         if (fileSettledAfterChange(watch.textures[i], fileStamp(watch.textures[i].path), now))
             changed = reloadTexture(viewer, i) || changed;
+    if (settledAfterChange(watch.cubeMap, now))
+        changed = reloadEnvironment(viewer) || changed;
     return changed;
 }

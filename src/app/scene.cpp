@@ -1,5 +1,6 @@
 #include "app/scene.h"
 
+#include "app/environmentFile.h"
 #include "app/shaderSources.h"
 #include "app/modelMaterials.h"
 #include "app/reload.h"
@@ -138,7 +139,7 @@ bool initScene(Viewer& viewer)
     if (!haveEntryPoints())
         return false;
 
-    if (!loadObjMesh(viewer))
+    if (!viewer.options.canvas && !loadObjMesh(viewer))
         return false;
     LoadedStages loaded;
     loadPassPrograms(viewer.options, viewer.shaderState, viewer.passes, loaded, true);
@@ -146,6 +147,7 @@ bool initScene(Viewer& viewer)
         return false;
     watchIncludes(viewer.watch, loaded.vertexFiles, loaded.fragmentFiles);
     loadTextures(viewer);
+    loadEnvironment(viewer);
     return true;
 }
 

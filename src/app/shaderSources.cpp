@@ -2,6 +2,7 @@
 
 #include "app/builtinShaders.h"
 #include "app/textureFiles.h"
+#include "core/diag/log.h"
 #include "core/platform/platform.h"
 #include "core/shader/passShaders.h"
 #include "core/shader/shaderDeclarations.h"
@@ -12,6 +13,8 @@
 
 void useBuiltinShadersWhereMissing(ViewerOptions& options)
 {
+    if (!options.modelNamed && options.fragmentNamed && !options.vertexNamed && !fileStamp(options.model).exists)
+        options.canvas = true;
     if (!options.modelNamed)
         return;
     if (!options.vertexNamed && !fileStamp(options.vertexShader).exists)
@@ -57,14 +60,35 @@ GLhandleARB compileOwnStage(const std::string& text, const char* name, GLenum ty
     return compileShader(text.c_str(), name, type, pass);
 }
 
-// The main pass's program: the vertex file or built-in text, the fragment shader as it is.
-void buildMainProgram(const ViewerOptions& options, const ShaderSource& vertex, const ShaderSource& fragment,
-                      bool vertexRead, bool fragmentRead, const std::vector<const char*>& textures, ShaderState& main,
-                      bool linkFailedStages, std::vector<std::string>& told)
+// True when the main pass's vertex shader is one the viewer writes: on the canvas, unless one is
+// named; on a model, in place of the built-in one, for a fragment shader that reads the
+// playgrounds' varyings.
+bool writesMainVertexShader(const ViewerOptions& options, const ShaderDeclarations& declarations)
 {
-    (void)options;
+    if (options.canvas)
+        return !options.vertexNamed;
+    return options.vertexSource && readsPlaygroundVaryings(declarations);
+}
+
+// The main pass's program: the vertex file, the built-in text or the viewer's own, the fragment
+// shader as it is.
+void buildMainProgram(const ViewerOptions& options, const ShaderSource& vertex, const ShaderSource& fragment,
+                      const ShaderDeclarations& declarations, bool vertexRead, bool fragmentRead,
+                      const std::vector<const char*>& textures, ShaderState& main, bool linkFailedStages,
+                      std::vector<std::string>& told)
+{
     main = ShaderState();
-    main.vertexShader = vertexRead ? compileShaderSource(vertex, GL_VERTEX_SHADER_ARB) : 0;
+    if (fragmentRead && writesMainVertexShader(options, declarations)) {
+        std::string text;
+        if (options.canvas)
+            quadVertexShader(declarations, text);
+        else
+            modelVertexShader(declarations, text);
+        main.vertexShader = compileOwnStage(text, options.canvas ? "(quad vertex shader)" : "(model vertex shader)",
+                                            GL_VERTEX_SHADER_ARB, "");
+    } else {
+        main.vertexShader = vertexRead ? compileShaderSource(vertex, GL_VERTEX_SHADER_ARB) : 0;
+    }
     main.fragmentShader = fragmentRead ? compileShaderSource(fragment, GL_FRAGMENT_SHADER_ARB) : 0;
     if ((main.vertexShader && main.fragmentShader) || linkFailedStages)
         linkProgram(main.vertexShader, main.fragmentShader, main, textures, "", &told);
@@ -100,26 +124,39 @@ void loadPassPrograms(const ViewerOptions& options, ShaderState& main, PassProgr
                       bool linkFailedStages)
 {
     ShaderSource vertex, fragment;
-    loaded.vertexStatus = readStage(options.vertexShader, options.vertexSource, vertex);
+    // the canvas's vertex shader is the viewer's own, unless one is named
+    bool readVertex = !(options.canvas && !options.vertexNamed);
+    if (readVertex)
+        loaded.vertexStatus = readStage(options.vertexShader, options.vertexSource, vertex);
     loaded.fragmentStatus = readStage(options.fragmentShader, options.fragmentSource, fragment);
     loaded.vertexFiles = vertex.files;
     loaded.fragmentFiles = fragment.files;
     main = ShaderState();
-    planMainPassOnly(passes, true);
+    planMainPassOnly(passes, !options.canvas);
     if (loaded.vertexStatus != FileStatus::cannotOpen && loaded.fragmentStatus != FileStatus::cannotOpen) {
         bool fragmentRead = loaded.fragmentStatus == FileStatus::ok;
         ShaderDeclarations declarations;
-        if (fragmentRead)
+        if (fragmentRead) {
             scanShaderDeclarations(fragment.text.data, fragment.text.size, declarations);
+            PlanOptions planOptions;
+            planOptions.canvas = options.canvas;
+            planOptions.skybox = options.skybox;
+            planFrame(declarations, planOptions, passes.plan);
+            passes.programs.assign(passes.plan.passes.size(), ShaderState());
+            for (const std::string& name : declarations.buffersPastLimit)
+                logMessage("%s is past the %d buffers of each kind a frame draws: it reads black", name.c_str(),
+                           mostBuffers);
+        }
         std::vector<const char*> textures = textureNames(options);
         std::vector<std::string> told;
-        buildMainProgram(options, vertex, fragment, loaded.vertexStatus == FileStatus::ok, fragmentRead, textures,
-                         main, linkFailedStages, told);
+        buildMainProgram(options, vertex, fragment, declarations, readVertex && loaded.vertexStatus == FileStatus::ok,
+                         fragmentRead, textures, main, linkFailedStages, told);
         for (size_t i = 0; main.program && i < passes.plan.passes.size(); ++i)
             if (i != passes.plan.mainPass &&
                 !buildPassProgram(passes.plan.passes[i], fragment, declarations, textures, passes.programs[i], told))
                 break;
     }
-    freeStage(vertex, options.vertexSource);
+    if (readVertex)
+        freeStage(vertex, options.vertexSource);
     freeStage(fragment, options.fragmentSource);
 }

@@ -71,6 +71,8 @@ const char* inputOverwrittenBySnapshot(const ViewerOptions& options, const char*
     for (const TextureOption& texture : options.textures)
         if (sameFile(path, texture.path))
             return texture.path;
+    if (options.cubeMap && sameFile(path, options.cubeMap))
+        return options.cubeMap;
     return nullptr;
 }
 

@@ -87,6 +87,7 @@ struct Watch {
     std::vector<WatchedFile> textures;     // one per --texture, in order
     std::vector<WatchedInclude> includes;  // the files the shaders included when last read
     std::vector<WatchedFile> modelFiles;   // those of Viewer::modelFiles: a change reads the model again
+    WatchedFile cubeMap;                   // --cubemap's image
 };
 
 // The frames drawn, for u_frame and u_delta.
