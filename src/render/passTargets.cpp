@@ -209,11 +209,11 @@ GLuint targetTexture(const PassTargets& targets, TargetKind kind, uint8_t index)
     return 0;
 }
 
-void readSceneDepths(const PassTargets& targets, std::vector<float>& depths)
+bool readSceneDepths(const PassTargets& targets, std::vector<float>& depths)
 {
-    depths.assign(size_t(targets.width) * size_t(targets.height), 1.0f);
     if (!isMade(targets.scene))
-        return;
+        return false;
+    depths.resize(size_t(targets.width) * size_t(targets.height));
     GLint drawn = 0;
     glGetIntegerv(GL_FRAMEBUFFER_BINDING, &drawn);
     glBindFramebuffer(GL_FRAMEBUFFER, targets.scene.framebuffers[0]);
@@ -221,6 +221,7 @@ void readSceneDepths(const PassTargets& targets, std::vector<float>& depths)
     glReadPixels(0, 0, targets.width, targets.height, GL_DEPTH_COMPONENT, GL_FLOAT, depths.data());
     glBindFramebuffer(GL_FRAMEBUFFER, GLuint(drawn));
     checkGlError();
+    return true;
 }
 
 void deleteTargets(PassTargets& targets)

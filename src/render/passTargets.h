@@ -52,7 +52,9 @@ void finishDrawingTarget(TextureTarget& target);
 // for a missing target.
 GLuint targetTexture(const PassTargets& targets, TargetKind kind, uint8_t index);
 
-// Reads the scene target's depth values, bottom row first (the depths of a post-processed frame).
-void readSceneDepths(const PassTargets& targets, std::vector<float>& depths);
+// Reads the scene target's depth values, bottom row first: the depths of a post-processed frame,
+// whose own framebuffer holds those of its full-window quad. False, with `depths` as it was, when
+// there is no scene target.
+bool readSceneDepths(const PassTargets& targets, std::vector<float>& depths);
 
 void deleteTargets(PassTargets& targets);

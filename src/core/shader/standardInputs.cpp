@@ -35,6 +35,23 @@ const StandardInput materialUniforms[materialUniformCount] = {
     {"u_diffuseMap", GlslType::sampler2D, GlslType::other, "its map_Kd (white without)"},
 };
 
+namespace {
+
+// What --help tells of the passes: the samplers and the defines that make them.
+const StandardInput passInputs[] = {
+    {"u_bufferN", GlslType::sampler2D, GlslType::other, "BUFFER_N, N from 0 to 7, drawn first, in order"},
+    {"u_doubleBufferN", GlslType::sampler2D, GlslType::other, "DOUBLE_BUFFER_N likewise, after the buffers"},
+    {"u_bufferNResolution", GlslType::vec2, GlslType::other, "its size (u_doubleBufferNResolution too)"},
+    {"BACKGROUND", GlslType::other, GlslType::other, "a block drawn behind the model, depth writes off"},
+    {"POSTPROCESSING", GlslType::other, GlslType::other, "a block that draws the window from the scene:"},
+    {"u_scene", GlslType::sampler2D, GlslType::other, "the scene's colour (background and model)"},
+    {"u_sceneDepth", GlslType::sampler2D, GlslType::other, "its depth: 1 where nothing is drawn"},
+    {"u_cubeMap", GlslType::samplerCube, GlslType::other, "--cubemap's image around the world"},
+    {"u_SH", GlslType::vec3, GlslType::other, "[9]: its spherical harmonics, for diffuse light"},
+};
+
+} // namespace
+
 const char* glslTypeName(GlslType type)
 {
     switch (type) {
@@ -135,7 +152,7 @@ namespace {
 
 void describe(const StandardInput& input, std::string& out)
 {
-    std::string type = glslTypeName(input.type);
+    std::string type = input.type == GlslType::other ? "#ifdef" : glslTypeName(input.type);
     if (input.alsoType != GlslType::other)
         type = type + " or " + glslTypeName(input.alsoType);
     out += "  ";
@@ -161,4 +178,11 @@ void describeStandardInputs(std::string& out)
     out += "For a model with materials (or vertex colours), each material's, as its triangles are drawn:\n";
     for (const StandardInput& input : materialUniforms)
         describe(input, out);
+    out += "Passes: the fragment shader compiled again with a define, each on a full-window quad:\n";
+    for (const StandardInput& input : passInputs)
+        describe(input, out);
+    out += "Each pass takes the uniforms above, its own u_resolution and the samplers; a buffer reads itself\n"
+           "and the buffers after it as the previous frame left them, those before it as just drawn.\n"
+           "Varyings of the canvas and of a fragment shader given no vertex shader: v_position,\n"
+           "v_texcoord (0 to 1 across the window), v_normal, v_color.\n";
 }
