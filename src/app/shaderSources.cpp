@@ -61,13 +61,19 @@ GLhandleARB compileOwnStage(const std::string& text, const char* name, GLenum ty
 }
 
 // True when the main pass's vertex shader is one the viewer writes: on the canvas, unless one is
-// named; on a model, in place of the built-in one, for a fragment shader that reads the
-// playgrounds' varyings.
-bool writesMainVertexShader(const ViewerOptions& options, const ShaderDeclarations& declarations)
+// named; on a model, for a fragment shader that reads the playgrounds' varyings and a vertex
+// shader not named that writes none of them (the shipped one, from its file or built in).
+bool writesMainVertexShader(const ViewerOptions& options, const ShaderSource& vertex,
+                            const ShaderDeclarations& declarations)
 {
     if (options.canvas)
         return !options.vertexNamed;
-    return options.vertexSource && readsPlaygroundVaryings(declarations);
+    if (options.vertexNamed || !readsPlaygroundVaryings(declarations))
+        return false;
+    ShaderDeclarations written;
+    if (vertex.text.data)
+        scanShaderDeclarations(vertex.text.data, vertex.text.size, written);
+    return written.varyingOutputs == 0;
 }
 
 // The main pass's program: the vertex file, the built-in text or the viewer's own, the fragment
@@ -78,7 +84,7 @@ void buildMainProgram(const ViewerOptions& options, const ShaderSource& vertex, 
                       std::vector<std::string>& told)
 {
     main = ShaderState();
-    if (fragmentRead && writesMainVertexShader(options, declarations)) {
+    if (fragmentRead && writesMainVertexShader(options, vertex, declarations)) {
         std::string text;
         if (options.canvas)
             quadVertexShader(declarations, text);

@@ -90,6 +90,10 @@ TEST(ShaderDeclarations, FindsBuffersBlocksVersionAndVaryings)
     EXPECT_EQ(past.buffersPastLimit, (std::vector<std::string>{"u_buffer8", "u_doubleBuffer12"}));
     EXPECT_EQ(scan("flat varying vec3 v_color, v_normal;\n").varyings[vNormal].qualifier, "flat");
     EXPECT_EQ(scan("#version 150 compatibility\n").profile, "compatibility");
+    // what a vertex shader writes
+    EXPECT_EQ(scan("varying vec2 v_texcoord;\nout vec3 v_normal;\nin vec4 v_color;\n").varyingOutputs,
+              (1u << vTexcoord) | (1u << vNormal));
+    EXPECT_EQ(scan("varying vec3 worldNormal;\n").varyingOutputs, 0u);
 }
 
 TEST(ShaderDeclarations, ReadsAnyBytesWithoutFailing)

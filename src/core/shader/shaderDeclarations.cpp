@@ -132,13 +132,17 @@ void readStatement(std::vector<Token> tokens, ShaderDeclarations& out)
         }
     size_t at = 0;
     std::string interpolation;
-    bool uniform = false, input = false;
+    bool uniform = false, input = false, output = false;
     for (; at < tokens.size(); ++at) {
         const std::string& word = tokens[at].text;
         if (word == "uniform")
             uniform = true;
-        else if (word == "varying" || word == "in")
+        else if (word == "varying")
+            input = output = true;  // either, as the stage reads it
+        else if (word == "in")
             input = true;
+        else if (word == "out")
+            output = true;
         else if (isInterpolation(word))
             interpolation = word;
         else if (!(isPrecision(word) || word == "centroid" || word == "invariant" || word == "sample"))
@@ -151,12 +155,14 @@ void readStatement(std::vector<Token> tokens, ShaderDeclarations& out)
     if (uniform && type == "sampler2D")
         for (const std::string& name : names)
             noteSampler(name, out);
-    if (!input)
-        return;
     for (const std::string& name : names)
         for (int v = 0; v < playgroundVaryingCount; ++v)
-            if (name == playgroundVaryingNames[v])
-                out.varyings[v] = DeclaredVarying{interpolation, type};
+            if (name == playgroundVaryingNames[v]) {
+                if (input)
+                    out.varyings[v] = DeclaredVarying{interpolation, type};
+                if (output)
+                    out.varyingOutputs |= 1u << v;
+            }
 }
 
 // A preprocessor line, its '#' at `hash`: #version is noted, and a conditional's BACKGROUND or

@@ -32,13 +32,14 @@ struct ShaderDeclarations {
     uint32_t versionLine = 0;     // the line of #version, counting from 1; 0 without one
     int version = 110;            // its number; 110 without one
     std::string profile;          // "core", "compatibility", "es" or empty
-    DeclaredVarying varyings[playgroundVaryingCount];
+    DeclaredVarying varyings[playgroundVaryingCount];  // as inputs: `varying` or `in`
+    uint32_t varyingOutputs = 0;  // bit v: playground varying v declared `varying` or `out` (a vertex shader's)
 };
 
 // Reads the declarations of a fragment shader's whole text (after its #include lines are
 // expanded), comments left out; declarations inside #if blocks count whichever branch they are
 // in. A buffer is a global `uniform [precision] sampler2D NAME[, NAME]...;`; a varying a global
-// `[qualifiers] varying|in [precision] TYPE NAME[, NAME]...;`. Never fails: text it cannot read
+// `[qualifiers] varying|in|out [precision] TYPE NAME[, NAME]...;`. Never fails: text it cannot read
 // declares nothing.
 void scanShaderDeclarations(const char* text, size_t size, ShaderDeclarations& out);
 
