@@ -145,6 +145,11 @@ bool initScene(Viewer& viewer)
     loadPassPrograms(viewer.options, viewer.shaderState, viewer.passes, loaded, true);
     if (!stagesReadAtStart(viewer.options, loaded))
         return false;
+    // no last good list yet: a pass that failed leaves the main pass alone
+    if (!allPassesLinked(viewer.shaderState, viewer.passes)) {
+        deletePassPrograms(viewer.passes);
+        planMainPassOnly(viewer.passes, !viewer.options.canvas);
+    }
     watchIncludes(viewer.watch, loaded.vertexFiles, loaded.fragmentFiles);
     loadTextures(viewer);
     loadEnvironment(viewer);

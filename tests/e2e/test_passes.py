@@ -258,6 +258,13 @@ class PassesTest(harness.ViewerCase):
                                   "Cube map u_cubeMap reads black: cannot open file [missing.hdr]\n"
                                   "Program validated successfully !\n")
         self.assertTrue(near(image.pixel(*INSIDE), RED))
+        # at start-up, a pass that fails leaves the main pass alone: u_buffer0 reads black
+        files["broken.frag"] = BUFFER_READ_BACK.replace(b"vec4(1.0, 0.0, 0.0, 1.0);", b"vec4(1.0, 0.0, 0.0, 1.0)")
+        printed, (image,), _ = self.snapshots(files, ["broken.frag"])
+        self.assertRegex(printed, r"^The program uses u_buffer0\nThere was error during compilation of \[BUFFER_0\] !\n"
+                                  r"(?s:.+)\nbroken\.frag:\d+:\d+: error: \[BUFFER_0\] [^\n]+\n"
+                                  r"Program validated successfully !\n$")
+        self.assertTrue(near(image.pixel(*INSIDE), (0, 0, 0)), image.pixel(*INSIDE))
         files["sky.hdr"] = b"#?RADIANCE\nFORMAT=32-bit_rle_xyze\n\n-Y 2 +X 4\n"
         printed, _, _ = self.snapshots(files, ["--cubemap", "sky.hdr", "--skybox"])
         self.assertRegex(printed, r"\nCube map u_cubeMap reads black: \[sky\.hdr\] cannot be read: .+\n")
