@@ -3,6 +3,10 @@
                                                          orbiting under left drags meanwhile
     python3 scripts/frameRate.py turntable MODEL [N]     a turntable of N frames (72 by default),
                                                          offscreen and under Xvfb
+    python3 scripts/frameRate.py passes [SECONDS [ROUNDS]]  canvas shaders of 0, 1, 2 and 4 buffers
+                                                         in a 512 x 512 window, the runs interleaved,
+                                                         and the cost of each pass beside a frame
+                                                         of the full-window quad alone
 The viewer is build/spinview (SPINVIEW_BIN names another); models are given --fit. The window's
 rate comes from its own frame times (SPINVIEW_FRAME_TIMES); a turntable's from the wall time of the
 whole process, start-up included."""
@@ -51,6 +55,66 @@ def orbit(model, seconds):
                                                                (len(ticks) - 1) / span))
 
 
+def frame_rate(args, seconds, folder):
+    """Frames per second of the viewer left alone in a 512 x 512 window for `seconds`, from its own
+    frame times, after its first frames."""
+    xvfb = harness.Xvfb()
+    times = os.path.join(folder, "frames.txt")
+    try:
+        viewer = harness.Viewer(xvfb, binary=BIN, args=args, env={"SPINVIEW_FRAME_TIMES": times})
+        viewer.find_window()
+        time.sleep(1.0 + seconds)
+        viewer.key("q")
+        viewer.wait(30)
+        with open(times) as f:
+            ticks = [int(line) for line in f.read().splitlines() if line.isdigit()]
+        viewer.stop()
+    finally:
+        xvfb.stop()
+    ticks = [t for t in ticks if t >= ticks[0] + 1000]  # from a second in
+    return (len(ticks) - 1) / ((ticks[-1] - ticks[0]) / 1000.0)
+
+
+# a canvas of N buffers, each a full-window quad that the main pass alone samples
+CANVAS = """uniform vec2 u_resolution;
+uniform float u_time;
+%(declarations)s
+void main() {
+    vec2 st = gl_FragCoord.xy / u_resolution;
+    vec3 colour = vec3(st, 0.5 + 0.5 * sin(u_time));
+#if %(mainOnly)s
+%(reads)s
+#endif
+    gl_FragColor = vec4(colour, 1.0);
+}
+"""
+
+
+def passes(seconds, rounds):
+    folder = tempfile.mkdtemp(prefix="spinview-rate-")
+    counts = (0, 1, 2, 4)
+    for n in counts:
+        text = CANVAS % {"declarations": "".join("uniform sampler2D u_buffer%d;\n" % i for i in range(n)),
+                         "mainOnly": " && ".join(["1"] + ["!defined(BUFFER_%d)" % i for i in range(n)]),
+                         "reads": "".join("    colour += 0.1 * texture2D(u_buffer%d, st).rgb;\n" % i
+                                          for i in range(n))}
+        with open(os.path.join(folder, "buffers%d.frag" % n), "w") as f:
+            f.write(text)
+    rates = {n: [] for n in counts}
+    for _ in range(rounds):
+        for n in counts:
+            rates[n].append(frame_rate([os.path.join(folder, "buffers%d.frag" % n)], seconds, folder))
+    median = {n: sorted(r)[len(r) // 2] for n, r in rates.items()}
+    for n in counts:
+        print("%d buffers: %s frames/s, median %.1f (%.2f ms a frame)" % (
+            n, " ".join("%.1f" % r for r in rates[n]), median[n], 1000.0 / median[n]))
+    alone = 1000.0 / median[0]
+    for n in counts[1:]:
+        extra = (1000.0 / median[n] - alone) / n
+        print("each of %d buffers: %.2f ms, %.2f times the frame of the quad alone (%.2f ms)" % (n, extra,
+                                                                                             extra / alone, alone))
+
+
 def turntable(model, frames):
     folder = tempfile.mkdtemp(prefix="spinview-rate-")
     args = [BIN, "--fit", "--snapshot", os.path.join(folder, "f%03d.png"), "--frames", str(frames),
@@ -68,6 +132,9 @@ def turntable(model, frames):
 
 
 if __name__ == "__main__":
+    if sys.argv[1:2] == ["passes"]:
+        passes(float(sys.argv[2]) if len(sys.argv) > 2 else 5.0, int(sys.argv[3]) if len(sys.argv) > 3 else 3)
+        sys.exit(0)
     if len(sys.argv) < 3 or sys.argv[1] not in ("orbit", "turntable"):
         sys.exit(__doc__)
     if sys.argv[1] == "orbit":

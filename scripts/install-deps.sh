@@ -7,7 +7,7 @@ set -euo pipefail
 # the viewer, and its package (dpkg-shlibdeps finds its dependencies, file tells it the binaries)
 packages=(
   cmake make g++
-  libgl1-mesa-dev libegl-dev libx11-dev freeglut3-dev libglew-dev libpng-dev libjpeg-dev
+  libgl1-mesa-dev libegl-dev libx11-dev freeglut3-dev libglew-dev libpng-dev libjpeg-dev libstb-dev
   dpkg-dev file
 )
 if [ "${1:-}" = --build ]; then

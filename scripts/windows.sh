@@ -65,6 +65,10 @@ if [ ! -f "$deps/.complete" ] || [ ! -f "$deps/lib/libjpeg.a" ]; then
   touch "$deps/.complete"
 fi
 
+# stb_image is header-only: Debian's copy (libstb-dev) serves the Windows build too
+mkdir -p "$deps/include/stb"
+cp /usr/include/stb/stb_image.h "$deps/include/stb/"
+
 echo "== spinview and its unit and log tests for Windows"
 cmake -S . -B "$out/build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_PREFIX_PATH="$deps" \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSPINVIEW_BUILD_BENCH=OFF >/dev/null

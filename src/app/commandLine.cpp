@@ -9,6 +9,7 @@
 #include <getopt.h>
 
 #include <cmath>
+#include <initializer_list>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,12 +21,15 @@ namespace {
 const char* const usage =
     "usage: spinview [--fit] [--no-spin] [--no-cut] [--orbit YAW,PITCH] [--at SECONDS] [--vertex FILE]\n"
     "                [--fragment FILE] [--texture NAME=FILE]... [--snapshot FILE.png [--frames N [--fps F]]\n"
-    "                [--size WxH] [--transparent] [--raw]] [MODEL.obj]\n";
+    "                [--size WxH] [--transparent] [--raw]] [--cubemap FILE [--skybox]] [MODEL.obj]\n"
+    "                [SHADER.frag]\n";
 
 const char* const help =
     "Draws MODEL.obj (torus.obj by default) spinning, through the GLSL shaders VertexProgram.glsl and\n"
     "FragmentProgram.glsl, and reloads any of the three files when it changes. A model named here is\n"
     "drawn with the built-in shaders where those files are neither named nor in the working directory.\n"
+    "A fragment shader named alone (SHADER.frag, .fs or .glsl), or --fragment without a model where the\n"
+    "working directory has no torus.obj, is drawn on the whole window: the canvas.\n"
     "\n"
     "  --fit              centre the model and scale it to fill the view\n"
     "  --no-spin          start with the spin paused (at 0, or at --at)\n"
@@ -41,6 +45,8 @@ const char* const help =
     "  --size WxH         draw the snapshot at that size, the model's proportions kept\n"
     "  --transparent      an RGBA PNG whose background is transparent\n"
     "  --raw              with --snapshot -: raw RGBA rows, top to bottom, frame after frame\n"
+    "  --cubemap FILE     an equirectangular PNG, JPEG or Radiance .hdr image: u_cubeMap and u_SH\n"
+    "  --skybox           draw the cube map behind the model, where the shader has no BACKGROUND\n"
     "  --help, --version  this text, the version\n"
     "\n"
     "GLUT's options, such as -display :1 and -geometry WxH, are passed on to GLUT.\n"
@@ -61,6 +67,8 @@ enum Option {
     transparent,
     raw,
     texture,
+    cubeMap,
+    skybox,
     helpOption,
     version
 };
@@ -82,6 +90,8 @@ const option longOptions[] = {
     {"help", no_argument, nullptr, helpOption},
     {"version", no_argument, nullptr, version},
     {"texture", required_argument, nullptr, texture},
+    {"cubemap", required_argument, nullptr, cubeMap},
+    {"skybox", no_argument, nullptr, skybox},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -214,6 +224,18 @@ bool readOrbit(const char* text, double& yaw, double& pitch)
     return end != second && *end == '\0' && std::isfinite(yaw) && std::isfinite(pitch);
 }
 
+// True for a name ending in .frag, .fs or .glsl: a fragment shader named without --fragment.
+bool isFragmentShaderName(const char* name)
+{
+    size_t length = strlen(name);
+    for (const char* extension : {".frag", ".fs", ".glsl"}) {
+        size_t e = strlen(extension);
+        if (length > e && strcmp(name + length - e, extension) == 0)
+            return true;
+    }
+    return false;
+}
+
 // The uniforms and attributes a program may take by name, after the keys and the mouse.
 void printInputsHelp()
 {
@@ -271,6 +293,8 @@ CommandLine parseCommandLine(int argc, char** argv, ViewerOptions& options)
             if (const char* reason = readTextureOption(optarg, options.textures))
                 return wrong(reason, optarg);
             break;
+        case cubeMap: options.cubeMap = optarg; break;
+        case skybox: options.skybox = true; break;
         case helpOption:
             fputs(usage, stdout);
             fputs(help, stdout);
@@ -283,11 +307,23 @@ CommandLine parseCommandLine(int argc, char** argv, ViewerOptions& options)
     }
     if (const char* reason = snapshotOptionsMisused(options))
         return wrong(reason, options.snapshot ? options.snapshot : "");
-    if (argc - optind > 1)
-        return wrong("spinview: one model at most, not also '%s'\n", args[size_t(optind) + 1]);
-    if (optind < argc) {
-        options.model = args[size_t(optind)];
-        options.modelNamed = true;
+    if (options.skybox && !options.cubeMap)
+        return wrong("spinview: --skybox goes with --cubemap\n");
+    for (int i = optind; i < argc; ++i) {
+        const char* named = args[size_t(i)];
+        if (isFragmentShaderName(named)) {
+            if (options.fragmentNamed)
+                return wrong("spinview: one fragment shader at most, not also '%s'\n", named);
+            options.fragmentShader = named;
+            options.fragmentNamed = true;
+            options.canvas = true;  // until a model is named too
+        } else {
+            if (options.modelNamed)
+                return wrong("spinview: one model at most, not also '%s'\n", named);
+            options.model = named;
+            options.modelNamed = true;
+        }
     }
+    options.canvas = options.canvas && !options.modelNamed;
     return CommandLine::run;
 }

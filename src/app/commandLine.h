@@ -2,7 +2,7 @@
 // The viewer's command line:
 //   spinview [--fit] [--no-spin] [--no-cut] [--orbit YAW,PITCH] [--at SECONDS] [--vertex FILE]
 //            [--fragment FILE] [--texture NAME=FILE]... [--snapshot FILE.png [--frames N [--fps F]]
-//            [--size WxH] [--transparent] [--raw]] [MODEL.obj]
+//            [--size WxH] [--transparent] [--raw]] [--cubemap FILE [--skybox]] [MODEL.obj] [SHADER.frag]
 // plus --help and --version. GLUT's own options (-display, -geometry, -iconic, -direct,
 // -indirect, -gldebug, -sync), written as glutInit reads them, are left for it; other spellings of
 // them (--display, -disp, -display=:1) are refused.
@@ -48,6 +48,11 @@ struct ViewerOptions {
     bool transparent = false;
     bool raw = false;
     std::vector<TextureOption> textures;  // --texture, in order: texture unit 0 first
+    // no model: the fragment shader is drawn on a full-window quad (a shader named alone, or
+    // --fragment without a model where the working directory has no torus.obj)
+    bool canvas = false;
+    const char* cubeMap = nullptr;  // --cubemap: the equirectangular image of u_cubeMap and u_SH
+    bool skybox = false;            // --skybox: the cube map drawn behind the model
 };
 
 enum class CommandLine {

@@ -79,5 +79,8 @@ bool hoverPointer(Viewer& viewer, int x, int y)
 {
     viewer.pointer.x = x;
     viewer.pointer.y = y;
-    return (viewer.shaderState.inputs.uniformsUsed & (1u << uMouse)) != 0;
+    bool used = (viewer.shaderState.inputs.uniformsUsed & (1u << uMouse)) != 0;
+    for (const ShaderState& pass : viewer.passes.programs)
+        used = used || (pass.inputs.uniformsUsed & (1u << uMouse)) != 0;
+    return used;
 }

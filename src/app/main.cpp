@@ -75,8 +75,10 @@ int main(int argc, char** argv)
     if (!options.windowGeometry)
         glutInitWindowSize(512, 512);
     glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH);
-    // a model named on the command line names the window
-    std::string title = options.modelNamed ? fileName(options.model) + std::string(" - spinview") : "Just a test";
+    // a model named on the command line names the window, and so does the canvas's shader
+    std::string title = options.canvas       ? fileName(options.fragmentShader) + std::string(" - spinview")
+                        : options.modelNamed ? fileName(options.model) + std::string(" - spinview")
+                                             : "Just a test";
     glutCreateWindow(title.c_str());
     checkGlError();
 

@@ -1,5 +1,6 @@
 #include "app/reload.h"
 
+#include "app/environmentFile.h"
 #include "app/scene.h"
 #include "app/shaderSources.h"
 #include "app/textureFiles.h"
@@ -185,30 +186,24 @@ bool reloadProgram(Viewer& viewer)
     Watch& watch = viewer.watch;
     const WatchedFile& vertex = watch.vertexShader;
     const WatchedFile& fragment = watch.fragmentShader;
-    FileStatus vertexStatus, fragmentStatus;
-    ShaderState fresh = {};
-    const ViewerOptions& options = viewer.options;
-    std::vector<SourceFile> vertexFiles, fragmentFiles;
+    ShaderState fresh;
+    PassPrograms freshPasses;
+    LoadedStages loaded;
     // a built-in shader is not watched: its watch has no path, the options name it
-    fresh.vertexShader = loadShaderStage(options.vertexShader, options.vertexSource, GL_VERTEX_SHADER_ARB,
-                                         vertexStatus, vertexFiles);
-    fresh.fragmentShader = loadShaderStage(options.fragmentShader, options.fragmentSource, GL_FRAGMENT_SHADER_ARB,
-                                           fragmentStatus, fragmentFiles);
-    if (changedWhileRead(vertex) || changedWhileRead(fragment) || includeChangedWhileRead(vertexFiles) ||
-        includeChangedWhileRead(fragmentFiles)) {
-        deleteShaders(fresh);
+    loadPassPrograms(viewer.options, fresh, freshPasses, loaded, false);
+    if (changedWhileRead(vertex) || changedWhileRead(fragment) || includeChangedWhileRead(loaded.vertexFiles) ||
+        includeChangedWhileRead(loaded.fragmentFiles)) {
+        deletePassPrograms(freshPasses);
+        deleteProgram(fresh);
         return false;
     }
-    watchIncludes(watch, vertexFiles, fragmentFiles);
-    if (vertexStatus != FileStatus::ok)
-        logMessage(unreadableFileMessage(vertexStatus), vertex.path);
-    if (fragmentStatus != FileStatus::ok)
-        logMessage(unreadableFileMessage(fragmentStatus), fragment.path);
-
-    if (fresh.vertexShader && fresh.fragmentShader)
-        linkProgram(fresh.vertexShader, fresh.fragmentShader, fresh, textureNames(viewer.options));
-    if (!replaceProgram(viewer.shaderState, fresh))
-        return false;  // the old program keeps drawing
+    watchIncludes(watch, loaded.vertexFiles, loaded.fragmentFiles);
+    if (loaded.vertexStatus != FileStatus::ok)
+        logMessage(unreadableFileMessage(loaded.vertexStatus), vertex.path);
+    if (loaded.fragmentStatus != FileStatus::ok)
+        logMessage(unreadableFileMessage(loaded.fragmentStatus), fragment.path);
+    if (!replacePassPrograms(viewer.shaderState, viewer.passes, fresh, freshPasses))
+        return false;  // the old programs keep drawing
     if (watch.vertexShaderChanged)
         logMessage("Reloaded [%s]", vertex.path);
     if (watch.fragmentShaderChanged)
@@ -260,7 +255,10 @@ void watchModelFiles(Viewer& viewer)
 void watchDataFiles(Viewer& viewer)
 {
     Watch& watch = viewer.watch;
-    watchFile(watch.model, viewer.options.model);
+    if (!viewer.options.canvas)
+        watchFile(watch.model, viewer.options.model);
+    if (viewer.options.cubeMap)
+        watchFile(watch.cubeMap, viewer.options.cubeMap);
     // a built-in shader has no file to watch
     if (!viewer.options.vertexSource)
         watchFile(watch.vertexShader, viewer.options.vertexShader);
@@ -303,5 +301,7 @@ bool reloadChangedFiles(Viewer& viewer)
     for (size_t i = 0; i < watch.textures.size(); ++i)
         if (fileSettledAfterChange(watch.textures[i], fileStamp(watch.textures[i].path), now))
             changed = reloadTexture(viewer, i) || changed;
+    if (settledAfterChange(watch.cubeMap, now))
+        changed = reloadEnvironment(viewer) || changed;
     return changed;
 }

@@ -1,5 +1,6 @@
 #include "app/scene.h"
 
+#include "app/environmentFile.h"
 #include "app/shaderSources.h"
 #include "app/modelMaterials.h"
 #include "app/reload.h"
@@ -32,17 +33,22 @@ void endForLackOfMemory()
     _Exit(1);
 }
 
-// Compiles a shader at start-up, from its built-in text when `builtin` is not null, else from its
-// file with the files it includes; false when the file cannot be opened. Running out of memory for
-// its text is logged and leaves the stage 0, as a failed compile does.
-bool loadShaderAtStart(const char* path, const char* builtin, GLenum type, GLhandleARB& shader,
-                       std::vector<SourceFile>& files)
+// Logs the first stage whose file could not be read at start-up; false when one could not be
+// opened, and the viewer cannot go on. Running out of memory for a stage's text leaves the stage
+// 0, as a failed compile does.
+bool stagesReadAtStart(const ViewerOptions& options, const LoadedStages& loaded)
 {
-    FileStatus status;
-    shader = loadShaderStage(path, builtin, type, status, files);
-    if (status != FileStatus::ok)
-        logMessage(unreadableFileMessage(status), path);
-    return status != FileStatus::cannotOpen;
+    const struct {
+        FileStatus status;
+        const char* path;
+    } stages[] = {{loaded.vertexStatus, options.vertexShader}, {loaded.fragmentStatus, options.fragmentShader}};
+    for (const auto& stage : stages)
+        if (stage.status != FileStatus::ok) {
+            logMessage(unreadableFileMessage(stage.status), stage.path);
+            if (stage.status == FileStatus::cannotOpen)
+                return false;
+        }
+    return true;
 }
 
 } // namespace
@@ -134,19 +140,20 @@ bool initScene(Viewer& viewer)
     if (!haveEntryPoints())
         return false;
 
-    if (!loadObjMesh(viewer))
+    if (!viewer.options.canvas && !loadObjMesh(viewer))
         return false;
-    const ViewerOptions& options = viewer.options;
-    GLhandleARB vertexShader, fragmentShader;
-    std::vector<SourceFile> vertexFiles, fragmentFiles;
-    if (!loadShaderAtStart(options.vertexShader, options.vertexSource, GL_VERTEX_SHADER_ARB, vertexShader,
-                           vertexFiles) ||
-        !loadShaderAtStart(options.fragmentShader, options.fragmentSource, GL_FRAGMENT_SHADER_ARB, fragmentShader,
-                           fragmentFiles))
+    LoadedStages loaded;
+    loadPassPrograms(viewer.options, viewer.shaderState, viewer.passes, loaded, true);
+    if (!stagesReadAtStart(viewer.options, loaded))
         return false;
-    watchIncludes(viewer.watch, vertexFiles, fragmentFiles);
-    linkProgram(vertexShader, fragmentShader, viewer.shaderState, textureNames(options));
+    // no last good list yet: a pass that failed leaves the main pass alone
+    if (!allPassesLinked(viewer.shaderState, viewer.passes)) {
+        deletePassPrograms(viewer.passes);
+        planMainPassOnly(viewer.passes, !viewer.options.canvas);
+    }
+    watchIncludes(viewer.watch, loaded.vertexFiles, loaded.fragmentFiles);
     loadTextures(viewer);
+    loadEnvironment(viewer);
     return true;
 }
 
@@ -187,6 +194,8 @@ void frameInputs(Viewer& viewer, FrameInputs& out)
     standard.frame = int32_t(frames.drawn & 0x7fffffffu);
     frames.drawn += 1;
     frames.lastSpinSeconds = seconds;
+    out.width = viewer.windowWidth;
+    out.height = viewer.windowHeight;
     standard.resolution[0] = float(viewer.windowWidth);
     standard.resolution[1] = float(viewer.windowHeight);
     standard.mouse[0] = float(viewer.pointer.x);
@@ -199,5 +208,7 @@ void drawViewerFrame(Viewer& viewer)
 {
     FrameInputs inputs;
     frameInputs(viewer, inputs);
-    drawFrame(viewer.meshStore, viewer.shaderState, viewer.textures, viewer.materials, inputs);
+    FrameResources resources{viewer.meshStore, viewer.textures, viewer.materials, viewer.environment, viewer.quad,
+                             viewer.targets};
+    drawFrame(resources, viewer.shaderState, viewer.passes, inputs);
 }

@@ -33,8 +33,9 @@ bool loadObjMesh(Viewer& viewer);
 // with it; without, a hint when it would show as a speck or reaches past the camera.
 void placeModel(Viewer& viewer);
 
-// Sets the depth and clear state, initialises GLEW, loads the mesh, builds the program (its
-// included files watched from then on) and loads the textures.
+// Sets the depth and clear state, initialises GLEW, loads the mesh (none for the canvas), builds
+// the programs of the frame's passes (their included files watched from then on) and loads the
+// textures and the environment.
 // Needs the window's context current. False, with the reason logged, when the viewer cannot go
 // on: the context lacks entry points the viewer calls, or the model or a shader file cannot be
 // opened. A shader with built-in text (ViewerOptions::vertexSource, fragmentSource) is compiled from it.

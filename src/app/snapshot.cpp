@@ -6,6 +6,7 @@
 #include "core/platform/platform.h"
 #include "image/png.h"
 #include "render/frameTarget.h"
+#include "render/passTargets.h"
 
 #include <cstdio>
 #include <cstring>
@@ -71,6 +72,8 @@ const char* inputOverwrittenBySnapshot(const ViewerOptions& options, const char*
     for (const TextureOption& texture : options.textures)
         if (sameFile(path, texture.path))
             return texture.path;
+    if (options.cubeMap && sameFile(path, options.cubeMap))
+        return options.cubeMap;
     return nullptr;
 }
 
@@ -141,6 +144,8 @@ int writeSnapshotFrames(Viewer& viewer, int width, int height)
         viewer.clock = SpinClock{false, 0, 0, double(options.atMs) / 1000.0 + i * step};
         drawViewerFrame(viewer);
         readFrameTarget(target, rgba, options.transparent ? &depths : nullptr);
+        if (options.transparent && viewer.passes.plan.sceneTarget)
+            readSceneDepths(viewer.targets, depths);  // the scene's, under the post-processing
         pixelsToWrite(rgba, depths, channels, options.transparent, written);
 
         char name[4096];

@@ -5,24 +5,19 @@
 
 #include <string>
 
-namespace {
-
-// Why the image at `path` cannot be a texture, after the sampler's name and a colon.
-std::string imageProblem(ImageStatus status, const char* path, const char* detail, int largest)
+std::string imageProblem(ImageStatus status, const char* path, const char* detail, int largest, const char* formats)
 {
     std::string file = "[" + std::string(path) + "]";
     switch (status) {
     case ImageStatus::ok: break;
     case ImageStatus::cannotOpen: return "cannot open file " + file;
     case ImageStatus::outOfMemory: return "not enough memory to read " + file;
-    case ImageStatus::notAnImage: return file + " is neither a PNG nor a JPEG file";
+    case ImageStatus::notAnImage: return file + " is neither " + formats;
     case ImageStatus::damaged: return file + " cannot be read: " + detail;
     case ImageStatus::tooLarge: break;
     }
     return file + " is larger than " + std::to_string(largest) + " pixels a side, the largest texture here";
 }
-
-} // namespace
 
 bool uploadImageFile(const char* path, TextureGpu& texture, std::string& problem)
 {

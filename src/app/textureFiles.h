@@ -2,10 +2,16 @@
 // The images named by --texture: read, uploaded, and read again when they change.
 
 #include "app/viewer.h"
+#include "image/imageRead.h"
 
 #include <string>
 
 #include <vector>
+
+// Why the image at `path` cannot be used: "cannot open file [cat.png]", "[cat.png] is neither a
+// PNG nor a JPEG file" (`formats` names the formats read)...; `largest` is the largest side taken.
+std::string imageProblem(ImageStatus status, const char* path, const char* detail, int largest,
+                         const char* formats = "a PNG nor a JPEG file");
 
 // Reads the image file and uploads it in place of the texture's image; false, with `problem`
 // saying why ("cannot open file [cat.png]", "[cat.png] is neither a PNG nor a JPEG file"...),

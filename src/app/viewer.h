@@ -7,9 +7,13 @@
 #include "core/mesh/mesh.h"
 #include "core/mesh/problems.h"
 #include "core/view/camera.h"
+#include "render/environmentGpu.h"
 #include "render/materialsGpu.h"
 #include "render/meshGpu.h"
+#include "render/passPrograms.h"
+#include "render/passTargets.h"
 #include "render/program.h"
+#include "render/quadGpu.h"
 #include "render/textures.h"
 
 #include <atomic>
@@ -86,6 +90,7 @@ struct Watch {
     std::vector<WatchedFile> textures;     // one per --texture, in order
     std::vector<WatchedInclude> includes;  // the files the shaders included when last read
     std::vector<WatchedFile> modelFiles;   // those of Viewer::modelFiles: a change reads the model again
+    WatchedFile cubeMap;                   // --cubemap's image
 };
 
 // The frames drawn, for u_frame and u_delta.
@@ -101,7 +106,11 @@ struct Viewer {
     std::vector<ModelFile> modelFiles;  // the files it was read from besides its own, and its maps, watched with it
     ProblemList modelProblems;          // the problems of the model drawn
     int positionScale;      // the power of two the drawn positions were multiplied by for the fit
-    ShaderState shaderState;
+    ShaderState shaderState;  // the main pass's program
+    PassPrograms passes;      // the frame's passes, and the programs of those but the main one
+    PassTargets targets;      // the textures the passes draw into
+    QuadGpu quad;             // the full-window quad of the passes that draw one
+    EnvironmentGpu environment;  // --cubemap's
     Matrix4 modelFit;  // with view.fit: the scale and translation that fill the view with the model
     SpinClock clock;
     ViewState view;

@@ -1,5 +1,6 @@
 #include "render/frame.h"
 
+#include "render/frameTarget.h"
 #include "render/glCheck.h"
 
 #include <GL/glew.h>
@@ -44,18 +45,109 @@ void switchMaterial(void* context, uint32_t material)
     useMaterial(*c.materials, *c.inputs, material, c.unit);
 }
 
-} // namespace
+// The unit of the frame's own samplers: after --texture's and the materials' map.
+GLuint firstFrameUnit(const FrameResources& resources)
+{
+    return GLuint(resources.textures.size()) + 1;
+}
 
-void drawFrame(const MeshStore& mesh, ShaderState& shader, const std::vector<TextureGpu>& textures,
-               const MaterialsGpu& materials, const FrameInputs& inputs)
+// Binds the targets' textures the program samples and the environment, from unit `unit` on
+// (checked); the scene's colour and depth read black unless `sceneReadable`. Nothing for a program
+// that samples none. Needs the program in use.
+void bindFrameSamplers(const FrameResources& resources, const ProgramInputs& inputs, GLuint unit, bool sceneReadable)
+{
+    for (const TargetSampler& sampler : inputs.targets) {
+        bool scene = sampler.kind == TargetKind::scene || sampler.kind == TargetKind::sceneDepth;
+        if (sampler.location >= 0) {
+            glActiveTexture(GL_TEXTURE0 + unit);
+            glBindTexture(GL_TEXTURE_2D, scene && !sceneReadable
+                                             ? 0
+                                             : targetTexture(resources.targets, sampler.kind, sampler.index));
+            glUniform1iARB(sampler.location, GLint(unit));
+            ++unit;
+        }
+        if (sampler.resolutionLocation >= 0)
+            glUniform2fARB(sampler.resolutionLocation, float(resources.targets.width),
+                           float(resources.targets.height));
+        checkGlError();
+    }
+    if (!inputs.targets.empty()) {
+        glActiveTexture(GL_TEXTURE0);
+        checkGlError();
+    }
+    bindEnvironment(resources.environment, inputs, unit);
+}
+
+void unbindFrameSamplers(const ProgramInputs& inputs, GLuint unit)
+{
+    for (const TargetSampler& sampler : inputs.targets)
+        if (sampler.location >= 0) {
+            glActiveTexture(GL_TEXTURE0 + unit++);
+            glBindTexture(GL_TEXTURE_2D, 0);
+        }
+    if (!inputs.targets.empty()) {
+        glActiveTexture(GL_TEXTURE0);
+        checkGlError();
+    }
+    unbindEnvironment(inputs, unit);
+}
+
+// Draws a full-window quad through the program: its u_ uniforms, textures and frame samplers.
+void drawQuadPass(FrameResources& resources, ShaderState& shader, const FrameInputs& inputs, const std::string& name,
+                  bool sceneReadable)
+{
+    glUseProgramObjectARB(shader.program);
+    checkGlError();
+    if (shader.vpMatrixLocation >= 0 || shader.wMatrixLocation >= 0)
+        uploadMatrices(shader, inputs);
+    uploadStandardUniforms(shader.inputs, inputs.standard);
+    bindSamplers(shader.inputs, resources.textures);
+    bindFrameSamplers(resources, shader.inputs, firstFrameUnit(resources), sceneReadable);
+    MeshAttributeLocations named = meshAttributeLocations(shader.inputs);
+    validateProgramOnce(shader, name);
+    drawQuad(resources.quad, named);
+    unbindFrameSamplers(shader.inputs, firstFrameUnit(resources));
+    unbindSamplers(shader.inputs);
+    glUseProgramObjectARB(0);
+    checkGlError();
+}
+
+void clearColorAndDepth()
 {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     checkGlError();
+}
+
+// The framebuffer bound as the frame starts: the window's, or a snapshot's.
+GLuint boundFramebuffer()
+{
+    GLint bound = 0;
+    if (haveFrameTargets())
+        glGetIntegerv(GL_FRAMEBUFFER_BINDING, &bound);
+    return GLuint(bound);
+}
+
+void bindFramebuffer(GLuint framebuffer)
+{
+    if (haveFrameTargets()) {
+        glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+        checkGlError();
+    }
+}
+
+} // namespace
+
+void drawModelPass(FrameResources& resources, ShaderState& shader, const FrameInputs& inputs, bool sceneReadable)
+{
+    const MeshStore& mesh = resources.mesh;
+    const MaterialsGpu& materials = resources.materials;
+    const std::vector<TextureGpu>& textures = resources.textures;
     glUseProgramObjectARB(shader.program);
     checkGlError();
     uploadMatrices(shader, inputs);
     uploadStandardUniforms(shader.inputs, inputs.standard);
     bindSamplers(shader.inputs, textures);
+    bindFrameSamplers(resources, shader.inputs, firstFrameUnit(resources), sceneReadable);
     if (inputs.cut)
         enableClipPlane();
     MeshAttributeLocations named = meshAttributeLocations(shader.inputs);
@@ -83,7 +175,54 @@ void drawFrame(const MeshStore& mesh, ShaderState& shader, const std::vector<Tex
         checkGlError();
     }
     unbindMeshArrays(named, mesh.colorBuffer != 0);
+    unbindFrameSamplers(shader.inputs, firstFrameUnit(resources));
     unbindSamplers(shader.inputs);
     glUseProgramObjectARB(0);
     checkGlError();
+}
+
+void drawFrame(FrameResources& resources, ShaderState& main, PassPrograms& passes, const FrameInputs& inputs)
+{
+    const FramePlan& plan = passes.plan;
+    if (isSingleModelPass(plan)) {
+        clearColorAndDepth();
+        drawModelPass(resources, main, inputs, true);
+        return;
+    }
+    GLuint frame = boundFramebuffer();
+    bool targetsMade = prepareTargets(resources.targets, plan, inputs.width, inputs.height);
+    bindFramebuffer(frame);
+    bool sceneOffscreen = plan.sceneTarget && targetsMade;
+    bool sceneCleared = false;
+    for (size_t i = 0; i < plan.passes.size(); ++i) {
+        const PassSpec& pass = plan.passes[i];
+        ShaderState& program = passProgram(main, passes, i);
+        TextureTarget* target = passTarget(resources.targets, pass, sceneOffscreen);
+        bool inScene = pass.kind == PassKind::background || pass.kind == PassKind::skybox || pass.kind == PassKind::main;
+        if ((pass.kind == PassKind::buffer || pass.kind == PassKind::doubleBuffer) && !target)
+            continue;
+        if (pass.kind == PassKind::postprocessing && !sceneOffscreen)
+            continue;
+        if (target)
+            bindTargetForDrawing(*target);
+        else
+            bindFramebuffer(frame);
+        if ((inScene && !sceneCleared) || pass.kind == PassKind::postprocessing)
+            clearColorAndDepth();
+        sceneCleared = sceneCleared || inScene;
+        bool sceneReadable = !(inScene && sceneOffscreen);
+        if (pass.kind == PassKind::background || pass.kind == PassKind::skybox) {
+            glDepthMask(GL_FALSE);  // behind whatever comes after
+            drawQuadPass(resources, program, inputs, passName(pass), sceneReadable);
+            glDepthMask(GL_TRUE);
+            checkGlError();
+        } else if (pass.drawsModel) {
+            drawModelPass(resources, program, inputs, sceneReadable);
+        } else {
+            drawQuadPass(resources, program, inputs, passName(pass), sceneReadable);
+        }
+        if (target)
+            finishDrawingTarget(*target);
+    }
+    bindFramebuffer(frame);
 }

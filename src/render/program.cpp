@@ -18,10 +18,16 @@ void deleteObject(GLhandleARB object)
     checkGlError();
 }
 
-// Logs the link failure with the driver's log and deletes the program.
-void reportLinkFailure(ShaderState& state)
+// The headline of a failure: "There was error during compilation !", or "... of [BUFFER_0] !".
+std::string headline(const char* what, const std::string& pass)
 {
-    logMessage("There was error during linking !");
+    return std::string("There was error during ") + what + (pass.empty() ? "" : " of [" + pass + "]") + " !";
+}
+
+// Logs the link failure with the driver's log and deletes the program.
+void reportLinkFailure(ShaderState& state, const std::string& pass)
+{
+    logMessage("%s", headline("linking", pass).c_str());
     logInfoLog(state.program, "Linking error log: \n%s\n");
     glDeleteObjectARB(state.program);
     checkGlError();
@@ -38,10 +44,17 @@ void logLines(const std::string& lines)
     }
 }
 
-// Compiles the expanded source into a new shader object; on failure, logs the headline, the
-// driver's log and its editor lines, deletes the object and returns 0.
-GLhandleARB compileSource(const ShaderSource& source, GLenum shaderType)
+} // namespace
+
+GLhandleARB compileShaderSource(const ShaderSource& source, GLenum shaderType, const std::string& pass)
 {
+    if (!source.problems.empty()) {
+        std::string lines;
+        editorLinesOfProblems(source, lines, pass);
+        logMessage("%s", headline("compilation", pass).c_str());
+        logLines(lines);
+        return 0;
+    }
     GLhandleARB shader = glCreateShaderObjectARB(shaderType);
     checkGlError();
     const GLcharARB* text = source.text.data;
@@ -56,16 +69,14 @@ GLhandleARB compileSource(const ShaderSource& source, GLenum shaderType)
     if (compiled)
         return shader;
 
-    logMessage("There was error during compilation !");
+    logMessage("%s", headline("compilation", pass).c_str());
     std::string log, lines;
     logInfoLog(shader, "Compilation error log: \n%s\n", &log);
     glDeleteObjectARB(shader);
-    editorLinesOfLog(log.c_str(), source, lines);
+    editorLinesOfLog(log.c_str(), source, lines, pass);
     logLines(lines);
     return 0;
 }
-
-} // namespace
 
 GLhandleARB loadShader(const char* path, GLenum shaderType, FileStatus& status, std::vector<SourceFile>* files)
 {
@@ -75,32 +86,24 @@ GLhandleARB loadShader(const char* path, GLenum shaderType, FileStatus& status, 
         *files = source.files;
     if (status != FileStatus::ok)
         return 0;
-    GLhandleARB shader = 0;
-    if (source.problems.empty()) {
-        shader = compileSource(source, shaderType);
-    } else {
-        std::string lines;
-        editorLinesOfProblems(source, lines);
-        logMessage("There was error during compilation !");
-        logLines(lines);
-    }
+    GLhandleARB shader = compileShaderSource(source, shaderType);
     freeShaderSource(source);
     return shader;
 }
 
-GLhandleARB compileShader(const char* text, const char* name, GLenum shaderType)
+GLhandleARB compileShader(const char* text, const char* name, GLenum shaderType, const std::string& pass)
 {
     ShaderSource source;
     source.text = FileBytes{const_cast<char*>(text), strlen(text)};
     source.files.push_back(SourceFile{name, FileStamp{}});
     source.runs.push_back(LineRun{1, 0, 1});
-    GLhandleARB shader = compileSource(source, shaderType);
+    GLhandleARB shader = compileShaderSource(source, shaderType, pass);
     source.text = FileBytes{nullptr, 0};  // not ours to free
     return shader;
 }
 
 void linkProgram(GLhandleARB vertexShader, GLhandleARB fragmentShader, ShaderState& state,
-                 const std::vector<const char*>& textureNames)
+                 const std::vector<const char*>& textureNames, const std::string& pass, std::vector<std::string>* told)
 {
     state.inputs = ProgramInputs();
     state.vertexShader = vertexShader;
@@ -119,21 +122,21 @@ void linkProgram(GLhandleARB vertexShader, GLhandleARB fragmentShader, ShaderSta
     glGetObjectParameterivARB(state.program, GL_OBJECT_LINK_STATUS_ARB, &linked);
     checkGlError();
     if (!linked || (state.program && !bindNamedAttributes(state.program, state.inputs)))
-        reportLinkFailure(state);
+        reportLinkFailure(state, pass);
 
     if (state.program) {
         state.vpMatrixLocation = glGetUniformLocationARB(state.program, "VPMatrix");
         state.wMatrixLocation = glGetUniformLocationARB(state.program, "WMatrix");
-        findUniformInputs(state.program, textureNames, state.inputs);
+        findUniformInputs(state.program, textureNames, state.inputs, told);
     }
     checkGlError();
     if (state.program)
-        logProgramInputs(state.inputs, textureNames);
+        logProgramInputs(state.inputs, textureNames, pass);
     else
         state.inputs = ProgramInputs();
 }
 
-void validateProgramOnce(ShaderState& state)
+void validateProgramOnce(ShaderState& state, const std::string& pass)
 {
     if (state.programValidated)
         return;
@@ -144,12 +147,21 @@ void validateProgramOnce(ShaderState& state)
     glGetObjectParameterivARB(state.program, GL_OBJECT_VALIDATE_STATUS_ARB, &valid);
     checkGlError();
     if (!valid) {
-        logMessage("Error while validating program !");
+        logMessage("Error while validating program%s !", pass.empty() ? "" : (" [" + pass + "]").c_str());
         logInfoLog(state.program, "Validation error log: \n%s\n");
+    } else if (!pass.empty()) {
+        return;  // one line for the frame's program: the main pass's
     } else {
         logMessage("Program validated successfully !");
         logInfoLog(state.program, "Validation warnings log: \n%s\n");
     }
+}
+
+void deleteProgram(ShaderState& state)
+{
+    deleteObject(state.program);
+    deleteShaders(state);
+    state = ShaderState();
 }
 
 void deleteShaders(ShaderState& state)

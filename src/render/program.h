@@ -8,6 +8,7 @@
 
 #include <GL/glew.h>
 
+#include <string>
 #include <vector>
 
 struct ShaderState {
@@ -36,7 +37,13 @@ GLhandleARB loadShader(const char* path, GLenum shaderType, FileStatus& status,
 // Compiles the zero-terminated `text`, which includes nothing, into a shader object of shaderType
 // as loadShader does with a file's text, its lines named after `name`: the handle, or 0 with the
 // headline, the driver's log and its lines logged.
-GLhandleARB compileShader(const char* text, const char* name, GLenum shaderType);
+GLhandleARB compileShader(const char* text, const char* name, GLenum shaderType, const std::string& pass = "");
+
+// Compiles the expanded source as loadShader compiles a file's: the handle, or 0 with the headline,
+// the driver's log and its FILE:LINE:COLUMN lines logged (a source with #include problems gets
+// the headline and their lines, and no object). A named pass ("BUFFER_0") is named in the
+// headline ("There was error during compilation of [BUFFER_0] !") and in each line's message.
+GLhandleARB compileShaderSource(const ShaderSource& source, GLenum shaderType, const std::string& pass = "");
 
 // Creates a program of the two shaders (a failed one is 0, and attaching it is an error the
 // checks report), links it, and looks up the uniforms "VPMatrix" and "WMatrix". A program that
@@ -44,12 +51,19 @@ GLhandleARB compileShader(const char* text, const char* name, GLenum shaderType)
 // samplers', index = texture unit): when it declares a_ attributes, they are bound and it is
 // linked again; one line names the inputs it uses, when any. A failed link logs the headline and
 // the driver's log and leaves `state.program` 0, the program deleted.
+// A named pass is named in the link headline and in the line of inputs ("The program of
+// [BUFFER_0] uses ..."); a wrong type already in `told` is not reported again, and is added to it.
 void linkProgram(GLhandleARB vertexShader, GLhandleARB fragmentShader, ShaderState& state,
-                 const std::vector<const char*>& textureNames = {});
+                 const std::vector<const char*>& textureNames = {}, const std::string& pass = "",
+                 std::vector<std::string>* told = nullptr);
 
 // On the first call for a program only (a failed validation is not retried): validates it and
-// logs the outcome with the driver's log. Needs the program in use and the arrays bound.
-void validateProgramOnce(ShaderState& state);
+// logs the outcome with the driver's log; for a named pass, only a failure, with its name.
+// Needs the program in use and the arrays bound.
+void validateProgramOnce(ShaderState& state, const std::string& pass = "");
+
+// Deletes the program and its shaders, and empties the state.
+void deleteProgram(ShaderState& state);
 
 // Deletes the shaders of a program that did not link, or that was never made.
 void deleteShaders(ShaderState& state);

@@ -28,6 +28,7 @@ GlslType glslTypeOf(GLenum type)
     case GL_FLOAT_MAT3: return GlslType::mat3;
     case GL_FLOAT_MAT4: return GlslType::mat4;
     case GL_SAMPLER_2D: return GlslType::sampler2D;
+    case GL_SAMPLER_CUBE: return GlslType::samplerCube;
     default: return GlslType::other;
     }
 }
@@ -81,12 +82,22 @@ bool readActiveUniform(GLhandleARB program, GLint index, Active& active)
     return length > 0 && size_t(length) + 1 < sizeof(active.name);
 }
 
-// True when the declaration has the type wanted; otherwise reports it, once per link.
+// Names already reported as declared with another type, for the passes of one shader.
+std::vector<std::string>* toldAlready;
+
+// True when the declaration has the type wanted; otherwise reports it, once per link (and once
+// for all the passes of a shader).
 bool declaredAs(const Active& active, GlslType type, GlslType alsoType)
 {
     GlslType declared = glslTypeOf(active.type);
     if (active.size == 1 && declared != GlslType::other && (declared == type || declared == alsoType))
         return true;
+    if (toldAlready) {
+        for (const std::string& name : *toldAlready)
+            if (name == active.name)
+                return false;
+        toldAlready->push_back(active.name);
+    }
     std::string wanted = glslTypeName(type);
     if (alsoType != GlslType::other)
         wanted = wanted + " or " + glslTypeName(alsoType);
@@ -152,17 +163,82 @@ bool bindNamedAttributes(GLhandleARB program, ProgramInputs& inputs)
     return linked != 0;
 }
 
-void findUniformInputs(GLhandleARB program, const std::vector<const char*>& textureNames, ProgramInputs& inputs)
+namespace {
+
+TargetSampler& targetSamplerOf(ProgramInputs& inputs, TargetKind kind, uint8_t index)
 {
+    for (TargetSampler& sampler : inputs.targets)
+        if (sampler.kind == kind && sampler.index == index)
+            return sampler;
+    inputs.targets.push_back(TargetSampler{kind, index, -1, -1});
+    return inputs.targets.back();
+}
+
+// The name of a target's sampler, or with `resolution` its NAMEResolution.
+std::string targetSamplerName(const TargetSampler& sampler, bool resolution)
+{
+    std::string name;
+    switch (sampler.kind) {
+    case TargetKind::buffer: name = "u_buffer" + std::to_string(sampler.index); break;
+    case TargetKind::doubleBuffer: name = "u_doubleBuffer" + std::to_string(sampler.index); break;
+    case TargetKind::scene: name = "u_scene"; break;
+    case TargetKind::sceneDepth: name = "u_sceneDepth"; break;
+    }
+    return resolution ? name + "Resolution" : name;
+}
+
+// A target's sampler or resolution, u_cubeMap or u_SH: kept in `inputs` when declared with its
+// type. False for any other name.
+bool findFrameInput(GLhandleARB program, const Active& active, ProgramInputs& inputs)
+{
+    TargetName target;
+    if (readTargetName(active.name, target)) {
+        if (declaredAs(active, target.resolution ? GlslType::vec2 : GlslType::sampler2D, GlslType::other)) {
+            TargetSampler& sampler = targetSamplerOf(inputs, target.kind, target.index);
+            (target.resolution ? sampler.resolutionLocation : sampler.location) =
+                glGetUniformLocationARB(program, active.name);
+        }
+        return true;
+    }
+    if (strcmp(active.name, cubeMapName) == 0) {
+        if (declaredAs(active, GlslType::samplerCube, GlslType::other))
+            inputs.cubeMapLocation = glGetUniformLocationARB(program, active.name);
+        return true;
+    }
+    if (strcmp(active.name, sphericalHarmonicsName) == 0) {
+        // an array: the driver lists the elements up to the last one used
+        Active element = active;
+        element.size = 1;
+        if (active.size <= sphericalHarmonicsCount && declaredAs(element, GlslType::vec3, GlslType::other)) {
+            inputs.shLocation = glGetUniformLocationARB(program, active.name);
+            inputs.shCount = active.size;
+        } else if (active.size > sphericalHarmonicsCount) {
+            logMessage("%s is declared with %d elements, not %d: the viewer leaves it alone", active.name, active.size,
+                       sphericalHarmonicsCount);
+        }
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+void findUniformInputs(GLhandleARB program, const std::vector<const char*>& textureNames, ProgramInputs& inputs,
+                       std::vector<std::string>* told)
+{
+    toldAlready = told;
     inputs.uniformsUsed = 0;
     inputs.samplers.clear();
+    inputs.targets.clear();
+    inputs.cubeMapLocation = inputs.shLocation = -1;
+    inputs.shCount = 0;
     for (GLint& location : inputs.materialLocations)
         location = -1;
     GLint count = 0;
     glGetObjectParameterivARB(program, GL_OBJECT_ACTIVE_UNIFORMS_ARB, &count);
     for (GLint i = 0; i < count; ++i) {
         Active active;
-        if (!readActiveUniform(program, i, active))
+        if (!readActiveUniform(program, i, active) || findFrameInput(program, active, inputs))
             continue;
         int standard = findStandardUniform(active.name);
         int sampled = textureNamed(active.name, textureNames, false);
@@ -188,9 +264,14 @@ void findUniformInputs(GLhandleARB program, const std::vector<const char*>& text
     }
     std::sort(inputs.samplers.begin(), inputs.samplers.end(),
               [](const SamplerInput& a, const SamplerInput& b) { return a.texture < b.texture; });
+    std::sort(inputs.targets.begin(), inputs.targets.end(), [](const TargetSampler& a, const TargetSampler& b) {
+        return a.kind != b.kind ? a.kind < b.kind : a.index < b.index;
+    });
+    toldAlready = nullptr;
 }
 
-void logProgramInputs(const ProgramInputs& inputs, const std::vector<const char*>& textureNames)
+void logProgramInputs(const ProgramInputs& inputs, const std::vector<const char*>& textureNames,
+                      const std::string& pass)
 {
     std::string names;
     auto add = [&names](const std::string& name) { names += (names.empty() ? "" : ", ") + name; };
@@ -206,8 +287,22 @@ void logProgramInputs(const ProgramInputs& inputs, const std::vector<const char*
         if (sampler.resolutionLocation >= 0)
             add(textureNames[sampler.texture] + std::string("Resolution"));
     }
-    if (!names.empty())
+    for (const TargetSampler& sampler : inputs.targets) {
+        if (sampler.location >= 0)
+            add(targetSamplerName(sampler, false));
+        if (sampler.resolutionLocation >= 0)
+            add(targetSamplerName(sampler, true));
+    }
+    if (inputs.cubeMapLocation >= 0)
+        add(cubeMapName);
+    if (inputs.shLocation >= 0)
+        add(sphericalHarmonicsName);
+    if (names.empty())
+        return;
+    if (pass.empty())
         logMessage("The program uses %s", names.c_str());
+    else
+        logMessage("The program of [%s] uses %s", pass.c_str(), names.c_str());
 }
 
 void uploadStandardUniforms(const ProgramInputs& inputs, const StandardValues& values)

@@ -8,6 +8,7 @@
 #include <GL/glew.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 // A texture the program samples: the texture's index among the viewer's, which is also its
@@ -18,12 +19,24 @@ struct SamplerInput {
     GLint resolutionLocation;
 };
 
+// A sampler of one of the frame's targets, and its NAMEResolution (-1 when undeclared).
+struct TargetSampler {
+    TargetKind kind;
+    uint8_t index;
+    GLint location;
+    GLint resolutionLocation;
+};
+
 struct ProgramInputs {
     uint32_t uniformsUsed;  // bit u: standard uniform u is declared, with its type
     GLint uniformLocations[standardUniformCount];
     uint32_t attributesUsed;  // bit a: standard attribute a is declared, and bound to namedAttributeLocations[a]
     std::vector<SamplerInput> samplers;
     GLint materialLocations[materialUniformCount] = {-1, -1, -1, -1, -1, -1};  // -1: not declared with its type
+    std::vector<TargetSampler> targets;  // u_bufferN, u_doubleBufferN, u_scene, u_sceneDepth
+    GLint cubeMapLocation = -1;          // samplerCube u_cubeMap
+    GLint shLocation = -1;               // vec3 u_SH[9]
+    GLint shCount = 0;                   // its elements the program uses
 };
 
 // Where the a_ attributes are bound: away from 0 (gl_Vertex) and from the locations some drivers
@@ -38,12 +51,17 @@ constexpr GLuint namedAttributeLocations[standardAttributeCount] = {1, 6, 7, 5};
 bool bindNamedAttributes(GLhandleARB program, ProgramInputs& inputs);
 
 // For a program that linked: looks at its active uniforms for the u_ names, the sampler2D of
-// each texture name in `textureNames` (index = texture unit) and its vec2 NAMEResolution, and
-// keeps their locations in `inputs`. Reports once each name declared with another type.
-void findUniformInputs(GLhandleARB program, const std::vector<const char*>& textureNames, ProgramInputs& inputs);
+// each texture name in `textureNames` (index = texture unit) and its vec2 NAMEResolution, the
+// targets' samplers and resolutions, u_cubeMap and u_SH, and keeps their locations in `inputs`.
+// Reports once each name declared with another type (not again when `told` holds it already;
+// the name is added to it).
+void findUniformInputs(GLhandleARB program, const std::vector<const char*>& textureNames, ProgramInputs& inputs,
+                       std::vector<std::string>* told = nullptr);
 
-// Logs one line naming the inputs the program uses, when it uses any.
-void logProgramInputs(const ProgramInputs& inputs, const std::vector<const char*>& textureNames);
+// Logs one line naming the inputs the program uses, when it uses any: "The program uses ...", or
+// for a named pass "The program of [BUFFER_0] uses ...".
+void logProgramInputs(const ProgramInputs& inputs, const std::vector<const char*>& textureNames,
+                      const std::string& pass = "");
 
 // Uploads each u_ uniform the program uses (checked after each). Needs the program in use.
 void uploadStandardUniforms(const ProgramInputs& inputs, const StandardValues& values);

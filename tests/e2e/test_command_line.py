@@ -12,7 +12,8 @@ import harness
 VALIDATED = "Program validated successfully !\n"
 USAGE = ("usage: spinview [--fit] [--no-spin] [--no-cut] [--orbit YAW,PITCH] [--at SECONDS] [--vertex FILE]\n"
          "                [--fragment FILE] [--texture NAME=FILE]... [--snapshot FILE.png [--frames N [--fps F]]\n"
-         "                [--size WxH] [--transparent] [--raw]] [MODEL.obj]\n")
+         "                [--size WxH] [--transparent] [--raw]] [--cubemap FILE [--skybox]] [MODEL.obj]\n"
+         "                [SHADER.frag]\n")
 
 # colours the still quad by its normals: red, green, blue and yellow-green corners
 NORMAL_COLOURS = harness.diagnostic_vertex_shader("gl_MultiTexCoord1.xyz")

@@ -111,8 +111,9 @@ void appendEditorLine(const std::string& file, uint32_t line, uint32_t column, b
            (warning ? ": warning: " : ": error: ") + message + "\n";
 }
 
-void editorLinesOfLog(const char* log, const ShaderSource& source, std::string& out)
+void editorLinesOfLog(const char* log, const ShaderSource& source, std::string& out, const std::string& pass)
 {
+    std::string tag = pass.empty() ? "" : "[" + pass + "] ";
     const char* end = log + strlen(log);
     for (const char* at = log; at < end;) {
         const char* newline = static_cast<const char*>(memchr(at, '\n', size_t(end - at)));
@@ -121,13 +122,15 @@ void editorLinesOfLog(const char* log, const ShaderSource& source, std::string& 
         uint32_t file, line;
         if (readLogLine(at, lineEnd, entry) && entry.sourceString == 0 &&
             sourceLineOf(source, entry.line, file, line))
-            appendEditorLine(source.files[file].path, line, entry.column, entry.warning, entry.message, out);
+            appendEditorLine(source.files[file].path, line, entry.column, entry.warning, tag + entry.message, out);
         at = newline ? newline + 1 : end;
     }
 }
 
-void editorLinesOfProblems(const ShaderSource& source, std::string& out)
+void editorLinesOfProblems(const ShaderSource& source, std::string& out, const std::string& pass)
 {
+    std::string tag = pass.empty() ? "" : "[" + pass + "] ";
     for (const SourceProblem& problem : source.problems)
-        appendEditorLine(source.files[problem.file].path, problem.line, problem.column, false, problem.message, out);
+        appendEditorLine(source.files[problem.file].path, problem.line, problem.column, false, tag + problem.message,
+                         out);
 }

@@ -30,8 +30,9 @@ void appendEditorLine(const std::string& file, uint32_t line, uint32_t column, b
 
 // For each line of the zero-terminated log that names a line of source string 0, the editor line
 // at the file and line it comes from through `source`'s map, in the log's order. Lines naming
-// line 0 or another source string are left out.
-void editorLinesOfLog(const char* log, const ShaderSource& source, std::string& out);
+// line 0 or another source string are left out. A pass named (`pass`, such as "BUFFER_0") starts
+// each message with "[BUFFER_0] ".
+void editorLinesOfLog(const char* log, const ShaderSource& source, std::string& out, const std::string& pass = "");
 
-// The editor line of each of the source's problems, as errors.
-void editorLinesOfProblems(const ShaderSource& source, std::string& out);
+// The editor line of each of the source's problems, as errors; a named pass as above.
+void editorLinesOfProblems(const ShaderSource& source, std::string& out, const std::string& pass = "");

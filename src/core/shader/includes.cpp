@@ -288,3 +288,54 @@ bool sourceLineOf(const ShaderSource& source, uint32_t expandedLine, uint32_t& f
     line = runs[low].line + (expandedLine - runs[low].expandedLine);
     return true;
 }
+
+bool copyWithLineInserted(const ShaderSource& source, uint32_t afterLine, const std::string& line, ShaderSource& out)
+{
+    freeShaderSource(out);
+    const char* text = source.text.data ? source.text.data : "";
+    size_t size = source.text.data ? source.text.size : 0;
+    // where line afterLine + 1 starts; a last line without its line ending gets one
+    size_t at = 0;
+    bool needsEnd = false;
+    for (uint32_t l = 0; l < afterLine; ++l) {
+        const char* newline = static_cast<const char*>(memchr(text + at, '\n', size - at));
+        if (!newline) {
+            at = size;
+            needsEnd = true;
+            break;
+        }
+        at = size_t(newline - text) + 1;
+    }
+    size_t length = size + line.size() + 2;
+    char* copy = static_cast<char*>(malloc(length + 1));
+    if (!copy)
+        return false;
+    size_t written = 0;
+    memcpy(copy, text, at);
+    written += at;
+    if (needsEnd)
+        copy[written++] = '\n';
+    memcpy(copy + written, line.data(), line.size());
+    written += line.size();
+    copy[written++] = '\n';
+    memcpy(copy + written, text + at, size - at);
+    written += size - at;
+    copy[written] = '\0';
+    out.text = FileBytes{copy, written};
+    out.files = source.files;
+    out.problems = source.problems;
+
+    uint32_t file = 0, fileLine = 1;
+    for (const LineRun& run : source.runs)
+        if (run.expandedLine <= afterLine)
+            out.runs.push_back(run);
+    if (afterLine > 0)
+        sourceLineOf(source, afterLine, file, fileLine);
+    out.runs.push_back(LineRun{afterLine + 1, file, fileLine});
+    if (sourceLineOf(source, afterLine + 1, file, fileLine))
+        out.runs.push_back(LineRun{afterLine + 2, file, fileLine});
+    for (const LineRun& run : source.runs)
+        if (run.expandedLine > afterLine + 1)
+            out.runs.push_back(LineRun{run.expandedLine + 1, run.file, run.line});
+    return true;
+}

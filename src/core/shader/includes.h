@@ -64,3 +64,9 @@ void freeShaderSource(ShaderSource& source);
 // The file (an index into source.files) and the line that expanded line `expandedLine` comes
 // from; lines past the end continue the last run. False for line 0 or an empty map.
 bool sourceLineOf(const ShaderSource& source, uint32_t expandedLine, uint32_t& file, uint32_t& line);
+
+// A copy of `source` (text and map) with `line`, without its line ending, as a line of its own
+// after expanded line `afterLine` (0: before the first). Every other line still maps to the file
+// and line it came from; the inserted one maps to afterLine's (line 1 of the first file for 0).
+// False, with `out` empty, when there is no memory for the copy.
+bool copyWithLineInserted(const ShaderSource& source, uint32_t afterLine, const std::string& line, ShaderSource& out);

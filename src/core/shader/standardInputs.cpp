@@ -1,5 +1,8 @@
 #include "core/shader/standardInputs.h"
 
+#include "core/shader/shaderDeclarations.h"
+
+#include <cstdlib>
 #include <cstring>
 
 const StandardInput standardUniforms[standardUniformCount] = {
@@ -32,6 +35,23 @@ const StandardInput materialUniforms[materialUniformCount] = {
     {"u_diffuseMap", GlslType::sampler2D, GlslType::other, "its map_Kd (white without)"},
 };
 
+namespace {
+
+// What --help tells of the passes: the samplers and the defines that make them.
+const StandardInput passInputs[] = {
+    {"u_bufferN", GlslType::sampler2D, GlslType::other, "BUFFER_N, N from 0 to 7, drawn first, in order"},
+    {"u_doubleBufferN", GlslType::sampler2D, GlslType::other, "DOUBLE_BUFFER_N likewise, after the buffers"},
+    {"u_bufferNResolution", GlslType::vec2, GlslType::other, "its size (u_doubleBufferNResolution too)"},
+    {"BACKGROUND", GlslType::other, GlslType::other, "a block drawn behind the model, depth writes off"},
+    {"POSTPROCESSING", GlslType::other, GlslType::other, "a block that draws the window from the scene:"},
+    {"u_scene", GlslType::sampler2D, GlslType::other, "the scene's colour (background and model)"},
+    {"u_sceneDepth", GlslType::sampler2D, GlslType::other, "its depth: 1 where nothing is drawn"},
+    {"u_cubeMap", GlslType::samplerCube, GlslType::other, "--cubemap's image around the world"},
+    {"u_SH", GlslType::vec3, GlslType::other, "[9]: its spherical harmonics, for diffuse light"},
+};
+
+} // namespace
+
 const char* glslTypeName(GlslType type)
 {
     switch (type) {
@@ -43,6 +63,7 @@ const char* glslTypeName(GlslType type)
     case GlslType::mat3: return "mat3";
     case GlslType::mat4: return "mat4";
     case GlslType::sampler2D: return "sampler2D";
+    case GlslType::samplerCube: return "samplerCube";
     case GlslType::other: break;
     }
     return "another type";
@@ -75,6 +96,47 @@ int findMaterialUniform(const char* name)
     return findInput(materialUniforms, materialUniformCount, name);
 }
 
+namespace {
+
+// N of prefix + N [+ "Resolution"], written without leading zeros, below mostBuffers; -1 otherwise.
+int bufferNumber(const char* name, const char* prefix, bool& resolution)
+{
+    size_t length = strlen(prefix);
+    if (strncmp(name, prefix, length) != 0)
+        return -1;
+    const char* digit = name + length;
+    if (*digit < '0' || *digit > '9' || (*digit == '0' && digit[1] >= '0' && digit[1] <= '9'))
+        return -1;
+    char* end = nullptr;
+    long number = strtol(digit, &end, 10);
+    resolution = strcmp(end, "Resolution") == 0;
+    if ((*end != '\0' && !resolution) || number >= mostBuffers)
+        return -1;
+    return int(number);
+}
+
+} // namespace
+
+bool readTargetName(const char* name, TargetName& out)
+{
+    bool resolution = false;
+    int n = bufferNumber(name, "u_buffer", resolution);
+    if (n >= 0) {
+        out = TargetName{TargetKind::buffer, uint8_t(n), resolution};
+        return true;
+    }
+    n = bufferNumber(name, "u_doubleBuffer", resolution);
+    if (n >= 0) {
+        out = TargetName{TargetKind::doubleBuffer, uint8_t(n), resolution};
+        return true;
+    }
+    if (strcmp(name, "u_scene") == 0 || strcmp(name, "u_sceneDepth") == 0) {
+        out = TargetName{name[7] ? TargetKind::sceneDepth : TargetKind::scene, 0, false};
+        return true;
+    }
+    return false;
+}
+
 void setStandardMatrices(const Matrix4& model, const Matrix4& view, const Matrix4& projection, StandardValues& out)
 {
     out.model = model;
@@ -90,7 +152,7 @@ namespace {
 
 void describe(const StandardInput& input, std::string& out)
 {
-    std::string type = glslTypeName(input.type);
+    std::string type = input.type == GlslType::other ? "#ifdef" : glslTypeName(input.type);
     if (input.alsoType != GlslType::other)
         type = type + " or " + glslTypeName(input.alsoType);
     out += "  ";
@@ -116,4 +178,11 @@ void describeStandardInputs(std::string& out)
     out += "For a model with materials (or vertex colours), each material's, as its triangles are drawn:\n";
     for (const StandardInput& input : materialUniforms)
         describe(input, out);
+    out += "Passes: the fragment shader compiled again with a define, each on a full-window quad:\n";
+    for (const StandardInput& input : passInputs)
+        describe(input, out);
+    out += "Each pass takes the uniforms above, its own u_resolution and the samplers; a buffer reads itself\n"
+           "and the buffers after it as the previous frame left them, those before it as just drawn.\n"
+           "Varyings of the canvas and of a fragment shader given no vertex shader: v_position,\n"
+           "v_texcoord (0 to 1 across the window), v_normal, v_color.\n";
 }

@@ -10,7 +10,7 @@
 #include <string>
 
 // The GLSL types the inputs are declared with; `other` stands for any type not named here.
-enum class GlslType : uint8_t { floatType, intType, vec2, vec3, vec4, mat3, mat4, sampler2D, other };
+enum class GlslType : uint8_t { floatType, intType, vec2, vec3, vec4, mat3, mat4, sampler2D, samplerCube, other };
 
 enum StandardUniform {
     uTime,
@@ -55,6 +55,25 @@ const char* glslTypeName(GlslType type);
 int findStandardUniform(const char* name);
 int findStandardAttribute(const char* name);
 int findMaterialUniform(const char* name);
+
+// The samplers of the frame's own targets: u_bufferN, u_doubleBufferN, u_scene, u_sceneDepth.
+enum class TargetKind : uint8_t { buffer, doubleBuffer, scene, sceneDepth };
+
+// A target's sampler, or its NAMEResolution.
+struct TargetName {
+    TargetKind kind;
+    uint8_t index;    // N of u_bufferN and u_doubleBufferN, below mostBuffers
+    bool resolution;  // the vec2 u_bufferNResolution, u_doubleBufferNResolution
+};
+
+// Reads a target's sampler or resolution name; false for any other name, and for a buffer N past
+// the last drawn (see shaderDeclarations.h).
+bool readTargetName(const char* name, TargetName& out);
+
+// The environment's inputs: the samplerCube u_cubeMap and the vec3 u_SH[9].
+constexpr const char* cubeMapName = "u_cubeMap";
+constexpr const char* sphericalHarmonicsName = "u_SH";
+constexpr int sphericalHarmonicsCount = 9;
 
 // What the u_ uniforms carry in one frame.
 struct StandardValues {
