@@ -99,13 +99,20 @@ bool writeSnapshot(const char* path, int width, int height, int channels, const 
         setBinaryMode(stdout);
         return writePng(stdout, width, height, channels, bottomUp);
     }
-    char tempPath[4096];
-    FILE* file = createFileBeside(path, tempPath, sizeof(tempPath));
+    bool special = false;
+    if (FILE* file = openSpecialFileToWrite(path, special)) {
+        bool written = writePng(file, width, height, channels, bottomUp);
+        return fclose(file) == 0 && written;
+    }
+    char target[4096], tempPath[4096];
+    if (special || !linkTargetOf(path, target, sizeof(target)))
+        return false;
+    FILE* file = createFileBeside(target, tempPath, sizeof(tempPath));
     if (!file)
         return false;
     bool written = writePng(file, width, height, channels, bottomUp);
     written = fclose(file) == 0 && written;
-    if (written && replaceFile(tempPath, path))
+    if (written && replaceFile(tempPath, target))
         return true;
     removeFile(tempPath);
     return false;

@@ -13,8 +13,10 @@ bool snapshotToStandardOutput(const char* path);
 const char* inputOverwrittenBySnapshot(const ViewerOptions& options, const char* path);
 
 // Writes width x height pixels of `channels` (3 or 4), bottom row first, as a PNG: to standard
-// output when asked; otherwise into a new file beside `path` that replaces it only once the PNG
-// is whole. False when it cannot be written; `path` is then as it was.
+// output when asked; into what `path` names when that is no regular file (a FIFO, a terminal, a
+// device); otherwise into a new file beside the file it names (through its links, which stay)
+// that replaces that file only once the PNG is whole. False when it cannot be written; a regular
+// file is then as it was.
 bool writeSnapshot(const char* path, int width, int height, int channels, const unsigned char* bottomUp);
 
 // Draws the snapshot's frames offscreen at `width` x `height` (or the --size asked) and writes

@@ -2,9 +2,14 @@
 
 import os
 import resource
+import select
+import shutil
 import signal
+import stat
 import subprocess
 import tempfile
+import threading
+import tty
 import unittest
 
 import harness
@@ -177,6 +182,94 @@ class CommandLineTest(harness.ViewerCase):
             self.assertEqual(sorted(os.listdir(viewer.dir)), sorted(harness.DATA_FILES + ("link.glsl", "old.png")))
             if status == 2:
                 self.assertIn("would overwrite", viewer.errors())
+
+    def test_snapshot_writes_through_links_and_into_what_is_not_a_file(self):
+        # a link is written through to its target, which is replaced whole; a FIFO, a terminal or a
+        # device is written into, never replaced; a name of 255 characters is written as any other
+        _, written = self.snapshot([])
+        folder = tempfile.mkdtemp(prefix="spinview-targets-")
+        self.addCleanup(shutil.rmtree, folder, True)
+        os.chmod(folder, 0o755)
+        os.mkdir(os.path.join(folder, "pictures"))
+        with open(os.path.join(folder, "pictures", "old.png"), "wb") as f:
+            f.write(b"the previous picture")
+        os.symlink("pictures/old.png", os.path.join(folder, "link.png"))
+        os.symlink("link.png", os.path.join(folder, "chain.png"))
+        os.symlink("pictures/new.png", os.path.join(folder, "dangling.png"))
+        os.mkfifo(os.path.join(folder, "fifo.png"))
+        master, terminal = os.openpty()
+        self.addCleanup(os.close, master)
+        self.addCleanup(os.close, terminal)
+        tty.setraw(terminal)
+        device = None
+        if os.getuid() == 0:  # a device of our own, alike /dev/null, which root could replace
+            device = os.path.join(folder, "null")
+            os.mknod(device, 0o666 | stat.S_IFCHR, os.makedev(1, 3))
+
+        def read_fifo(into):
+            with open(os.path.join(folder, "fifo.png"), "rb") as f:
+                into.append(f.read())
+
+        def read_terminal(into):
+            data = b""
+            while not data.endswith(b"IEND\xaeB`\x82") and select.select([master], [], [], 120)[0]:
+                data += os.read(master, 65536)
+            into.append(data)
+
+        def same_picture(data):
+            path = os.path.join(tempfile.mkdtemp(prefix="spinview-got-"), "got.png")
+            self.addCleanup(shutil.rmtree, os.path.dirname(path), True)
+            with open(path, "wb") as f:
+                f.write(data)
+            return harness.read_png(path).differs(written) == 0
+
+        def file_bytes(name):
+            with open(os.path.join(folder, name), "rb") as f:
+                return f.read()
+
+        cases = (  # the path, what reads it meanwhile, the file then holding the picture
+            ("link.png", None, "pictures/old.png"),
+            ("chain.png", None, "pictures/old.png"),
+            ("dangling.png", None, "pictures/new.png"),
+            ("fifo.png", read_fifo, None),
+            (os.ttyname(terminal), read_terminal, None),
+            ("a" * 251 + ".png", None, "a" * 251 + ".png"),
+        ) + (((device, None, None),) if device else ())
+        for path, reader, holder in cases:
+            got, thread = [], None
+            if reader:
+                thread = threading.Thread(target=reader, args=(got,), daemon=True)
+                thread.start()
+            viewer = self.start(args=["--snapshot", os.path.join(folder, path)])
+            self.assertEqual(viewer.wait(120), 0, (path, viewer.output()))
+            self.assertEqual(viewer.output(), VALIDATED, path)
+            if thread:
+                thread.join(120)
+                self.assertTrue(same_picture(got[0]), path)
+            if holder:
+                self.assertTrue(same_picture(file_bytes(holder)), path)
+        self.assertEqual(os.readlink(os.path.join(folder, "link.png")), "pictures/old.png")
+        self.assertEqual(os.readlink(os.path.join(folder, "chain.png")), "link.png")
+        self.assertEqual(os.readlink(os.path.join(folder, "dangling.png")), "pictures/new.png")
+        self.assertTrue(stat.S_ISFIFO(os.stat(os.path.join(folder, "fifo.png")).st_mode))
+        if device:
+            self.assertTrue(stat.S_ISCHR(os.stat(device).st_mode))
+        # nothing left beside the targets
+        expected = ["a" * 251 + ".png", "chain.png", "dangling.png", "fifo.png", "link.png", "pictures"]
+        self.assertEqual(sorted(os.listdir(folder)), sorted(expected + (["null"] if device else [])))
+        self.assertEqual(sorted(os.listdir(os.path.join(folder, "pictures"))), ["new.png", "old.png"])
+
+    def test_snapshot_to_dev_null_without_root(self):
+        # a user who cannot replace /dev/null writes into it; root is never let near the real one
+        folder = tempfile.mkdtemp(prefix="spinview-bin-")
+        self.addCleanup(shutil.rmtree, folder, True)
+        os.chmod(folder, 0o755)
+        binary = shutil.copy(harness.find_binary(), folder)
+        user = 65534 if os.getuid() == 0 else None
+        viewer = self.start(args=["--snapshot", "/dev/null"], binary=binary, user=user)
+        self.assertEqual(viewer.wait(60), 0, viewer.output() + viewer.errors())
+        self.assertEqual(viewer.output(), VALIDATED)
+        self.assertTrue(stat.S_ISCHR(os.stat("/dev/null").st_mode))
 
     def test_snapshot_to_standard_output(self):
         _, written = self.snapshot([])
