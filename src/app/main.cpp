@@ -82,8 +82,11 @@ int main(int argc, char** argv)
 
     if (!initScene(viewer))
         return 1;
-    if (!options.snapshot)
-        watchDataFiles(viewer);
+    // drawn at once, not from the display callback: a window that never shows (off the screen, on
+    // another workspace) is never asked for its frame
+    if (options.snapshot)
+        return writeSnapshotFrames(viewer, glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT));
+    watchDataFiles(viewer);
 
     registerCallbacks(viewer);
     checkGlError();

@@ -271,6 +271,16 @@ class CommandLineTest(harness.ViewerCase):
         self.assertEqual(viewer.output(), VALIDATED)
         self.assertTrue(stat.S_ISCHR(os.stat("/dev/null").st_mode))
 
+    def test_snapshot_of_a_window_never_shown(self):
+        # a window off the screen is never exposed: the snapshot is drawn without waiting for it,
+        # and shows what the window would
+        for shown, hidden in (("512x512+0+0", "512x512+5000+5000"), ("64x48+0+0", "64x48+-100+-100"),
+                              ("1x1+0+0", "1x1+-1+-1")):
+            _, seen = self.snapshot(["-geometry", shown, "--fit"])
+            _, unseen = self.snapshot(["-geometry", hidden, "--fit"])
+            self.assertEqual((unseen.width, unseen.height), (seen.width, seen.height))
+            self.assertEqual(unseen.differs(seen), 0, hidden)
+
     def test_snapshot_to_standard_output(self):
         _, written = self.snapshot([])
         for target in ("-", "/dev/stdout"):
