@@ -66,8 +66,13 @@ int main(int argc, char** argv)
         // a snapshot needs no window: it is drawn offscreen
         if (options.snapshot)
             return snapshotWithoutDisplay(viewer);
-        fprintf(stderr, "spinview: cannot open the display [%s]: the window needs one (--snapshot draws without)\n",
-                options.display ? options.display : getenv("DISPLAY") ? getenv("DISPLAY") : "");
+        const char* display = options.display ? options.display : getenv("DISPLAY");
+        if (display && *display)
+            fprintf(stderr, "spinview: cannot open the display [%s]: the window needs one (--snapshot draws without)\n",
+                    display);
+        else
+            fprintf(stderr, "spinview: no display is set (neither DISPLAY nor -display names one): the window needs "
+                            "one (--snapshot draws without)\n");
         return 1;
     }
 

@@ -73,6 +73,7 @@ class CommandLineTest(harness.ViewerCase):
         env = dict(os.environ)
         env.pop("DISPLAY", None)
         # GLUT reads its options only as -display :1: other spellings would be lost on the way
+        wrong = []
         for args in (["--bogus"], ["--vertex"], ["--orbit", "90"], ["--orbit", "1,x"], ["a.obj", "b.obj"],
                      ["--snapshot", "x.png", "--at", "-1"], ["--snapshot", "x.png", "--at", "soon"], ["-f"],
                      ["--display", ":1"], ["-disp", ":1"], ["-display=:1"], ["--sync"], ["-geometry"],
@@ -82,10 +83,27 @@ class CommandLineTest(harness.ViewerCase):
                      ["--texture", "u_tex0"], ["--texture", "u_tex0="], ["--texture", "gl_tex=a.png"],
                      ["--texture", "2d=a.png"], ["--texture", "u_time=a.png"],
                      ["--texture", "t=a.png", "--texture", "t=b.png"]):
+            wrong.append((args, ""))
+        # the reason names the bound, or what is wrong
+        wrong += [
+            (["-geometry", "0x0"], "-geometry takes"), (["-geometry", "abc"], "-geometry takes"),
+            (["-geometry", "-5x-5"], "-geometry takes"), (["-geometry", "20x20+5+"], "-geometry takes"),
+            (["-geometry", "20x20+40000+0"], "-geometry takes"),
+            (["--texture", "u_diffuseMap=a.png"], "viewer's own inputs"),
+            (["--texture", "u_diffuseColor=a.png"], "viewer's own inputs"),
+            (["--snapshot", "x.png", "--frames", "2", "--fps", "2000000"], "at most 1000000"),
+            (["--snapshot", "x.png", "--frames", "2", "--fps", "1e-39"], "4294967"),
+            (["--snapshot", "x.png", "--frames", "1000", "--fps", "0.0001", "--at", "4000000"], "4294967"),
+            (["--bogus"], "unrecognized option"),
+        ]
+        for args, reason in wrong:
             run = subprocess.run([harness.find_binary()] + args, env=env, stdout=subprocess.PIPE,
                                  stderr=subprocess.PIPE, timeout=20)
             self.assertEqual(run.returncode, 2, args)
             self.assertEqual(run.stdout, b"", args)
+            # getopt's own messages too name the program as ours do, not by the path it was run by
+            self.assertTrue(run.stderr.startswith(b"spinview: "), (args, run.stderr))
+            self.assertIn(reason, run.stderr.decode(), args)
             self.assertTrue(run.stderr.decode().endswith(USAGE), (args, run.stderr))
         for args, start in ((["--help"], USAGE), (["--version"], "spinview %s\n" % harness.project_version())):
             run = subprocess.run([harness.find_binary()] + args, env=env, stdout=subprocess.PIPE,

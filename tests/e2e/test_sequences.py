@@ -68,10 +68,14 @@ class SequenceTest(harness.ViewerCase):
             self.assertEqual(viewer.output(), VALIDATED)
             self.assertEqual(harness.read_png(os.path.join(offscreen, "frame.png")).differs(
                 harness.read_png(os.path.join(under_x, "frame.png"))), 0, args)
-        # the window cannot go without one, and says so
-        window = self.start(env={"DISPLAY": ""})
-        self.assertEqual(window.wait(60), 1)
-        self.assertIn("cannot open the display", window.errors())
+        # the window cannot go without one, and says so: that none is set, or which cannot be opened
+        for env, args, told in (({"DISPLAY": ""}, [], "spinview: no display is set (neither DISPLAY nor -display "
+                                                      "names one): the window needs one"),
+                                ({"DISPLAY": ""}, ["-display", ":29999.9"], "spinview: cannot open the display "
+                                                                            "[:29999.9]: the window needs one")):
+            window = self.start(env=env, args=args)
+            self.assertEqual(window.wait(60), 1)
+            self.assertTrue(window.errors().startswith(told), window.errors())
         # a frame that cannot be written is named, and ends the sequence
         failed = self.start(args=["--snapshot", "/nonexistent/spin%d.png", "--frames", "2"], env={"DISPLAY": ""})
         self.assertEqual(failed.wait(60), 1)
