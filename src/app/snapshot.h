@@ -25,6 +25,7 @@ bool writeSnapshot(const char* path, int width, int height, int channels, const 
 // rows top to bottom; --transparent: RGBA with the background clear and the model opaque. A
 // sequence of more than a second shows its progress on a terminal. Needs a current context with
 // the scene set up. Returns the exit status: 0, or 1 with the reason logged ("Cannot write
-// snapshot [file]" naming the frame's file), or 2 for a frame that would overwrite a file the
-// viewer read (a material library, a map or an include too); the frames written before stay whole.
+// snapshot [file]" naming the frame's file; the frames written before stay whole), or 2, before
+// any frame is drawn, when any frame would overwrite a file the viewer read (a material library,
+// a map or an include too).
 int writeSnapshotFrames(Viewer& viewer, int width, int height);

@@ -59,6 +59,17 @@ class SequenceTest(harness.ViewerCase):
                         if any(abs(a - b) > 8 for a, b in zip(image.pixel(x + 50, y), square.pixel(x, y))))
         self.assertLess(differing, 40)
 
+    def test_a_sequence_that_would_overwrite_an_input_writes_no_frame(self):
+        # every frame's name is looked at before the first is drawn: frame 1 names an input file
+        shader = open(os.path.join(harness.DATA_DIR, "VertexProgram.glsl"), "rb").read()
+        included = shader.replace(b"void main()", b'#include "frame2.glsl"\nvoid main()', 1)
+        for files, args in (({"frame1.glsl": shader}, ["--vertex", "frame1.glsl"]),
+                            ({"VertexProgram.glsl": included, "frame2.glsl": b"// nothing\n"}, [])):
+            viewer = self.start(files=files, args=["--snapshot", "frame%d.glsl", "--frames", "3"] + args)
+            self.assertEqual(viewer.wait(60), 2, viewer.output() + viewer.errors())
+            self.assertIn("would overwrite", viewer.errors())
+            self.assertFalse(os.path.exists(viewer.path("frame0.glsl")), args)
+
     def test_without_a_display_snapshots_are_drawn_offscreen_alike(self):
         # the window's size, drawn into the window or a surface like it; another, into a framebuffer
         for args in (["--orbit", "90,0", "--at", "1"], ["--size", "200x120", "--orbit", "30,20", "--transparent"]):
