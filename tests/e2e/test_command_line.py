@@ -131,6 +131,21 @@ class CommandLineTest(harness.ViewerCase):
         for share in shares[1:]:
             self.assertLess(abs(shares[0] - share), 0.03 * shares[0], shares)
 
+    def test_fit_shades_a_model_alike_at_any_size(self):
+        # the fit's scale reaches the normals through the world matrix: too small a scale flushed their
+        # squared length to 0 and normalize gave white blotches
+        base = harness.sphere_obj(radius=1.0, rings=12, segments=24).decode().splitlines()
+
+        def sized(factor):
+            return ("\n".join("v %.7g %.7g %.7g" % tuple(float(c) * factor for c in line.split()[1:])
+                              if line.startswith("v ") else line for line in base) + "\n").encode()
+
+        _, unit = self.snapshot(["--fit", "--at", "1", "model.obj"], files={"model.obj": sized(1.0)})
+        self.assertGreater(unit.count_not_clear(0, 0, 512, 512, 2), 6000)
+        for factor in (1e-25, 1e12, 1e20, 1e30, 1e38):
+            _, image = self.snapshot(["--fit", "--at", "1", "model.obj"], files={"model.obj": sized(factor)})
+            self.assertEqual(image.differs(unit), 0, factor)
+
     def test_models_lost_to_the_camera_suggest_fit(self):
         viewer, _ = self.snapshot(["model.obj"], files={"model.obj": shifted_sphere(0.075, (3.0, -2.0, 1.0))})
         self.assertEqual(viewer.output(), "[model.obj] is 0.26 units across and shows as a speck: "

@@ -184,6 +184,29 @@ TEST(FitToView, CentresTheBoxAndFitsItsSphereToTheView)
     EXPECT_EQ(m[0], 1.0f);
 }
 
+TEST(FitToView, PrescalesOnlySizesOutsideItsRangeToBetweenOneAndTwo)
+{
+    const struct {
+        float across;  // along x, from 0
+        int exponent;
+    } cases[] = {
+        // inside: untouched
+        {0x1p-60f, 0}, {1.0f, 0}, {0x1.fffffep39f, 0},
+        // boundary and beyond: to between 1 and 2
+        {0x1.fffffep-61f, 61}, {0x1p-149f, 149}, {0x1p40f, -40}, {1e20f, -66}, {0x1.fffffep127f, -127},
+    };
+    for (const auto& c : cases) {
+        ModelExtent extent = extentOf({{0, 0, 0}, {c.across, 0, 0}});
+        EXPECT_EQ(fitPrescaleExponent(extent), c.exponent) << c.across;
+        std::vector<Vertex> vertices(1);
+        set(vertices[0].position, c.across, 0, 0);
+        scalePositions(vertices, c.exponent);
+        if (c.exponent != 0) {
+            EXPECT_TRUE(vertices[0].position.x >= 1.0f && vertices[0].position.x < 2.0f) << c.across;
+        }
+    }
+}
+
 TEST(FitToView, TellsASpeckAndAModelPastTheCamera)
 {
     EXPECT_EQ(viewOf(extentOf({{0, 0, 0}, {0.3f, 0.3f, 0}})), ModelView::speck);  // about 5 pixels
