@@ -69,6 +69,13 @@ void main()
 }
 """
 
+# a sampler of a type the viewer has no texture for: named as GLSL names it
+SHADOW = b"""#version 120
+uniform sampler2DShadow u_tex0;
+varying vec2 v_texcoord;
+void main() { gl_FragColor = shadow2D(u_tex0, vec3(v_texcoord, 0.5)); }
+"""
+
 # grey of a quarter of u_time's seconds
 TIMED = b"""#version 120
 uniform float u_time;
@@ -126,6 +133,8 @@ class ShaderInputsTest(harness.ViewerCase):
              "%s, u_tex0, u_tex0Resolution\n" % uses,
              ((TOP_LEFT, (255, 0, 64)), (TOP_RIGHT, (0, 255, 64)), (BOTTOM_LEFT, (255, 255, 64)),
               (BOTTOM_RIGHT, (0, 0, 64)))),
+            ("a sampler of another type", SHADOW, ["--texture", "u_tex0=image.png"], {"image.png": IMAGE},
+             "u_tex0 is declared sampler2DShadow, not sampler2D: the viewer leaves it alone\n%s\n" % uses, ()),
             ("u_time at 0", TIMED, ["--at", "0"], {}, untextured % "u_time, ", ((TOP_LEFT, BLACK),)),
             ("u_time at 1", TIMED, ["--at", "1"], {}, untextured % "u_time, ", ((TOP_LEFT, (64, 64, 64)),)),
             ("an included function, an include nested in it", INCLUDING, [], INCLUDED,
