@@ -9,7 +9,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <thread>
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -258,6 +257,21 @@ TEST(Clock, CountsFromTheStartOfTheProcess)
     // a clock from the start of the system would be as old as the machine's uptime
     uint32_t first = tickCountMs();
     EXPECT_LE(first, uint32_t(age * 1000.0) + 1000u);
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_GE(tickCountMs() - first, 19u);
+    // it keeps the steady clock's pace: each reading bracketed by two of the steady clock, over
+    // 20 ms of it, however the test is interrupted
+    using Steady = std::chrono::steady_clock;
+    auto msBetween = [](Steady::time_point from, Steady::time_point to) {
+        return std::chrono::duration<double, std::milli>(to - from).count();
+    };
+    Steady::time_point beforeFirst = Steady::now();
+    first = tickCountMs();
+    Steady::time_point afterFirst = Steady::now();
+    while (msBetween(afterFirst, Steady::now()) < 20.0) {
+    }
+    Steady::time_point beforeLast = Steady::now();
+    uint32_t last = tickCountMs();
+    Steady::time_point afterLast = Steady::now();
+    // whole milliseconds: each reading may be up to 1 ms behind
+    EXPECT_GE(double(last - first), msBetween(afterFirst, beforeLast) - 1.0);
+    EXPECT_LE(double(last - first), msBetween(beforeFirst, afterLast) + 1.0);
 }
