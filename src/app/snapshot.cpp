@@ -148,6 +148,9 @@ bool writeSnapshot(const char* path, int width, int height, int channels, const 
 int writeSnapshotFrames(Viewer& viewer, int width, int height)
 {
     const ViewerOptions& options = viewer.options;
+    unsigned frames = options.frames ? options.frames : 1;
+    if (refuseFramesOverwritingInputs(viewer, frames))
+        return 2;
     FrameTarget target;
     // at the window's size into its buffer, as it shows; at another into a framebuffer object
     if (!options.snapshotWidth) {
@@ -164,11 +167,6 @@ int writeSnapshotFrames(Viewer& viewer, int width, int height)
     }
     viewer.windowWidth = width;  // what u_resolution tells
     viewer.windowHeight = height;
-    unsigned frames = options.frames ? options.frames : 1;
-    if (refuseFramesOverwritingInputs(viewer, frames)) {
-        deleteFrameTarget(target);
-        return 2;
-    }
     double step = options.framesPerSecond > 0.0 ? 1.0 / options.framesPerSecond : 2.0 * pi / frames;
     int channels = options.transparent || options.raw ? 4 : 3;
     std::vector<uint8_t> rgba, written;
