@@ -142,20 +142,14 @@ TEST(FileBytes, FileTooLargeForMemoryIsReportedNotRead)
 
 TEST(FileBytes, FileLargerThanTheBoundIsNotRead)
 {
-    // 1 GiB of nothing, sparse: refused by its size, before any buffer is had
-    std::string path = sparseFile(uint64_t(1) << 30, uint64_t(1) << 30);
-    if (path.empty())
-        GTEST_SKIP() << "no room on the disk for a sparse file of 1 GiB";
+    std::string path = writeTempFile("four");
     FileBytes bytes;
-    EXPECT_EQ(readFileBytesUpTo(path.c_str(), (uint64_t(1) << 30) - 1, bytes), FileStatus::tooLarge);
+    EXPECT_EQ(readFileBytesUpTo(path.c_str(), 3, bytes), FileStatus::tooLarge);
     EXPECT_EQ(bytes.data, nullptr);
-    removeFile(path);
     // boundary: a file of just the bound is read
-    path = writeTempFile("four");
     EXPECT_EQ(readFileBytesUpTo(path.c_str(), 4, bytes), FileStatus::ok);
     EXPECT_STREQ(bytes.data, "four");
     freeFileBytes(bytes);
-    EXPECT_EQ(readFileBytesUpTo(path.c_str(), 3, bytes), FileStatus::tooLarge);
     removeFile(path);
 }
 
