@@ -39,10 +39,12 @@ struct Bytes {
 };
 
 // Every path reads as the fuzzer's bytes.
-FileStatus readSameBytes(void* context, const char*, FileBytes& out, FileStamp& stamp)
+FileStatus readSameBytes(void* context, const char*, uint64_t most, FileBytes& out, FileStamp& stamp)
 {
     const Bytes& bytes = *static_cast<const Bytes*>(context);
     stamp = FileStamp();
+    if (bytes.size > most)
+        return FileStatus::tooLarge;
     out.data = static_cast<char*>(malloc(bytes.size + 1));
     memcpy(out.data, bytes.data, bytes.size);
     out.data[bytes.size] = '\0';

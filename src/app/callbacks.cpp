@@ -5,7 +5,6 @@
 #include "app/scene.h"
 #include "core/diag/log.h"
 #include "core/platform/platform.h"
-#include "app/snapshot.h"
 #include "render/glCheck.h"
 
 #include <GL/glew.h>
@@ -77,15 +76,14 @@ void registerCallbacks(Viewer& drawn)
 {
     viewer = &drawn;
     atexit(stopWorkersAtExit);
-    glutDisplayFunc(drawn.options.snapshot ? renderSnapshot : renderFrame);
+    glutDisplayFunc(renderFrame);
     glutIdleFunc(onIdle);
     glutKeyboardFunc(onKeyboard);
     glutReshapeFunc(onReshape);
     glutMouseFunc(onMouse);
     glutMotionFunc(onMotion);
     glutPassiveMotionFunc(onPassiveMotion);
-    if (!drawn.options.snapshot)
-        keepFramesComing();
+    keepFramesComing();
 }
 
 void renderFrame()
@@ -97,11 +95,6 @@ void renderFrame()
         fprintf(viewer->frameLog, "%u\n", tickCountMs());
         fflush(viewer->frameLog);
     }
-}
-
-void renderSnapshot()
-{
-    exit(writeSnapshotFrames(*viewer, glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT)));
 }
 
 void onIdle()

@@ -4,17 +4,13 @@
 
 #include "app/viewer.h"
 
-// Registers, in this order, the display callback (renderFrame, or renderSnapshot for a snapshot),
+// Registers, in this order, the display callback (renderFrame),
 // onIdle, onKeyboard, onReshape and the mouse's (buttons, drags, moves), all driving `viewer`. While the spin stands,
 // frames are drawn only when something changes.
 void registerCallbacks(Viewer& viewer);
 
 // The display callback: draws one frame and swaps buffers.
 void renderFrame();
-
-// The display callback of a snapshot: draws its frames at the window's size (writeSnapshotFrames)
-// and ends the process: status 0, or 1 with the reason logged.
-void renderSnapshot();
 
 // Requests the next frame, so frames are drawn back to back, and reloads the data files that changed.
 void onIdle();

@@ -8,6 +8,7 @@
 
 #include <getopt.h>
 
+#include <cerrno>
 #include <cmath>
 #include <initializer_list>
 #include <cstdio>
@@ -41,7 +42,7 @@ const char* const help =
     "  --texture NAME=FILE  the PNG or JPEG image the sampler2D uniform NAME reads (up to 8)\n"
     "  --snapshot FILE    draw one frame, write it as an RGB PNG and end ('-': to standard output)\n"
     "  --frames N         with --snapshot FILE%03d.png: N frames, one turn of the spin in all\n"
-    "  --fps F            the frames 1/F seconds apart instead\n"
+    "  --fps F            the frames 1/F seconds apart instead (F at most 1000000)\n"
     "  --size WxH         draw the snapshot at that size, the model's proportions kept\n"
     "  --transparent      an RGBA PNG whose background is transparent\n"
     "  --raw              with --snapshot -: raw RGBA rows, top to bottom, frame after frame\n"
@@ -49,7 +50,7 @@ const char* const help =
     "  --skybox           draw the cube map behind the model, where the shader has no BACKGROUND\n"
     "  --help, --version  this text, the version\n"
     "\n"
-    "GLUT's options, such as -display :1 and -geometry WxH, are passed on to GLUT.\n"
+    "GLUT's options, such as -display :1 and -geometry WxH+X+Y, are passed on to GLUT.\n"
     "\n";
 
 enum Option {
@@ -115,21 +116,60 @@ bool readSeconds(const char* text, uint32_t& ms)
     return true;
 }
 
-// "WxH" at the start of the text, each from 1 to 16384; false, with nothing set, otherwise. The
-// text may go on past it when `rest` is true.
-bool readSizePrefix(const char* text, int& width, int& height, bool rest)
+// Reads decimal digits, with a sign first when `sign` allows one, as a number from `low` to
+// `high`; advances `text` past them. False when there are none or the number is out of range.
+bool readBoundedInteger(const char*& text, bool sign, long low, long high, long& value)
 {
-    char* end = nullptr;
-    long w = strtol(text, &end, 10);
-    if (end == text || (*end != 'x' && *end != 'X'))
+    const char* digits = sign && (*text == '+' || *text == '-') ? text + 1 : text;
+    if (*digits < '0' || *digits > '9')
         return false;
-    const char* second = end + 1;
-    long h = strtol(second, &end, 10);
-    if (end == second || (!rest && *end != '\0') || w < 1 || h < 1 || w > 16384 || h > 16384)
+    char* end = nullptr;
+    errno = 0;
+    value = strtol(text, &end, 10);
+    text = end;
+    return errno == 0 && value >= low && value <= high;
+}
+
+// "WxH" at the start of the text, each from 1 to 16384; false, with nothing set, otherwise. The
+// text may go on past it when `rest` is true, and `text` is then advanced past it.
+bool readSizePrefix(const char*& text, int& width, int& height, bool rest)
+{
+    const char* c = text;
+    long w = 0, h = 0;
+    if (!readBoundedInteger(c, false, 1, 16384, w) || (*c != 'x' && *c != 'X'))
+        return false;
+    ++c;
+    if (!readBoundedInteger(c, false, 1, 16384, h) || (!rest && *c != '\0'))
         return false;
     width = int(w);
     height = int(h);
+    text = c;
     return true;
+}
+
+bool readSize(const char* text, int& width, int& height)
+{
+    return readSizePrefix(text, width, height, false);
+}
+
+// X's window geometry as GLUT reads it for -geometry: [=][WxH][{+-}X{+-}Y], each size from 1 to
+// 16384, each offset within X's 16-bit coordinates (a sign after the + or - too, as X reads it).
+// `sized` tells whether it gives the size. False for anything else, such as an empty geometry.
+bool readGeometry(const char* text, int& width, int& height, bool& sized)
+{
+    const char* c = *text == '=' ? text + 1 : text;
+    sized = readSizePrefix(c, width, height, true);
+    if (*c == '\0')
+        return sized;
+    long offset = 0;
+    for (int axis = 0; axis < 2; ++axis) {
+        if (*c != '+' && *c != '-')
+            return false;
+        bool negative = *c++ == '-';  // from the right or bottom edge
+        if (!readBoundedInteger(c, !negative, -32768, 32767, offset))
+            return false;
+    }
+    return *c == '\0';
 }
 
 // GLUT's own options, in the only form glutInit reads them: one dash, the whole name, and the value
@@ -151,8 +191,10 @@ const GlutOption* findGlutOption(const char* argument)
 }
 
 // Takes GLUT's options, with their values, out of `args`, leaving the viewer's own for getopt,
-// which then refuses any other spelling of them. Returns the option that lacks its value, if any.
-const char* takeGlutOptions(std::vector<char*>& args, ViewerOptions& options)
+// which then refuses any other spelling of them. Returns the reason, a format whose %s takes the
+// value, when one lacks its value or has a wrong one; nullptr when all are right. `value` gets
+// the value the reason names.
+const char* takeGlutOptions(std::vector<char*>& args, ViewerOptions& options, const char*& value)
 {
     std::vector<char*> own;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -161,11 +203,15 @@ const char* takeGlutOptions(std::vector<char*>& args, ViewerOptions& options)
             own.push_back(args[i]);
             continue;
         }
+        value = option->name;
         if (option->takesValue && i + 1 == args.size())
-            return option->name;
+            return "spinview: %s needs a value\n";
         if (strcmp(option->name, "-geometry") == 0) {
-            options.windowGeometry = true;
-            readSizePrefix(args[i + 1], options.windowWidth, options.windowHeight, true);  // X's WxH+X+Y
+            value = args[i + 1];
+            // GLUT would hand X a window it refuses, and end with X's error
+            if (!readGeometry(value, options.windowWidth, options.windowHeight, options.windowGeometry))
+                return "spinview: -geometry takes [WxH][+X+Y], each size from 1 to 16384 and each offset from "
+                       "-32768 to 32767, not '%s'\n";
         }
         if (strcmp(option->name, "-display") == 0)
             options.display = args[i + 1];
@@ -194,6 +240,14 @@ bool readRate(const char* text, double& rate)
     return end != text && *end == '\0' && rate > 0.0 && rate <= 1e6;
 }
 
+// True when the last of the frames, at --at + (frames - 1) / fps seconds, is still on the spin's
+// clock, which ends at 2^32 - 1 milliseconds: later moments do not fit its float angle, or any.
+bool framesEndOnTheClock(const ViewerOptions& options)
+{
+    double last = double(options.atMs) / 1000.0 + (options.frames - 1) / options.framesPerSecond;
+    return last * 1000.0 <= 4294967295.0;
+}
+
 // The reason, a format whose %s takes the snapshot's path, why the frame options do not go
 // together; nullptr when they do.
 const char* snapshotOptionsMisused(const ViewerOptions& options)
@@ -205,6 +259,9 @@ const char* snapshotOptionsMisused(const ViewerOptions& options)
                             : nullptr;
     if (options.framesPerSecond > 0.0 && !options.frames)
         return "spinview: --fps goes with --frames\n";
+    if (options.framesPerSecond > 0.0 && !framesEndOnTheClock(options))
+        return "spinview: --frames N at --fps F end past the spin's clock: --at + (N - 1) / F may be 4294967 "
+               "seconds at most\n";
     if (options.raw && !snapshotToStandardOutput(options.snapshot))
         return "spinview: --raw writes to standard output: --snapshot -, not '%s'\n";
     if (options.frames && !snapshotToStandardOutput(options.snapshot) && !readFramePattern(options.snapshot).valid)
@@ -250,8 +307,13 @@ CommandLine parseCommandLine(int argc, char** argv, ViewerOptions& options)
 {
     // getopt reorders what it reads: it reads a copy, and glutInit the command line as given
     std::vector<char*> args(argv, argv + argc);
-    if (const char* lacking = takeGlutOptions(args, options))
-        return wrong("spinview: %s needs a value\n", lacking);
+    const char* value = nullptr;
+    if (const char* reason = takeGlutOptions(args, options, value))
+        return wrong(reason, value);
+    // getopt names the program by argv[0] in its messages: the name ours use, not the path run
+    static char programName[] = "spinview";
+    if (!args.empty())
+        args[0] = programName;
     argc = int(args.size());
     args.push_back(nullptr);
     optind = 0;  // a fresh start, for a parser called more than once
@@ -281,10 +343,11 @@ CommandLine parseCommandLine(int argc, char** argv, ViewerOptions& options)
             break;
         case fps:
             if (!readRate(optarg, options.framesPerSecond))
-                return wrong("spinview: --fps takes frames a second, more than 0, not '%s'\n", optarg);
+                return wrong("spinview: --fps takes frames a second, more than 0 and at most 1000000, not '%s'\n",
+                             optarg);
             break;
         case size:
-            if (!readSizePrefix(optarg, options.snapshotWidth, options.snapshotHeight, false))
+            if (!readSize(optarg, options.snapshotWidth, options.snapshotHeight))
                 return wrong("spinview: --size takes WxH, each from 1 to 16384, not '%s'\n", optarg);
             break;
         case transparent: options.transparent = true; break;

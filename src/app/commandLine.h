@@ -36,7 +36,7 @@ struct ViewerOptions {
     bool vertexNamed = false, fragmentNamed = false;
     const char* vertexSource = nullptr;
     const char* fragmentSource = nullptr;
-    bool windowGeometry = false;     // GLUT's -geometry sets the window's size instead of 512 x 512
+    bool windowGeometry = false;     // GLUT's -geometry gives the window's size instead of 512 x 512
     int windowWidth = 512, windowHeight = 512;  // as -geometry gives them, where it does
     const char* display = nullptr;   // GLUT's -display, or $DISPLAY
     // a snapshot's frames: how many, how far apart (0: one turn of the spin over them all), at

@@ -66,8 +66,13 @@ int main(int argc, char** argv)
         // a snapshot needs no window: it is drawn offscreen
         if (options.snapshot)
             return snapshotWithoutDisplay(viewer);
-        fprintf(stderr, "spinview: cannot open the display [%s]: the window needs one (--snapshot draws without)\n",
-                options.display ? options.display : getenv("DISPLAY") ? getenv("DISPLAY") : "");
+        const char* display = options.display ? options.display : getenv("DISPLAY");
+        if (display && *display)
+            fprintf(stderr, "spinview: cannot open the display [%s]: the window needs one (--snapshot draws without)\n",
+                    display);
+        else
+            fprintf(stderr, "spinview: no display is set (neither DISPLAY nor -display names one): the window needs "
+                            "one (--snapshot draws without)\n");
         return 1;
     }
 
@@ -84,8 +89,11 @@ int main(int argc, char** argv)
 
     if (!initScene(viewer))
         return 1;
-    if (!options.snapshot)
-        watchDataFiles(viewer);
+    // drawn at once, not from the display callback: a window that never shows (off the screen, on
+    // another workspace) is never asked for its frame
+    if (options.snapshot)
+        return writeSnapshotFrames(viewer, glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT));
+    watchDataFiles(viewer);
 
     registerCallbacks(viewer);
     checkGlError();

@@ -94,6 +94,33 @@ const char* inputOverwrittenBy(const Viewer& viewer, const char* path)
     return nullptr;
 }
 
+// The name of frame `i` of the snapshot's frames into `name` (nameSize bytes), or its one path;
+// nullptr when the name cannot be made.
+const char* frameName(const ViewerOptions& options, unsigned i, char* name, size_t nameSize)
+{
+    if (!options.frames || snapshotToStandardOutput(options.snapshot))
+        return options.snapshot;
+    return frameFileName(options.snapshot, i, options.frames, name, nameSize) ? name : nullptr;
+}
+
+// Refuses, on standard error, the snapshot when any of its frames would overwrite a file the viewer
+// read; true when it does. Looked at before any frame is drawn, so that none is written.
+bool refuseFramesOverwritingInputs(const Viewer& viewer, unsigned frames)
+{
+    for (unsigned i = 0; i < frames; ++i) {
+        char name[4096];
+        const char* path = frameName(viewer.options, i, name, sizeof(name));
+        // only a file that is there can be an input: one look at most for the others
+        if (!path || !fileStamp(path).exists)
+            continue;
+        if (const char* input = inputOverwrittenBy(viewer, path)) {
+            fprintf(stderr, "spinview: the snapshot [%s] would overwrite [%s], which the viewer reads\n", path, input);
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 bool writeSnapshot(const char* path, int width, int height, int channels, const unsigned char* bottomUp)
@@ -102,13 +129,20 @@ bool writeSnapshot(const char* path, int width, int height, int channels, const 
         setBinaryMode(stdout);
         return writePng(stdout, width, height, channels, bottomUp);
     }
-    char tempPath[4096];
-    FILE* file = createFileBeside(path, tempPath, sizeof(tempPath));
+    bool special = false;
+    if (FILE* file = openSpecialFileToWrite(path, special)) {
+        bool written = writePng(file, width, height, channels, bottomUp);
+        return fclose(file) == 0 && written;
+    }
+    char target[4096], tempPath[4096];
+    if (special || !linkTargetOf(path, target, sizeof(target)))
+        return false;
+    FILE* file = createFileBeside(target, tempPath, sizeof(tempPath));
     if (!file)
         return false;
     bool written = writePng(file, width, height, channels, bottomUp);
     written = fclose(file) == 0 && written;
-    if (written && replaceFile(tempPath, path))
+    if (written && replaceFile(tempPath, target))
         return true;
     removeFile(tempPath);
     return false;
@@ -117,6 +151,9 @@ bool writeSnapshot(const char* path, int width, int height, int channels, const 
 int writeSnapshotFrames(Viewer& viewer, int width, int height)
 {
     const ViewerOptions& options = viewer.options;
+    unsigned frames = options.frames ? options.frames : 1;
+    if (refuseFramesOverwritingInputs(viewer, frames))
+        return 2;
     FrameTarget target;
     // at the window's size into its buffer, as it shows; at another into a framebuffer object
     if (!options.snapshotWidth) {
@@ -133,7 +170,6 @@ int writeSnapshotFrames(Viewer& viewer, int width, int height)
     }
     viewer.windowWidth = width;  // what u_resolution tells
     viewer.windowHeight = height;
-    unsigned frames = options.frames ? options.frames : 1;
     double step = options.framesPerSecond > 0.0 ? 1.0 / options.framesPerSecond : 2.0 * pi / frames;
     int channels = options.transparent || options.raw ? 4 : 3;
     std::vector<uint8_t> rgba, written;
@@ -149,21 +185,11 @@ int writeSnapshotFrames(Viewer& viewer, int width, int height)
         pixelsToWrite(rgba, depths, channels, options.transparent, written);
 
         char name[4096];
-        const char* path = options.snapshot;
-        bool named = true;
-        if (options.frames && !snapshotToStandardOutput(path)) {
-            named = frameFileName(path, i, frames, name, sizeof(name));
-            path = name;
-        }
-        if (const char* input = named ? inputOverwrittenBy(viewer, path) : nullptr) {
-            fprintf(stderr, "spinview: the snapshot [%s] would overwrite [%s], which the viewer reads\n", path, input);
-            status = 2;
-            break;
-        }
-        bool ok = named && (options.raw ? writeRawRows(written, width, height, channels)
-                                        : writeSnapshot(path, width, height, channels, written.data()));
+        const char* path = frameName(options, i, name, sizeof(name));
+        bool ok = path && (options.raw ? writeRawRows(written, width, height, channels)
+                                       : writeSnapshot(path, width, height, channels, written.data()));
         if (!ok) {
-            logMessage("Cannot write snapshot [%s]", named ? path : options.snapshot);
+            logMessage("Cannot write snapshot [%s]", path ? path : options.snapshot);
             status = 1;
         }
         showProgress(i + 1, frames, startMs);

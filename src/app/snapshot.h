@@ -13,8 +13,10 @@ bool snapshotToStandardOutput(const char* path);
 const char* inputOverwrittenBySnapshot(const ViewerOptions& options, const char* path);
 
 // Writes width x height pixels of `channels` (3 or 4), bottom row first, as a PNG: to standard
-// output when asked; otherwise into a new file beside `path` that replaces it only once the PNG
-// is whole. False when it cannot be written; `path` is then as it was.
+// output when asked; into what `path` names when that is no regular file (a FIFO, a terminal, a
+// device); otherwise into a new file beside the file it names (through its links, which stay)
+// that replaces that file only once the PNG is whole. False when it cannot be written; a regular
+// file is then as it was.
 bool writeSnapshot(const char* path, int width, int height, int channels, const unsigned char* bottomUp);
 
 // Draws the snapshot's frames offscreen at `width` x `height` (or the --size asked) and writes
@@ -23,6 +25,7 @@ bool writeSnapshot(const char* path, int width, int height, int channels, const 
 // rows top to bottom; --transparent: RGBA with the background clear and the model opaque. A
 // sequence of more than a second shows its progress on a terminal. Needs a current context with
 // the scene set up. Returns the exit status: 0, or 1 with the reason logged ("Cannot write
-// snapshot [file]" naming the frame's file), or 2 for a frame that would overwrite a file the
-// viewer read (a material library, a map or an include too); the frames written before stay whole.
+// snapshot [file]" naming the frame's file; the frames written before stay whole), or 2, before
+// any frame is drawn, when any frame would overwrite a file the viewer read (a material library,
+// a map or an include too).
 int writeSnapshotFrames(Viewer& viewer, int width, int height);

@@ -26,7 +26,8 @@ const char* readTextureOption(const char* text, std::vector<TextureOption>& text
     std::string name(text, equals);
     if (!isIdentifier(name))
         return "spinview: --texture needs a GLSL name for the sampler before '=' (not gl_...): '%s'\n";
-    if (findStandardUniform(name.c_str()) >= 0 || findStandardAttribute(name.c_str()) >= 0)
+    if (findStandardUniform(name.c_str()) >= 0 || findStandardAttribute(name.c_str()) >= 0 ||
+        findMaterialUniform(name.c_str()) >= 0)
         return "spinview: --texture cannot name one of the viewer's own inputs: '%s'\n";
     for (const TextureOption& texture : textures)
         if (texture.name == name)

@@ -32,6 +32,9 @@ ImageStatus decodePng(const unsigned char* data, size_t size, Image& out, char* 
         return ImageStatus::tooLarge;
     }
     png.format = PNG_FORMAT_RGBA;
+    // 16-bit samples without a gAMA or sRGB chunk are sRGB, as 8-bit ones are: libpng would take
+    // them as linear and brighten them on the way to 8 bits (mid-grey 32768 to 186, not 128)
+    png.flags |= PNG_IMAGE_FLAG_16BIT_sRGB;
     size_t rowBytes = size_t(png.width) * 4;
     unsigned char* pixels = static_cast<unsigned char*>(malloc(rowBytes * png.height));
     if (!pixels) {

@@ -21,7 +21,8 @@ enum class ImageStatus {
 constexpr int largestImageSide = 16384;
 
 // Reads the file whole and decodes it by its first bytes: PNG (any colour type and depth, with
-// transparency; 16-bit samples rounded to 8) or JPEG (grey or colour; CMYK is refused as
+// transparency; 16-bit samples rounded to 8, as the same image in 8 bits gives them: both taken
+// as sRGB unless a gAMA or sRGB chunk says otherwise) or JPEG (grey or colour; CMYK is refused as
 // damaged). On failure `out` is empty and `detail` (at most detailSize bytes with the terminator)
 // holds the library's reason, or "".
 ImageStatus readImageFile(const char* path, Image& out, char* detail, size_t detailSize);

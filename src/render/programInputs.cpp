@@ -17,39 +17,143 @@ struct Active {
     GLenum type;
 };
 
+// The GLSL types the driver names an active uniform or attribute by, all of those of OpenGL 4.6: the
+// enumerant, the GLSL spelling, and the GlslType the viewer's inputs know it as (`other` for the rest).
+const struct {
+    GLenum type;
+    const char* name;
+    GlslType glsl;
+} glslTypes[] = {
+    {GL_FLOAT, "float", GlslType::floatType},
+    {GL_FLOAT_VEC2, "vec2", GlslType::vec2},
+    {GL_FLOAT_VEC3, "vec3", GlslType::vec3},
+    {GL_FLOAT_VEC4, "vec4", GlslType::vec4},
+    {GL_DOUBLE, "double", GlslType::other},
+    {GL_DOUBLE_VEC2, "dvec2", GlslType::other},
+    {GL_DOUBLE_VEC3, "dvec3", GlslType::other},
+    {GL_DOUBLE_VEC4, "dvec4", GlslType::other},
+    {GL_INT, "int", GlslType::intType},
+    {GL_INT_VEC2, "ivec2", GlslType::other},
+    {GL_INT_VEC3, "ivec3", GlslType::other},
+    {GL_INT_VEC4, "ivec4", GlslType::other},
+    {GL_UNSIGNED_INT, "uint", GlslType::other},
+    {GL_UNSIGNED_INT_VEC2, "uvec2", GlslType::other},
+    {GL_UNSIGNED_INT_VEC3, "uvec3", GlslType::other},
+    {GL_UNSIGNED_INT_VEC4, "uvec4", GlslType::other},
+    {GL_BOOL, "bool", GlslType::other},
+    {GL_BOOL_VEC2, "bvec2", GlslType::other},
+    {GL_BOOL_VEC3, "bvec3", GlslType::other},
+    {GL_BOOL_VEC4, "bvec4", GlslType::other},
+    {GL_FLOAT_MAT2, "mat2", GlslType::other},
+    {GL_FLOAT_MAT3, "mat3", GlslType::mat3},
+    {GL_FLOAT_MAT4, "mat4", GlslType::mat4},
+    {GL_FLOAT_MAT2x3, "mat2x3", GlslType::other},
+    {GL_FLOAT_MAT2x4, "mat2x4", GlslType::other},
+    {GL_FLOAT_MAT3x2, "mat3x2", GlslType::other},
+    {GL_FLOAT_MAT3x4, "mat3x4", GlslType::other},
+    {GL_FLOAT_MAT4x2, "mat4x2", GlslType::other},
+    {GL_FLOAT_MAT4x3, "mat4x3", GlslType::other},
+    {GL_DOUBLE_MAT2, "dmat2", GlslType::other},
+    {GL_DOUBLE_MAT3, "dmat3", GlslType::other},
+    {GL_DOUBLE_MAT4, "dmat4", GlslType::other},
+    {GL_DOUBLE_MAT2x3, "dmat2x3", GlslType::other},
+    {GL_DOUBLE_MAT2x4, "dmat2x4", GlslType::other},
+    {GL_DOUBLE_MAT3x2, "dmat3x2", GlslType::other},
+    {GL_DOUBLE_MAT3x4, "dmat3x4", GlslType::other},
+    {GL_DOUBLE_MAT4x2, "dmat4x2", GlslType::other},
+    {GL_DOUBLE_MAT4x3, "dmat4x3", GlslType::other},
+    {GL_SAMPLER_1D, "sampler1D", GlslType::other},
+    {GL_SAMPLER_2D, "sampler2D", GlslType::sampler2D},
+    {GL_SAMPLER_3D, "sampler3D", GlslType::other},
+    {GL_SAMPLER_CUBE, "samplerCube", GlslType::samplerCube},
+    {GL_SAMPLER_1D_SHADOW, "sampler1DShadow", GlslType::other},
+    {GL_SAMPLER_2D_SHADOW, "sampler2DShadow", GlslType::other},
+    {GL_SAMPLER_1D_ARRAY, "sampler1DArray", GlslType::other},
+    {GL_SAMPLER_2D_ARRAY, "sampler2DArray", GlslType::other},
+    {GL_SAMPLER_1D_ARRAY_SHADOW, "sampler1DArrayShadow", GlslType::other},
+    {GL_SAMPLER_2D_ARRAY_SHADOW, "sampler2DArrayShadow", GlslType::other},
+    {GL_SAMPLER_2D_MULTISAMPLE, "sampler2DMS", GlslType::other},
+    {GL_SAMPLER_2D_MULTISAMPLE_ARRAY, "sampler2DMSArray", GlslType::other},
+    {GL_SAMPLER_CUBE_SHADOW, "samplerCubeShadow", GlslType::other},
+    {GL_SAMPLER_BUFFER, "samplerBuffer", GlslType::other},
+    {GL_SAMPLER_2D_RECT, "sampler2DRect", GlslType::other},
+    {GL_SAMPLER_2D_RECT_SHADOW, "sampler2DRectShadow", GlslType::other},
+    {GL_SAMPLER_CUBE_MAP_ARRAY, "samplerCubeArray", GlslType::other},
+    {GL_SAMPLER_CUBE_MAP_ARRAY_SHADOW, "samplerCubeArrayShadow", GlslType::other},
+    {GL_INT_SAMPLER_1D, "isampler1D", GlslType::other},
+    {GL_INT_SAMPLER_2D, "isampler2D", GlslType::other},
+    {GL_INT_SAMPLER_3D, "isampler3D", GlslType::other},
+    {GL_INT_SAMPLER_CUBE, "isamplerCube", GlslType::other},
+    {GL_INT_SAMPLER_1D_ARRAY, "isampler1DArray", GlslType::other},
+    {GL_INT_SAMPLER_2D_ARRAY, "isampler2DArray", GlslType::other},
+    {GL_INT_SAMPLER_2D_MULTISAMPLE, "isampler2DMS", GlslType::other},
+    {GL_INT_SAMPLER_2D_MULTISAMPLE_ARRAY, "isampler2DMSArray", GlslType::other},
+    {GL_INT_SAMPLER_BUFFER, "isamplerBuffer", GlslType::other},
+    {GL_INT_SAMPLER_2D_RECT, "isampler2DRect", GlslType::other},
+    {GL_INT_SAMPLER_CUBE_MAP_ARRAY, "isamplerCubeArray", GlslType::other},
+    {GL_UNSIGNED_INT_SAMPLER_1D, "usampler1D", GlslType::other},
+    {GL_UNSIGNED_INT_SAMPLER_2D, "usampler2D", GlslType::other},
+    {GL_UNSIGNED_INT_SAMPLER_3D, "usampler3D", GlslType::other},
+    {GL_UNSIGNED_INT_SAMPLER_CUBE, "usamplerCube", GlslType::other},
+    {GL_UNSIGNED_INT_SAMPLER_1D_ARRAY, "usampler1DArray", GlslType::other},
+    {GL_UNSIGNED_INT_SAMPLER_2D_ARRAY, "usampler2DArray", GlslType::other},
+    {GL_UNSIGNED_INT_SAMPLER_2D_MULTISAMPLE, "usampler2DMS", GlslType::other},
+    {GL_UNSIGNED_INT_SAMPLER_2D_MULTISAMPLE_ARRAY, "usampler2DMSArray", GlslType::other},
+    {GL_UNSIGNED_INT_SAMPLER_BUFFER, "usamplerBuffer", GlslType::other},
+    {GL_UNSIGNED_INT_SAMPLER_2D_RECT, "usampler2DRect", GlslType::other},
+    {GL_UNSIGNED_INT_SAMPLER_CUBE_MAP_ARRAY, "usamplerCubeArray", GlslType::other},
+    {GL_IMAGE_1D, "image1D", GlslType::other},
+    {GL_IMAGE_2D, "image2D", GlslType::other},
+    {GL_IMAGE_3D, "image3D", GlslType::other},
+    {GL_IMAGE_2D_RECT, "image2DRect", GlslType::other},
+    {GL_IMAGE_CUBE, "imageCube", GlslType::other},
+    {GL_IMAGE_BUFFER, "imageBuffer", GlslType::other},
+    {GL_IMAGE_1D_ARRAY, "image1DArray", GlslType::other},
+    {GL_IMAGE_2D_ARRAY, "image2DArray", GlslType::other},
+    {GL_IMAGE_CUBE_MAP_ARRAY, "imageCubeArray", GlslType::other},
+    {GL_IMAGE_2D_MULTISAMPLE, "image2DMS", GlslType::other},
+    {GL_IMAGE_2D_MULTISAMPLE_ARRAY, "image2DMSArray", GlslType::other},
+    {GL_INT_IMAGE_1D, "iimage1D", GlslType::other},
+    {GL_INT_IMAGE_2D, "iimage2D", GlslType::other},
+    {GL_INT_IMAGE_3D, "iimage3D", GlslType::other},
+    {GL_INT_IMAGE_2D_RECT, "iimage2DRect", GlslType::other},
+    {GL_INT_IMAGE_CUBE, "iimageCube", GlslType::other},
+    {GL_INT_IMAGE_BUFFER, "iimageBuffer", GlslType::other},
+    {GL_INT_IMAGE_1D_ARRAY, "iimage1DArray", GlslType::other},
+    {GL_INT_IMAGE_2D_ARRAY, "iimage2DArray", GlslType::other},
+    {GL_INT_IMAGE_CUBE_MAP_ARRAY, "iimageCubeArray", GlslType::other},
+    {GL_INT_IMAGE_2D_MULTISAMPLE, "iimage2DMS", GlslType::other},
+    {GL_INT_IMAGE_2D_MULTISAMPLE_ARRAY, "iimage2DMSArray", GlslType::other},
+    {GL_UNSIGNED_INT_IMAGE_1D, "uimage1D", GlslType::other},
+    {GL_UNSIGNED_INT_IMAGE_2D, "uimage2D", GlslType::other},
+    {GL_UNSIGNED_INT_IMAGE_3D, "uimage3D", GlslType::other},
+    {GL_UNSIGNED_INT_IMAGE_2D_RECT, "uimage2DRect", GlslType::other},
+    {GL_UNSIGNED_INT_IMAGE_CUBE, "uimageCube", GlslType::other},
+    {GL_UNSIGNED_INT_IMAGE_BUFFER, "uimageBuffer", GlslType::other},
+    {GL_UNSIGNED_INT_IMAGE_1D_ARRAY, "uimage1DArray", GlslType::other},
+    {GL_UNSIGNED_INT_IMAGE_2D_ARRAY, "uimage2DArray", GlslType::other},
+    {GL_UNSIGNED_INT_IMAGE_CUBE_MAP_ARRAY, "uimageCubeArray", GlslType::other},
+    {GL_UNSIGNED_INT_IMAGE_2D_MULTISAMPLE, "uimage2DMS", GlslType::other},
+    {GL_UNSIGNED_INT_IMAGE_2D_MULTISAMPLE_ARRAY, "uimage2DMSArray", GlslType::other},
+    {GL_UNSIGNED_INT_ATOMIC_COUNTER, "atomic_uint", GlslType::other},
+};
+
 GlslType glslTypeOf(GLenum type)
 {
-    switch (type) {
-    case GL_FLOAT: return GlslType::floatType;
-    case GL_INT: return GlslType::intType;
-    case GL_FLOAT_VEC2: return GlslType::vec2;
-    case GL_FLOAT_VEC3: return GlslType::vec3;
-    case GL_FLOAT_VEC4: return GlslType::vec4;
-    case GL_FLOAT_MAT3: return GlslType::mat3;
-    case GL_FLOAT_MAT4: return GlslType::mat4;
-    case GL_SAMPLER_2D: return GlslType::sampler2D;
-    case GL_SAMPLER_CUBE: return GlslType::samplerCube;
-    default: return GlslType::other;
-    }
+    for (const auto& known : glslTypes)
+        if (known.type == type)
+            return known.glsl;
+    return GlslType::other;
 }
 
-// The GLSL spelling of a type the driver names, for the report of a wrong one.
+// The GLSL spelling of a type the driver names, for the report of a wrong one; its number for a
+// type newer than the table.
 std::string declaredType(const Active& active)
 {
-    static const struct {
-        GLenum type;
-        const char* name;
-    } names[] = {{GL_FLOAT, "float"},        {GL_FLOAT_VEC2, "vec2"},      {GL_FLOAT_VEC3, "vec3"},
-                 {GL_FLOAT_VEC4, "vec4"},    {GL_INT, "int"},              {GL_INT_VEC2, "ivec2"},
-                 {GL_INT_VEC3, "ivec3"},     {GL_INT_VEC4, "ivec4"},       {GL_BOOL, "bool"},
-                 {GL_BOOL_VEC2, "bvec2"},    {GL_BOOL_VEC3, "bvec3"},      {GL_BOOL_VEC4, "bvec4"},
-                 {GL_FLOAT_MAT2, "mat2"},    {GL_FLOAT_MAT3, "mat3"},      {GL_FLOAT_MAT4, "mat4"},
-                 {GL_SAMPLER_1D, "sampler1D"}, {GL_SAMPLER_2D, "sampler2D"}, {GL_SAMPLER_3D, "sampler3D"},
-                 {GL_SAMPLER_CUBE, "samplerCube"}};
     char unknown[32];
     snprintf(unknown, sizeof(unknown), "type 0x%X", unsigned(active.type));
     std::string name = unknown;
-    for (const auto& known : names)
+    for (const auto& known : glslTypes)
         if (known.type == active.type)
             name = known.name;
     return active.size > 1 ? "an array of " + name : name;

@@ -313,12 +313,13 @@ class Viewer:
     """spinview running in a temporary working directory on a private display."""
 
     def __init__(self, xvfb, files=None, omit=(), binary=None, prefix=(), user=None, prepare=None, args=(), env=None,
-                 preexec=None):
+                 preexec=None, frame_times=False):
         """files: name -> bytes to write instead of the shipped file (a name may have folders);
         omit: names to leave out; prefix: a command to run the viewer under (valgrind); user: a uid
         to run it as; prepare: called with the working directory before the viewer starts;
         args: the viewer's command line; env: variables to set for it alone; preexec: called in
-        the child before the viewer starts (to set limits)."""
+        the child before the viewer starts (to set limits); frame_times: the viewer logs its frames
+        and model readings (SPINVIEW_FRAME_TIMES), for the waits on them below."""
         self.xvfb = xvfb
         self.dir = tempfile.mkdtemp(prefix="spinview-e2e-")
         os.chmod(self.dir, 0o755)
@@ -337,6 +338,9 @@ class Viewer:
         self.err_path = os.path.join(self.logs, "stderr.txt")
         self.out_file = open(self.out_path, "wb")
         self.err_file = open(self.err_path, "wb")
+        self.frame_times = os.path.join(self.logs, "frames.txt") if frame_times else None
+        if frame_times:
+            env = dict(env or {}, SPINVIEW_FRAME_TIMES=self.frame_times)
         extra = {"user": user, "group": user, "extra_groups": []} if user is not None else {}
         if preexec:
             extra["preexec_fn"] = preexec
@@ -444,6 +448,56 @@ class Viewer:
             if time.time() > deadline:
                 raise RuntimeError("no mesh within %d s" % timeout)
             time.sleep(0.2)
+
+    def frame_log(self):
+        """The lines of the frame log so far, whole lines only."""
+        try:
+            with open(self.frame_times) as f:
+                text = f.read()
+        except FileNotFoundError:
+            return []
+        return text[:text.rfind("\n") + 1].splitlines()
+
+    def frame_ticks(self):
+        """The viewer's tick count at each frame it showed so far."""
+        return [int(line) for line in self.frame_log() if line.isdigit()]
+
+    def wait_for_log(self, done, what, timeout=120):
+        """Waits until done(lines of the frame log) holds, while the viewer runs."""
+        deadline = time.time() + timeout
+        while not done(self.frame_log()):
+            if not self.running():
+                raise RuntimeError("spinview ended while waiting for %s" % what)
+            if time.time() > deadline:
+                raise RuntimeError("no %s within %d s" % (what, timeout))
+            time.sleep(0.02)
+
+    def wait_for_frames(self, count):
+        """Waits until `count` more frames are shown than were when asked."""
+        start = len(self.frame_ticks())
+        self.wait_for_log(lambda lines: sum(line.isdigit() for line in lines) >= start + count,
+                          "%d frames" % count)
+
+    def wait_for_clock(self, ms):
+        """Waits until a frame is shown `ms` or more after the last one shown when asked, on the
+        viewer's own clock: whatever it does every so many milliseconds between frames (looking at
+        its files, say) has then happened, however slow the machine."""
+        self.wait_for_frames(1)
+        since = self.frame_ticks()[-1]
+        self.wait_for_log(lambda lines: any(line.isdigit() and int(line) - since >= ms for line in lines),
+                          "frame %d ms on" % ms)
+
+    @staticmethod
+    def _events(lines, event):
+        return sum(line.split(" ")[1:2] == [event] for line in lines)
+
+    def events(self, event):
+        """How many lines of the event (`reading`, `shown`) the frame log holds."""
+        return self._events(self.frame_log(), event)
+
+    def wait_for_event(self, event, count):
+        """Waits until the frame log holds `count` lines of the event."""
+        self.wait_for_log(lambda lines: self._events(lines, event) >= count, "%d x %s" % (count, event))
 
     def running(self):
         return self.proc.poll() is None

@@ -2,9 +2,14 @@
 
 import os
 import resource
+import select
+import shutil
 import signal
+import stat
 import subprocess
 import tempfile
+import threading
+import tty
 import unittest
 
 import harness
@@ -69,6 +74,7 @@ class CommandLineTest(harness.ViewerCase):
         env = dict(os.environ)
         env.pop("DISPLAY", None)
         # GLUT reads its options only as -display :1: other spellings would be lost on the way
+        wrong = []
         for args in (["--bogus"], ["--vertex"], ["--orbit", "90"], ["--orbit", "1,x"], ["a.obj", "b.obj"],
                      ["--snapshot", "x.png", "--at", "-1"], ["--snapshot", "x.png", "--at", "soon"], ["-f"],
                      ["--display", ":1"], ["-disp", ":1"], ["-display=:1"], ["--sync"], ["-geometry"],
@@ -78,10 +84,27 @@ class CommandLineTest(harness.ViewerCase):
                      ["--texture", "u_tex0"], ["--texture", "u_tex0="], ["--texture", "gl_tex=a.png"],
                      ["--texture", "2d=a.png"], ["--texture", "u_time=a.png"],
                      ["--texture", "t=a.png", "--texture", "t=b.png"]):
+            wrong.append((args, ""))
+        # the reason names the bound, or what is wrong
+        wrong += [
+            (["-geometry", "0x0"], "-geometry takes"), (["-geometry", "abc"], "-geometry takes"),
+            (["-geometry", "-5x-5"], "-geometry takes"), (["-geometry", "20x20+5+"], "-geometry takes"),
+            (["-geometry", "20x20+40000+0"], "-geometry takes"),
+            (["--texture", "u_diffuseMap=a.png"], "viewer's own inputs"),
+            (["--texture", "u_diffuseColor=a.png"], "viewer's own inputs"),
+            (["--snapshot", "x.png", "--frames", "2", "--fps", "2000000"], "at most 1000000"),
+            (["--snapshot", "x.png", "--frames", "2", "--fps", "1e-39"], "4294967"),
+            (["--snapshot", "x.png", "--frames", "1000", "--fps", "0.0001", "--at", "4000000"], "4294967"),
+            (["--bogus"], "unrecognized option"),
+        ]
+        for args, reason in wrong:
             run = subprocess.run([harness.find_binary()] + args, env=env, stdout=subprocess.PIPE,
                                  stderr=subprocess.PIPE, timeout=20)
             self.assertEqual(run.returncode, 2, args)
             self.assertEqual(run.stdout, b"", args)
+            # getopt's own messages too name the program as ours do, not by the path it was run by
+            self.assertTrue(run.stderr.startswith(b"spinview: "), (args, run.stderr))
+            self.assertIn(reason, run.stderr.decode(), args)
             self.assertTrue(run.stderr.decode().endswith(USAGE), (args, run.stderr))
         for args, start in ((["--help"], USAGE), (["--version"], "spinview %s\n" % harness.project_version())):
             run = subprocess.run([harness.find_binary()] + args, env=env, stdout=subprocess.PIPE,
@@ -108,6 +131,21 @@ class CommandLineTest(harness.ViewerCase):
         self.assertGreater(shares[0], 6000)
         for share in shares[1:]:
             self.assertLess(abs(shares[0] - share), 0.03 * shares[0], shares)
+
+    def test_fit_shades_a_model_alike_at_any_size(self):
+        # the fit's scale reaches the normals through the world matrix: too small a scale flushed their
+        # squared length to 0 and normalize gave white blotches
+        base = harness.sphere_obj(radius=1.0, rings=12, segments=24).decode().splitlines()
+
+        def sized(factor):
+            return ("\n".join("v %.7g %.7g %.7g" % tuple(float(c) * factor for c in line.split()[1:])
+                              if line.startswith("v ") else line for line in base) + "\n").encode()
+
+        _, unit = self.snapshot(["--fit", "--at", "1", "model.obj"], files={"model.obj": sized(1.0)})
+        self.assertGreater(unit.count_not_clear(0, 0, 512, 512, 2), 6000)
+        for factor in (1e-25, 1e12, 1e20, 1e30, 1e38):
+            _, image = self.snapshot(["--fit", "--at", "1", "model.obj"], files={"model.obj": sized(factor)})
+            self.assertEqual(image.differs(unit), 0, factor)
 
     def test_models_lost_to_the_camera_suggest_fit(self):
         viewer, _ = self.snapshot(["model.obj"], files={"model.obj": shifted_sphere(0.075, (3.0, -2.0, 1.0))})
@@ -178,6 +216,90 @@ class CommandLineTest(harness.ViewerCase):
             self.assertEqual(sorted(os.listdir(viewer.dir)), sorted(harness.DATA_FILES + ("link.glsl", "old.png")))
             if status == 2:
                 self.assertIn("would overwrite", viewer.errors())
+
+    def test_snapshot_writes_through_links_and_into_what_is_not_a_file(self):
+        # a link is written through to its target, which is replaced whole; a FIFO, a terminal or a
+        # device is written into, never replaced; a name of 255 characters is written as any other
+        _, written = self.snapshot([])
+        folder = tempfile.mkdtemp(prefix="spinview-targets-")
+        self.addCleanup(shutil.rmtree, folder, True)
+        os.mkdir(os.path.join(folder, "pictures"))
+        with open(os.path.join(folder, "pictures", "old.png"), "wb") as f:
+            f.write(b"the previous picture")
+        links = {"link.png": "pictures/old.png", "chain.png": "link.png", "dangling.png": "pictures/new.png"}
+        for link, target in links.items():
+            os.symlink(target, os.path.join(folder, link))
+        os.mkfifo(os.path.join(folder, "fifo.png"))
+        master, terminal = os.openpty()
+        self.addCleanup(os.close, master)
+        self.addCleanup(os.close, terminal)
+        tty.setraw(terminal)
+        if os.getuid() == 0:  # a device of our own, alike /dev/null, which root could replace
+            os.mknod(os.path.join(folder, "null"), 0o666 | stat.S_IFCHR, os.makedev(1, 3))
+
+        def read_fifo():
+            with open(os.path.join(folder, "fifo.png"), "rb") as f:
+                return f.read()
+
+        def read_terminal():
+            data = b""
+            while not data.endswith(b"IEND\xaeB`\x82") and select.select([master], [], [], 120)[0]:
+                data += os.read(master, 65536)
+            return data
+
+        def read_file(name):
+            def read():
+                with open(os.path.join(folder, name), "rb") as f:
+                    return f.read()
+            return read
+
+        long_name = "a" * 251 + ".png"
+        cases = [("link.png", read_file("pictures/old.png")), ("chain.png", read_file("pictures/old.png")),
+                 ("dangling.png", read_file("pictures/new.png")), ("fifo.png", read_fifo),
+                 (os.ttyname(terminal), read_terminal), (long_name, read_file(long_name))]
+        cases += [("null", None)] if os.getuid() == 0 else []
+        for path, read in cases:
+            got = []  # a FIFO's or a terminal's reader reads while the picture is written
+            reader = threading.Thread(target=lambda: got.append(read()), daemon=True)
+            meanwhile = read in (read_fifo, read_terminal)
+            if meanwhile:
+                reader.start()
+            viewer = self.start(args=["--snapshot", os.path.join(folder, path)])
+            self.assertEqual(viewer.wait(120), 0, (path, viewer.output()))
+            self.assertEqual(viewer.output(), VALIDATED, path)
+            if read:
+                reader.join(120) if meanwhile else got.append(read())
+                with open(os.path.join(viewer.logs, "got.png"), "wb") as f:
+                    f.write(got[0])
+                self.assertEqual(harness.read_png(f.name).differs(written), 0, path)
+        # the links, the FIFO and the device as they were, and nothing left beside them
+        self.assertEqual({link: os.readlink(os.path.join(folder, link)) for link in links}, links)
+        self.assertTrue(stat.S_ISFIFO(os.stat(os.path.join(folder, "fifo.png")).st_mode))
+        self.assertTrue(os.getuid() != 0 or stat.S_ISCHR(os.stat(os.path.join(folder, "null")).st_mode))
+        self.assertEqual(sorted(os.listdir(os.path.join(folder, "pictures"))), ["new.png", "old.png"])
+        self.assertEqual(len(os.listdir(folder)), 6 + (os.getuid() == 0))
+
+    def test_snapshot_to_dev_null_without_root(self):
+        # a user who cannot replace /dev/null writes into it; root is never let near the real one
+        folder = tempfile.mkdtemp(prefix="spinview-bin-")
+        self.addCleanup(shutil.rmtree, folder, True)
+        os.chmod(folder, 0o755)
+        binary = shutil.copy(harness.find_binary(), folder)
+        user = 65534 if os.getuid() == 0 else None
+        viewer = self.start(args=["--snapshot", "/dev/null"], binary=binary, user=user)
+        self.assertEqual(viewer.wait(60), 0, viewer.output() + viewer.errors())
+        self.assertEqual(viewer.output(), VALIDATED)
+        self.assertTrue(stat.S_ISCHR(os.stat("/dev/null").st_mode))
+
+    def test_snapshot_of_a_window_never_shown(self):
+        # a window off the screen is never exposed: the snapshot is drawn without waiting for it,
+        # and shows what the window would
+        for shown, hidden in (("512x512+0+0", "512x512+5000+5000"), ("64x48+0+0", "64x48+-100+-100"),
+                              ("1x1+0+0", "1x1+-1+-1")):
+            _, seen = self.snapshot(["-geometry", shown, "--fit"])
+            _, unseen = self.snapshot(["-geometry", hidden, "--fit"])
+            self.assertEqual((unseen.width, unseen.height), (seen.width, seen.height))
+            self.assertEqual(unseen.differs(seen), 0, hidden)
 
     def test_snapshot_to_standard_output(self):
         _, written = self.snapshot([])

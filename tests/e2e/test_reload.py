@@ -15,6 +15,10 @@ STILL_VERTEX = harness.diagnostic_vertex_shader("gl_MultiTexCoord1.xyz")
 QUAD_CENTRE = (144, 256)
 
 
+def near(pixel, expected):
+    return all(abs(p - e) <= 8 for p, e in zip(pixel, expected))
+
+
 def solid(red, green, blue):
     return ("#version 120\nvoid main() { gl_FragColor = vec4(%.1f, %.1f, %.1f, 1.0); }\n" % (red, green, blue)).encode()
 
@@ -28,7 +32,7 @@ class ReloadTest(harness.ViewerCase):
     def start_still_quad(self, fragment):
         # no stdbuf: each message must arrive through the file as it is printed
         viewer = self.start_with_window(files={"torus.obj": harness.DIAGNOSTIC_QUAD, "VertexProgram.glsl": STILL_VERTEX,
-                                               "FragmentProgram.glsl": fragment})
+                                               "FragmentProgram.glsl": fragment}, frame_times=True)
         viewer.wait_for_frame()
         return viewer
 
@@ -56,8 +60,9 @@ class ReloadTest(harness.ViewerCase):
         self.wait_for_color(viewer, *QUAD_CENTRE, (0, 255, 0))
         viewer.write("FragmentProgram.glsl", b"#version 120\nvoid main() { gl_FragColor = vec4(1.0) }\n")
         self.wait_for_output(viewer, "There was error during compilation !\n")
-        time.sleep(0.5)
-        self.wait_for_color(viewer, *QUAD_CENTRE, (0, 255, 0))
+        # frames over half a second after the failure: still the last program's
+        viewer.wait_for_clock(500)
+        self.assertTrue(near(viewer.screenshot().pixel(*QUAD_CENTRE), (0, 255, 0)))
         viewer.write("FragmentProgram.glsl", solid(0, 0, 1))
         self.wait_for_output(viewer, "Reloaded [FragmentProgram.glsl]\n", 2)
         self.wait_for_color(viewer, *QUAD_CENTRE, (0, 0, 255))
@@ -82,19 +87,18 @@ class ReloadTest(harness.ViewerCase):
 
         os.remove(viewer.path("torus.obj"))
         self.wait_for_output(viewer, "Cannot open file [torus.obj]\n")
-        time.sleep(0.5)  # several looks at the missing file
-        self.wait_for_color(viewer, *QUAD_CENTRE, harness.CLEAR_RGB)
+        viewer.wait_for_clock(500)  # several looks at the missing file, told once
+        self.assertTrue(near(viewer.screenshot().pixel(*QUAD_CENTRE), harness.CLEAR_RGB))
         self.assertTrue(viewer.running())
 
         # written in two goes: read once, when it is whole
         with open(viewer.path("torus.obj"), "wb") as f:
             f.write(harness.DIAGNOSTIC_QUAD[:40])
             f.flush()
-            time.sleep(0.03)
             f.write(harness.DIAGNOSTIC_QUAD[40:])
         self.wait_for_output(viewer, "Reloaded [torus.obj]\n", 2)
         self.wait_for_color(viewer, *QUAD_CENTRE, (255, 255, 0))
-        time.sleep(0.5)
+        viewer.wait_for_clock(500)  # looks at the whole file, which read once
         viewer.key("q")
         self.assertEqual(viewer.wait(10), 0)
         self.assertEqual(viewer.output(), VALIDATED + "Reloaded [torus.obj]\nCannot open file [torus.obj]\n"
@@ -113,19 +117,21 @@ class ReloadTest(harness.ViewerCase):
         self.wait_for_output(viewer, "Reloaded [torus.obj]\n")
         self.wait_for_color(viewer, *QUAD_CENTRE, harness.CLEAR_RGB)
 
-        # a writer that pauses halfway through a face: the part is never shown nor its problems told
+        # a writer that pauses halfway through a face, until the viewer reads the part: the part is
+        # never shown nor its problems told
         cut = harness.DIAGNOSTIC_QUAD.index(b"f 1/1/1 3/3/3 4/") + len(b"f 1/1/1 3/3/3 4/")
+        readings = viewer.events("reading")
         with open(viewer.path("torus.obj"), "wb") as f:
             f.write(harness.DIAGNOSTIC_QUAD[:cut])
             f.flush()
-            time.sleep(0.8)
+            viewer.wait_for_event("reading", readings + 1)
             f.write(harness.DIAGNOSTIC_QUAD[cut:])
         self.wait_for_output(viewer, "Reloaded [torus.obj]\n", 2)
         self.wait_for_color(viewer, *QUAD_CENTRE, (255, 255, 0))
 
         # both shaders changed, 150 ms apart: each is told
         viewer.write("FragmentProgram.glsl", solid(0, 1, 0))
-        time.sleep(0.15)
+        viewer.wait_for_clock(150)
         viewer.write("VertexProgram.glsl", STILL_VERTEX + b"// edited\n")
         self.wait_for_output(viewer, "Reloaded [VertexProgram.glsl]\n")
         self.wait_for_output(viewer, "Reloaded [FragmentProgram.glsl]\n")

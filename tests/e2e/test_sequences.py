@@ -59,6 +59,17 @@ class SequenceTest(harness.ViewerCase):
                         if any(abs(a - b) > 8 for a, b in zip(image.pixel(x + 50, y), square.pixel(x, y))))
         self.assertLess(differing, 40)
 
+    def test_a_sequence_that_would_overwrite_an_input_writes_no_frame(self):
+        # every frame's name is looked at before the first is drawn: frame 1 names an input file
+        shader = open(os.path.join(harness.DATA_DIR, "VertexProgram.glsl"), "rb").read()
+        included = shader.replace(b"void main()", b'#include "frame2.glsl"\nvoid main()', 1)
+        for files, args in (({"frame1.glsl": shader}, ["--vertex", "frame1.glsl"]),
+                            ({"VertexProgram.glsl": included, "frame2.glsl": b"// nothing\n"}, [])):
+            viewer = self.start(files=files, args=["--snapshot", "frame%d.glsl", "--frames", "3"] + args)
+            self.assertEqual(viewer.wait(60), 2, viewer.output() + viewer.errors())
+            self.assertIn("would overwrite", viewer.errors())
+            self.assertFalse(os.path.exists(viewer.path("frame0.glsl")), args)
+
     def test_without_a_display_snapshots_are_drawn_offscreen_alike(self):
         # the window's size, drawn into the window or a surface like it; another, into a framebuffer
         for args in (["--orbit", "90,0", "--at", "1"], ["--size", "200x120", "--orbit", "30,20", "--transparent"]):
@@ -68,10 +79,14 @@ class SequenceTest(harness.ViewerCase):
             self.assertEqual(viewer.output(), VALIDATED)
             self.assertEqual(harness.read_png(os.path.join(offscreen, "frame.png")).differs(
                 harness.read_png(os.path.join(under_x, "frame.png"))), 0, args)
-        # the window cannot go without one, and says so
-        window = self.start(env={"DISPLAY": ""})
-        self.assertEqual(window.wait(60), 1)
-        self.assertIn("cannot open the display", window.errors())
+        # the window cannot go without one, and says so: that none is set, or which cannot be opened
+        for env, args, told in (({"DISPLAY": ""}, [], "spinview: no display is set (neither DISPLAY nor -display "
+                                                      "names one): the window needs one"),
+                                ({"DISPLAY": ""}, ["-display", ":29999.9"], "spinview: cannot open the display "
+                                                                            "[:29999.9]: the window needs one")):
+            window = self.start(env=env, args=args)
+            self.assertEqual(window.wait(60), 1)
+            self.assertTrue(window.errors().startswith(told), window.errors())
         # a frame that cannot be written is named, and ends the sequence
         failed = self.start(args=["--snapshot", "/nonexistent/spin%d.png", "--frames", "2"], env={"DISPLAY": ""})
         self.assertEqual(failed.wait(60), 1)

@@ -29,14 +29,20 @@ void main()
 TOP_LEFT, TOP_RIGHT, BOTTOM_LEFT, BOTTOM_RIGHT = harness.QUAD_CORNER_PIXELS
 
 
-def png(width, height, pixel):
-    """An 8-bit RGB PNG whose pixel (x, y), y from the top, is pixel(x, y)."""
-    rows = b"".join(b"\0" + bytes(c for x in range(width) for c in pixel(x, y)) for y in range(height))
+def png(width, height, pixel, depth=8, color_type=2):
+    """A PNG whose pixel (x, y), y from the top, is pixel(x, y): 8-bit samples, as many as the colour
+    type has (0 grey, 4 grey and alpha, 2 RGB, 6 RGBA); at a depth of 16, each sample v as v * 257,
+    the same value. No gAMA or sRGB chunk, as most programs write them."""
+    def samples(x, y):
+        values = pixel(x, y)
+        return bytes(values) if depth == 8 else b"".join(struct.pack(">H", v * 257) for v in values)
+
+    rows = b"".join(b"\0" + b"".join(samples(x, y) for x in range(width)) for y in range(height))
 
     def chunk(kind, data):
         return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
 
-    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, depth, color_type, 0, 0, 0))
             + chunk(b"IDAT", zlib.compress(rows)) + chunk(b"IEND", b""))
 
 
@@ -61,6 +67,13 @@ void main()
     vec3 sampled = texture2D(u_tex0, v_texcoord).rgb + texture2D(u_tex1, v_texcoord).rgb;
     gl_FragColor = vec4(sampled.rg, u_tex0Resolution.x / 255.0, 1.0);
 }
+"""
+
+# a sampler of a type the viewer has no texture for: named as GLSL names it
+SHADOW = b"""#version 120
+uniform sampler2DShadow u_tex0;
+varying vec2 v_texcoord;
+void main() { gl_FragColor = shadow2D(u_tex0, vec3(v_texcoord, 0.5)); }
 """
 
 # grey of a quarter of u_time's seconds
@@ -120,6 +133,8 @@ class ShaderInputsTest(harness.ViewerCase):
              "%s, u_tex0, u_tex0Resolution\n" % uses,
              ((TOP_LEFT, (255, 0, 64)), (TOP_RIGHT, (0, 255, 64)), (BOTTOM_LEFT, (255, 255, 64)),
               (BOTTOM_RIGHT, (0, 0, 64)))),
+            ("a sampler of another type", SHADOW, ["--texture", "u_tex0=image.png"], {"image.png": IMAGE},
+             "u_tex0 is declared sampler2DShadow, not sampler2D: the viewer leaves it alone\n%s\n" % uses, ()),
             ("u_time at 0", TIMED, ["--at", "0"], {}, untextured % "u_time, ", ((TOP_LEFT, BLACK),)),
             ("u_time at 1", TIMED, ["--at", "1"], {}, untextured % "u_time, ", ((TOP_LEFT, (64, 64, 64)),)),
             ("an included function, an include nested in it", INCLUDING, [], INCLUDED,
@@ -143,6 +158,30 @@ class ShaderInputsTest(harness.ViewerCase):
         self.assertRegex(pictures["an error in an included file"][1],
                          r"^There was error during compilation !\nCompilation error log: \n.+\n\n\n"
                          r"shaders/lib/colour\.glsl:3:\d+: error: [^\n]+\nGL_INVALID_VALUE\n")
+
+    def test_sixteen_bit_textures_draw_as_eight_bit_ones(self):
+        # each quadrant's colour on the left of it, its alpha on the right
+        shown = b"""#version 120
+uniform sampler2D u_tex0;
+varying vec2 v_texcoord;
+void main()
+{
+    vec4 t = texture2D(u_tex0, v_texcoord);
+    gl_FragColor = vec4(fract(v_texcoord.x * 2.0) < 0.5 ? t.rgb : vec3(t.a), 1.0);
+}
+"""
+        colors = (((128, 128, 128, 255), (255, 0, 0, 128)), ((0, 64, 192, 32), (200, 100, 50, 0)))
+        channels = {0: (0,), 4: (0, 3), 2: (0, 1, 2), 6: (0, 1, 2, 3)}
+        for color_type, kept in channels.items():
+            pictures = []
+            for depth in (8, 16):
+                image = png(64, 64, lambda x, y: [colors[y >= 32][x >= 32][c] for c in kept], depth, color_type)
+                _, picture = self.snapshot(shown, ["--texture", "u_tex0=image.png"], {"image.png": image})
+                pictures.append(picture)
+            self.assertEqual(pictures[1].differs(pictures[0]), 0, color_type)
+            # mid-grey stays mid-grey, as 8 bits give it
+            left = pictures[0].pixel(TOP_LEFT[0] + 8, TOP_LEFT[1] + 8)
+            self.assertTrue(near(left, (128, 128, 128), 4), left)
 
     def test_textures_and_included_files_are_reloaded(self):
         files = {"torus.obj": harness.DIAGNOSTIC_QUAD, "VertexProgram.glsl": STILL_VERTEX, "image.png": IMAGE,

@@ -68,11 +68,11 @@ class ViewerTest(harness.ViewerCase):
             self.assertNotIn("Program validated", rest)
 
     def test_shipped_data_draws_a_cutaway(self):
-        viewer = self.start_with_window()
+        viewer = self.start_with_window(frame_times=True)
         viewer.wait_for_picture()
-        time.sleep(1.0)  # many frames
+        viewer.wait_for_frames(20)  # many frames, validated once
         first = viewer.screenshot()
-        time.sleep(0.5)
+        viewer.wait_for_clock(500)  # half a radian on
         second = viewer.screenshot()
         for image in (first, second):
             for x, y in ((0, 0), (511, 0), (0, 511), (511, 511)):

@@ -140,6 +140,19 @@ TEST(FileBytes, FileTooLargeForMemoryIsReportedNotRead)
     removeFile(path);
 }
 
+TEST(FileBytes, FileLargerThanTheBoundIsNotRead)
+{
+    std::string path = writeTempFile("four");
+    FileBytes bytes;
+    EXPECT_EQ(readFileBytesUpTo(path.c_str(), 3, bytes), FileStatus::tooLarge);
+    EXPECT_EQ(bytes.data, nullptr);
+    // boundary: a file of just the bound is read
+    EXPECT_EQ(readFileBytesUpTo(path.c_str(), 4, bytes), FileStatus::ok);
+    EXPECT_STREQ(bytes.data, "four");
+    freeFileBytes(bytes);
+    removeFile(path);
+}
+
 namespace {
 
 // Some pages of text, no two alike.

@@ -5,11 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <thread>
+#include <utility>
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -184,6 +185,21 @@ TEST(FitToView, CentresTheBoxAndFitsItsSphereToTheView)
     EXPECT_EQ(m[0], 1.0f);
 }
 
+TEST(FitToView, PrescalesOnlySizesOutsideItsRangeToBetweenOneAndTwo)
+{
+    // across, exponent: inside, untouched; at the bounds and beyond, to between 1 and 2
+    const std::pair<float, int> cases[] = {{0x1p-60f, 0},         {1.0f, 0},        {0x1.fffffep39f, 0},
+                                           {0x1.fffffep-61f, 61}, {0x1p-149f, 149}, {0x1p40f, -40},
+                                           {1e20f, -66},          {FLT_MAX, -127}};
+    for (const auto& c : cases) {
+        std::vector<Vertex> vertices(1);
+        set(vertices[0].position, c.first, 0, 0);
+        EXPECT_EQ(fitPrescaleExponent(extentOf({{0, 0, 0}, vertices[0].position})), c.second) << c.first;
+        scalePositions(vertices, c.second);
+        EXPECT_TRUE(c.second == 0 || (vertices[0].position.x >= 1.0f && vertices[0].position.x < 2.0f)) << c.first;
+    }
+}
+
 TEST(FitToView, TellsASpeckAndAModelPastTheCamera)
 {
     EXPECT_EQ(viewOf(extentOf({{0, 0, 0}, {0.3f, 0.3f, 0}})), ModelView::speck);  // about 5 pixels
@@ -235,6 +251,24 @@ TEST(Clock, CountsFromTheStartOfTheProcess)
     // a clock from the start of the system would be as old as the machine's uptime
     uint32_t first = tickCountMs();
     EXPECT_LE(first, uint32_t(age * 1000.0) + 1000u);
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_GE(tickCountMs() - first, 19u);
+    // it keeps the steady clock's pace: each reading bracketed by two of the steady clock, over
+    // 20 steps of the tick count (1 ms, or GetTickCount's 16), however the test is interrupted
+    using Steady = std::chrono::steady_clock;
+    auto msBetween = [](Steady::time_point from, Steady::time_point to) {
+        return std::chrono::duration<double, std::milli>(to - from).count();
+    };
+    uint32_t before = tickCountMs(), after;
+    while ((after = tickCountMs()) == before) {
+    }
+    double step = after - before;  // readings lag the time by up to a step
+    Steady::time_point beforeFirst = Steady::now();
+    first = tickCountMs();
+    Steady::time_point afterFirst = Steady::now();
+    while (msBetween(afterFirst, Steady::now()) < 20.0 * step) {
+    }
+    Steady::time_point beforeLast = Steady::now();
+    uint32_t last = tickCountMs();
+    Steady::time_point afterLast = Steady::now();
+    EXPECT_GE(double(last - first), msBetween(afterFirst, beforeLast) - step);
+    EXPECT_LE(double(last - first), msBetween(beforeFirst, afterLast) + step);
 }

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -16,13 +17,15 @@ namespace {
 using Files = std::map<std::string, std::string>;
 
 // A ReadSource over files held in memory.
-FileStatus readFromTable(void* context, const char* path, FileBytes& out, FileStamp& stamp)
+FileStatus readFromTable(void* context, const char* path, uint64_t most, FileBytes& out, FileStamp& stamp)
 {
     const Files& files = *static_cast<const Files*>(context);
     stamp = FileStamp();
     auto found = files.find(path);
     if (found == files.end())
         return FileStatus::cannotOpen;
+    if (found->second.size() > most)
+        return FileStatus::tooLarge;
     out.size = found->second.size();
     out.data = static_cast<char*>(malloc(out.size + 1));
     memcpy(out.data, found->second.data(), out.size);
@@ -71,6 +74,15 @@ const IncludeCase includeCases[] = {
      {{"shaders/main.frag", version + "#include \"a.glsl\"\nvoid main() {}\n"},
       {"shaders/a.glsl", std::string("  #version 110\r\nfloat a;\n\0float b;\n", 35)}},
      version + "\r\nfloat a;\nvoid main() {}\n", "", "shaders/main.frag\nshaders/a.glsl\n"},
+    {"an #include the compiler certainly skips is left to it: under #if 0, past a branch of #if 1; "
+     "under a condition only the compiler can tell, it is followed",
+     {{"shaders/main.frag", version + "#if 0\n#if 1\n#include \"gone.glsl\"\n#endif\n#elif 1 // on\n#include \"a.glsl\"\n"
+                            "#else\n#include \"gone.glsl\"\n#endif\n#ifdef X\n#include \"b.glsl\"\n#elif 0\n"
+                            "#include <gone>\n#endif\n/*\n#if 0\n*/\n#include \"c.glsl\"\n"},
+      {"shaders/a.glsl", "float a;\n"}, {"shaders/b.glsl", "float b;\n"}, {"shaders/c.glsl", "float c;\n"}},
+     version + "#if 0\n#if 1\n#include \"gone.glsl\"\n#endif\n#elif 1 // on\nfloat a;\n#else\n#include \"gone.glsl\"\n"
+               "#endif\n#ifdef X\nfloat b;\n#elif 0\n#include <gone>\n#endif\n/*\n#if 0\n*/\nfloat c;\n",
+     "", "shaders/main.frag\nshaders/a.glsl\nshaders/b.glsl\nshaders/c.glsl\n"},
     {"a cycle, a missing file and a malformed #include are problems at their lines",
      {{"shaders/main.frag", version + "#include \"a.glsl\"\n#include \"gone.glsl\"\n#include <b.glsl>\n"},
       {"shaders/a.glsl", "float a;\n#include \"b.glsl\"\n"},
@@ -149,7 +161,7 @@ TEST(Includes, NestingStopsAt32Files)
 TEST(Includes, PathsThatMultiplyStopAt256Files)
 {
     // every file includes "a/x" and "b/x": 2^32 paths at full depth, each a new file
-    auto bothFolders = [](void*, const char*, FileBytes& out, FileStamp& stamp) {
+    auto bothFolders = [](void*, const char*, uint64_t, FileBytes& out, FileStamp& stamp) {
         const char text[] = "#include \"a/x\"\n#include \"b/x\"\n";
         stamp = FileStamp();
         out.size = sizeof(text) - 1;
@@ -160,12 +172,61 @@ TEST(Includes, PathsThatMultiplyStopAt256Files)
     ShaderSource source;
     ASSERT_EQ(expandIncludes("x", bothFolders, nullptr, source), FileStatus::ok);
     EXPECT_EQ(source.files.size(), 256u);
-    size_t capped = 0;
-    for (const SourceProblem& problem : source.problems)
-        capped += problem.message.find("more than 256 files") != std::string::npos;
-    EXPECT_GT(capped, 0u);
-    EXPECT_LE(source.problems.size(), 2 * source.files.size());  // one for each #include left
+    // each bound told once, not once for each #include past it
+    ASSERT_EQ(source.problems.size(), 2u);
+    EXPECT_NE(source.problems[0].message.find("nests deeper than 32 files"), std::string::npos);
+    EXPECT_NE(source.problems[1].message.find("more than 256 files"), std::string::npos);
     freeShaderSource(source);
+}
+
+namespace {
+
+// A ReadSource of "main", which includes a, b and c, and of those, blank files of the sizes given
+// in megabytes; notes the files it reads.
+struct SizedFiles {
+    std::map<std::string, size_t> megabytes;
+    std::string read;
+};
+
+FileStatus readSized(void* context, const char* path, uint64_t most, FileBytes& out, FileStamp& stamp)
+{
+    SizedFiles& sized = *static_cast<SizedFiles*>(context);
+    const std::string text = strcmp(path, "main") ? "" : "#include \"a\"\n#include \"b\"\n#include \"c\"\n";
+    stamp = FileStamp();
+    out.size = std::max(text.size(), sized.megabytes[path] << 20);
+    if (out.size > most)
+        return FileStatus::tooLarge;
+    sized.read += std::string(path) + " ";
+    out.data = static_cast<char*>(malloc(out.size + 1));
+    memset(out.data, ' ', out.size);
+    memcpy(out.data, text.data(), text.size());
+    out.data[out.size] = '\0';
+    return FileStatus::ok;
+}
+
+} // namespace
+
+TEST(Includes, SourceStopsAt64MegabytesOfWhatIsRead)
+{
+    const struct {
+        size_t a, b, c;       // MB
+        const char* problem;  // "" for none
+        const char* read;
+    } cases[] = {
+        {30, 30, 3, "", "main a b c "},
+        // two of 60 MB: the second is not read, nor any after it
+        {60, 60, 0, "main:2:10: error: #include \"b\" makes more than 64 MB of source\n", "main a "},
+        // one of 73 MB: not read
+        {73, 0, 0, "main:1:10: error: #include \"a\" makes more than 64 MB of source\n", "main "},
+    };
+    for (const auto& c : cases) {
+        SizedFiles sized{{{"a", c.a}, {"b", c.b}, {"c", c.c}}, ""};
+        ShaderSource source;
+        ASSERT_EQ(expandIncludes("main", readSized, &sized, source), FileStatus::ok);
+        EXPECT_EQ(problemsOf(source), c.problem);
+        EXPECT_EQ(sized.read, c.read);
+        freeShaderSource(source);
+    }
 }
 
 namespace {

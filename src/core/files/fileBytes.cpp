@@ -8,6 +8,8 @@
 
 const char* unreadableFileMessage(FileStatus status)
 {
+    if (status == FileStatus::tooLarge)
+        return "File [%s] is too large to read";
     return status == FileStatus::outOfMemory ? "Not enough memory to read [%s]" : "Cannot open file [%s]";
 }
 
@@ -45,12 +47,21 @@ FileStatus readOpenFile(FILE* file, uint64_t size, FileBytes& out)
 
 FileStatus readFileBytes(const char* path, FileBytes& out)
 {
+    return readFileBytesUpTo(path, UINT64_MAX, out);
+}
+
+FileStatus readFileBytesUpTo(const char* path, uint64_t most, FileBytes& out)
+{
     out.data = nullptr;
     out.size = 0;
     uint64_t size = 0;
     FILE* file = openRegularFile(path, size);
     if (!file)
         return FileStatus::cannotOpen;
+    if (size > most) {
+        fclose(file);
+        return FileStatus::tooLarge;
+    }
     return readOpenFile(file, size, out);
 }
 

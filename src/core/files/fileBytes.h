@@ -2,6 +2,7 @@
 // Reading a whole data file into memory.
 
 #include <cstddef>
+#include <cstdint>
 
 struct FileBytes {
     char* data;   // malloc'ed, size + 1 bytes, zero-terminated; nullptr after a failure
@@ -13,16 +14,22 @@ enum class FileStatus {
     cannotOpen,   // missing, unreadable, or not a regular file (a directory, FIFO, device or socket)
     outOfMemory,  // the buffer of size + 1 bytes could not be had
     cancelled,    // the reading was stopped when asked, its result left empty
+    tooLarge,     // larger than the reader was told to take: not read
 };
 
-// The message for a file that could not be read, a format taking its path: "Cannot open file [%s]"
-// or "Not enough memory to read [%s]". Not meant for FileStatus::ok.
+// The message for a file that could not be read, a format taking its path: "Cannot open file [%s]",
+// "Not enough memory to read [%s]" or "File [%s] is too large to read". Not meant for
+// FileStatus::ok.
 const char* unreadableFileMessage(FileStatus status);
 
 // Opens path in binary mode without waiting (openRegularFile), allocates the size the file system
 // gives plus one byte and reads it whole. A short read keeps only the bytes actually read
 // (zero-terminated after them). On failure `out` is empty.
 FileStatus readFileBytes(const char* path, FileBytes& out);
+
+// As readFileBytes, but a file larger than `most` bytes, by the size the file system gives, is
+// not read (FileStatus::tooLarge); nor is more than that size ever read of a file that grows.
+FileStatus readFileBytesUpTo(const char* path, uint64_t most, FileBytes& out);
 
 void freeFileBytes(FileBytes& bytes);
 

@@ -78,9 +78,22 @@ bool sameFile(const char* a, const char* b);
 // True when the path names the file or pipe that standard output writes to (/dev/stdout, say).
 bool isStandardOutput(const char* path);
 
-// Creates a new, empty file in the folder of `path`, named after it, opened for writing in binary
-// mode, with the permissions `path` has (or a new file would have); its name goes into `tempPath`
-// (at most tempPathSize bytes with the terminator). nullptr when it cannot be made.
+// Opens what `path` names, through any links, for writing in binary mode where it is, when it is
+// there and is not a regular file: a FIFO (waiting for its reader), a terminal, a device. Such a
+// file is written into, never replaced. nullptr otherwise; `special` tells whether the path names
+// such a file (which then could not be opened).
+FILE* openSpecialFileToWrite(const char* path, bool& special);
+
+// The file that writing `path` replaces: `path` itself, or for a symbolic link the name at the end
+// of its chain of links, relative ones taken from their own folder (it need not exist yet), into
+// `target` (at most targetSize bytes with the terminator). False when the chain cannot be followed
+// (a loop, a name too long).
+bool linkTargetOf(const char* path, char* target, size_t targetSize);
+
+// Creates a new, empty file in the folder of `path`, under a short name of its own (so that it fits
+// wherever `path` does), opened for writing in binary mode, with the permissions `path` has (or a
+// new file would have); its name goes into `tempPath` (at most tempPathSize bytes with the
+// terminator). nullptr when it cannot be made.
 FILE* createFileBeside(const char* path, char* tempPath, size_t tempPathSize);
 
 // Puts the file `from` in the place of `to`, replacing what was there in one step.

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <stdlib.h>
+#include <string.h>
 #include <signal.h>
 #include <sys/mman.h>
 #include <sys/resource.h>
@@ -172,9 +173,53 @@ bool isStandardOutput(const char* path)
     return stat(path, &named) == 0 && fstat(1, &output) == 0 && sameStatus(named, output);
 }
 
+FILE* openSpecialFileToWrite(const char* path, bool& special)
+{
+    struct stat info;
+    special = stat(path, &info) == 0 && !S_ISREG(info.st_mode);
+    if (!special)
+        return nullptr;
+    // no O_CREAT: what is there is written into; O_NOCTTY: a terminal does not become ours
+    int fd = open(path, O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    FILE* file = nullptr;
+    // put in place of a regular file meanwhile: that one would be written over, not replaced whole
+    if (fstat(fd, &info) == 0 && !S_ISREG(info.st_mode))
+        file = fdopen(fd, "wb");
+    if (!file)
+        close(fd);
+    return file;
+}
+
+bool linkTargetOf(const char* path, char* target, size_t targetSize)
+{
+    if (strlen(path) >= targetSize)
+        return false;
+    strcpy(target, path);
+    for (int hops = 0; hops < 40; ++hops) {  // as the kernel, which gives up after 40
+        struct stat info;
+        if (lstat(target, &info) != 0 || !S_ISLNK(info.st_mode))
+            return true;
+        char link[4096];
+        ssize_t length = readlink(target, link, sizeof(link));
+        if (length <= 0 || size_t(length) >= sizeof(link))
+            return false;
+        link[length] = '\0';
+        const char* slash = strrchr(target, '/');
+        size_t folder = link[0] == '/' || !slash ? 0 : size_t(slash - target) + 1;
+        if (folder + size_t(length) >= targetSize)
+            return false;
+        memcpy(target + folder, link, size_t(length) + 1);
+    }
+    return false;
+}
+
 FILE* createFileBeside(const char* path, char* tempPath, size_t tempPathSize)
 {
-    int written = snprintf(tempPath, tempPathSize, "%s.XXXXXX", path);
+    const char* slash = strrchr(path, '/');
+    int folder = slash ? int(slash - path) + 1 : 0;
+    int written = snprintf(tempPath, tempPathSize, "%.*s.spinview-XXXXXX", folder, path);
     if (written < 0 || size_t(written) >= tempPathSize)
         return nullptr;
     int fd = mkstemp(tempPath);

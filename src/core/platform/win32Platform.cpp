@@ -116,10 +116,51 @@ bool isStandardOutput(const char* path)
            sameIdentity(named, output);
 }
 
+FILE* openSpecialFileToWrite(const char* path, bool& special)
+{
+    special = false;
+    // a device (NUL, CON, COM1) or a named pipe, which is written into; a file on a disk is not
+    HANDLE handle = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return nullptr;
+    special = GetFileType(handle) != FILE_TYPE_DISK;
+    int fd = special ? _open_osfhandle(intptr_t(handle), _O_WRONLY | _O_BINARY) : -1;
+    if (fd < 0) {
+        CloseHandle(handle);
+        return nullptr;
+    }
+    FILE* file = _fdopen(fd, "wb");
+    if (!file)
+        _close(fd);
+    return file;
+}
+
+bool linkTargetOf(const char* path, char* target, size_t targetSize)
+{
+    // an existing file through its links, as the system names it; any other name as it is
+    HANDLE file = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        DWORD length = GetFinalPathNameByHandleA(file, target, DWORD(targetSize), FILE_NAME_NORMALIZED);
+        CloseHandle(file);
+        if (length > 0 && length < targetSize)
+            return true;
+    }
+    int written = snprintf(target, targetSize, "%s", path);
+    return written >= 0 && size_t(written) < targetSize;
+}
+
 FILE* createFileBeside(const char* path, char* tempPath, size_t tempPathSize)
 {
+    const char* name = path;
+    for (const char* c = path; *c; ++c)
+        if (*c == '/' || *c == '\\' || *c == ':')
+            name = c + 1;
+    int folder = int(name - path);
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
-        int written = snprintf(tempPath, tempPathSize, "%s.%lu-%u.tmp", path, GetCurrentProcessId(), attempt);
+        int written = snprintf(tempPath, tempPathSize, "%.*sspinview-%lu-%u.tmp", folder, path, GetCurrentProcessId(),
+                               attempt);
         if (written < 0 || size_t(written) >= tempPathSize)
             return nullptr;
         // "x": never an existing file

@@ -86,6 +86,81 @@ bool directiveIs(const char* line, const char* end, const char* word, const char
     return true;
 }
 
+// Where a line stands among the lines before it: inside a /* */ comment or not, and inside which
+// conditional blocks (#if, #ifdef, #ifndef to #endif).
+struct Conditional {
+    bool known;     // every condition so far a number: whether each branch is taken is known
+    bool taken;     // a known branch has been taken
+    bool skipping;  // this branch is not compiled, for certain
+};
+
+struct LineState {
+    bool inComment = false;
+    std::vector<Conditional> conditionals;
+};
+
+// The value of a condition that is a plain number (`0`, `1`, with a comment after it): 0 or 1;
+// -1 for any other, which only the compiler can tell.
+int numberCondition(const char* c, const char* end)
+{
+    c = skipBlanks(c, end);
+    const char* digits = c;
+    bool nonzero = false;
+    for (; c < end && *c >= '0' && *c <= '9'; ++c)
+        nonzero = nonzero || *c != '0';
+    if (c == digits)
+        return -1;
+    c = skipBlanks(c, end);
+    bool commentAfter = c + 1 < end && c[0] == '/' && (c[1] == '/' || c[1] == '*');
+    if (c != end && *c != '\r' && !commentAfter)
+        return -1;
+    return nonzero ? 1 : 0;
+}
+
+// Follows the conditional directive on the line [line, end), if it is one.
+void followConditional(LineState& state, const char* line, const char* end)
+{
+    std::vector<Conditional>& open = state.conditionals;
+    const char* after;
+    if (directiveIs(line, end, "if", after)) {
+        int value = numberCondition(after, end);
+        open.push_back(value < 0 ? Conditional{false, false, false} : Conditional{true, value == 1, value == 0});
+    } else if (directiveIs(line, end, "ifdef", after) || directiveIs(line, end, "ifndef", after)) {
+        open.push_back(Conditional{false, false, false});
+    } else if (open.empty()) {
+        return;
+    } else if (directiveIs(line, end, "elif", after)) {
+        Conditional& block = open.back();
+        int value = numberCondition(after, end);
+        bool earlierTaken = block.known && block.taken;
+        block.skipping = earlierTaken || value == 0;
+        block.known = block.known && value >= 0;
+        block.taken = block.taken || (block.known && value == 1);
+    } else if (directiveIs(line, end, "else", after)) {
+        open.back().skipping = open.back().known && open.back().taken;
+    } else if (directiveIs(line, end, "endif", after)) {
+        open.pop_back();
+    }
+}
+
+// True when the line is in a block that is not compiled, for certain: under `#if 0`, or past the
+// branch of a known condition that was taken.
+bool certainlySkipped(const LineState& state)
+{
+    for (const Conditional& block : state.conditionals)
+        if (block.skipping)
+            return true;
+    return false;
+}
+
+// Takes the line [line, end) into the state, for the lines after it.
+void passLine(LineState& state, const char* line, const char* end)
+{
+    if (!state.inComment)
+        followConditional(state, line, end);
+    state.inComment = endsInsideComment(line, end, state.inComment);
+}
+
 enum class Directive { none, include, malformed };
 
 // Reads `#include "name"` from the line [line, end) (its ending left out). `nameAt` is the name's
@@ -118,6 +193,9 @@ struct Expansion {
     uint32_t expandedLine;                // the line the next text starts on
     std::vector<std::string> folded;      // each file's path, folded, for telling files apart
     std::vector<uint32_t> open;           // the files being expanded, outermost first
+    uint64_t bytesRead;                   // of all the files read so far
+    bool capped;                          // an #include passed the files' or bytes' bound: told once
+    bool tooDeep;                         // one nested too deep: told once
 };
 
 void problem(Expansion& x, uint32_t file, uint32_t line, size_t column, const std::string& message)
@@ -152,24 +230,36 @@ void include(Expansion& x, uint32_t file, uint32_t line, size_t column, const st
         problem(x, file, line, column, "#include \"" + name + "\" makes a cycle: " + cycle + path);
         return;
     }
+    if (x.capped)
+        return;  // the stage fails already: one problem says why, not one per #include left
     if (x.open.size() >= size_t(deepestNesting)) {
-        problem(x, file, line, column, "#include \"" + name + "\" nests deeper than 32 files");
+        if (!x.tooDeep)
+            problem(x, file, line, column, "#include \"" + name + "\" nests deeper than 32 files");
+        x.tooDeep = true;
         return;
     }
-    if (x.out.files.size() >= mostFiles || x.text.size > largestText) {
-        problem(x, file, line, column, "#include \"" + name + "\" makes more than 256 files or 64 MB of source");
+    if (x.out.files.size() >= mostFiles) {
+        problem(x, file, line, column, "#include \"" + name + "\" makes more than 256 files");
+        x.capped = true;
         return;
     }
     uint32_t index = uint32_t(x.out.files.size());
     x.out.files.push_back(SourceFile{path, FileStamp()});
     x.folded.push_back(folded);
     FileBytes bytes = {nullptr, 0};
-    FileStatus status = x.read(x.context, path.c_str(), bytes, x.out.files[index].stamp);
+    uint64_t left = x.bytesRead < largestText ? largestText - x.bytesRead : 0;
+    FileStatus status = x.read(x.context, path.c_str(), left, bytes, x.out.files[index].stamp);
+    if (status == FileStatus::tooLarge) {
+        problem(x, file, line, column, "#include \"" + name + "\" makes more than 64 MB of source");
+        x.capped = true;
+        return;
+    }
     if (status != FileStatus::ok) {
         const char* why = status == FileStatus::outOfMemory ? "not enough memory to read" : "cannot open";
         problem(x, file, line, column, "#include \"" + name + "\": " + why + " [" + path + "]");
         return;
     }
+    x.bytesRead += bytes.size;
     x.open.push_back(index);
     expandText(x, index, bytes.data, strlen(bytes.data));
     x.open.pop_back();
@@ -180,7 +270,7 @@ void include(Expansion& x, uint32_t file, uint32_t line, size_t column, const st
 void expandText(Expansion& x, uint32_t file, const char* text, size_t length)
 {
     const char* end = text + length;
-    bool inComment = false;
+    LineState state;
     uint32_t line = 1;
     startRun(x, file, 1);
     for (const char* at = text; at < end; ++line) {
@@ -189,7 +279,10 @@ void expandText(Expansion& x, uint32_t file, const char* text, size_t length)
         const char* next = newline ? newline + 1 : end;
         std::string name;
         size_t column = 0;
-        Directive directive = inComment ? Directive::none : readInclude(at, lineEnd, name, column);
+        bool inComment = state.inComment;
+        // an #include under #if 0 stays as it is, for the compiler to skip
+        Directive directive =
+            inComment || certainlySkipped(state) ? Directive::none : readInclude(at, lineEnd, name, column);
         const char* after;
         if (directive == Directive::include) {
             include(x, file, line, column, name);
@@ -204,7 +297,7 @@ void expandText(Expansion& x, uint32_t file, const char* text, size_t length)
                 append(x.text, "\n", 1);  // the including file goes on on a line of its own
             x.expandedLine += 1;
         }
-        inComment = endsInsideComment(at, lineEnd, inComment);
+        passLine(state, at, lineEnd);
         at = next;
     }
 }
@@ -213,15 +306,15 @@ void expandText(Expansion& x, uint32_t file, const char* text, size_t length)
 bool hasInclude(const char* text, size_t length)
 {
     const char* end = text + length;
-    bool inComment = false;
+    LineState state;
     for (const char* at = text; at < end;) {
         const char* newline = static_cast<const char*>(memchr(at, '\n', size_t(end - at)));
         const char* lineEnd = newline ? newline : end;
         std::string name;
         size_t column;
-        if (!inComment && readInclude(at, lineEnd, name, column) != Directive::none)
+        if (!state.inComment && !certainlySkipped(state) && readInclude(at, lineEnd, name, column) != Directive::none)
             return true;
-        inComment = endsInsideComment(at, lineEnd, inComment);
+        passLine(state, at, lineEnd);
         at = newline ? newline + 1 : end;
     }
     return false;
@@ -229,10 +322,10 @@ bool hasInclude(const char* text, size_t length)
 
 } // namespace
 
-FileStatus readSourceFile(void*, const char* path, FileBytes& out, FileStamp& stamp)
+FileStatus readSourceFile(void*, const char* path, uint64_t most, FileBytes& out, FileStamp& stamp)
 {
     stamp = fileStamp(path);
-    return readFileBytes(path, out);
+    return readFileBytesUpTo(path, most, out);
 }
 
 FileStatus expandIncludes(const char* path, ReadSource read, void* context, ShaderSource& out)
@@ -240,7 +333,7 @@ FileStatus expandIncludes(const char* path, ReadSource read, void* context, Shad
     freeShaderSource(out);
     out.files.push_back(SourceFile{path, FileStamp()});
     FileBytes root = {nullptr, 0};
-    FileStatus status = read(context, path, root, out.files[0].stamp);
+    FileStatus status = read(context, path, UINT64_MAX, root, out.files[0].stamp);
     if (status != FileStatus::ok) {
         freeShaderSource(out);
         return status;
@@ -251,7 +344,7 @@ FileStatus expandIncludes(const char* path, ReadSource read, void* context, Shad
         out.runs.push_back(LineRun{1, 0, 1});
         return FileStatus::ok;
     }
-    Expansion x{read, context, out, TextBuffer{nullptr, 0, 0, false}, 1, {foldedPath(path)}, {0}};
+    Expansion x{read, context, out, TextBuffer{nullptr, 0, 0, false}, 1, {foldedPath(path)}, {0}, root.size, false, false};
     append(x.text, "", 0);
     expandText(x, 0, root.data, length);
     freeFileBytes(root);

@@ -40,20 +40,25 @@ struct ShaderSource {
     std::vector<SourceProblem> problems;  // when any, `text` is not to be compiled
 };
 
-// Reads a source file whole into `out`, as readFileBytes does; `stamp` is the file's stamp taken
-// before it is read, so that a change while it is read shows at the next look.
-using ReadSource = FileStatus (*)(void* context, const char* path, FileBytes& out, FileStamp& stamp);
+// Reads a source file whole into `out`, as readFileBytesUpTo does: one larger than `most` bytes is
+// not read (FileStatus::tooLarge); `stamp` is the file's stamp taken before it is read, so that a
+// change while it is read shows at the next look.
+using ReadSource = FileStatus (*)(void* context, const char* path, uint64_t most, FileBytes& out, FileStamp& stamp);
 
-// The ReadSource of the file system: fileStamp then readFileBytes. `context` is unused.
-FileStatus readSourceFile(void* context, const char* path, FileBytes& out, FileStamp& stamp);
+// The ReadSource of the file system: fileStamp then readFileBytesUpTo. `context` is unused.
+FileStatus readSourceFile(void* context, const char* path, uint64_t most, FileBytes& out, FileStamp& stamp);
 
 // Reads the file at `path` with `read` and expands each line `#include "name"` (spaces or tabs
-// allowed around '#' and before the name, a comment after it; not inside a /* */ comment) into the
-// text of the file it names, found from the folder of the including file, nested up to 32 deep,
-// up to 256 files and 64 MB in all.
+// allowed around '#' and before the name, a comment after it; not inside a /* */ comment, nor in
+// a block that is certainly not compiled: under `#if 0`, or an `#elif`/`#else` after a branch of
+// `#if 1`) into the text of the file it names, found from the folder of the including file, nested
+// up to 32 deep, up to 256 files and 64 MB read in all (the first file's bytes counted; an include
+// larger than what is left is not read). An #include under any other condition (#ifdef, #if with
+// a macro), which only the compiler can tell, is followed.
 // Each file goes in at most once: a later #include of it is dropped; an #include of a file that is
 // still being expanded (a cycle), of a file that cannot be read, or written otherwise is a
-// problem. A `#version` line of an included file becomes an empty line, so the first file's stays
+// problem; so is the first that nests too deep, and the first that passes the bound on files or
+// bytes, after which no more files are read (each bound is told once). A `#version` line of an included file becomes an empty line, so the first file's stays
 // first. Each file's text ends at its first zero byte; an included file's last line gets a line
 // ending. Returns the first file's status: when it is not ok, `out` is empty. Running out of memory
 // for the expanded text is a problem too. Whatever `out` held is freed first.

@@ -62,7 +62,7 @@ void fitToView(Matrix4& m, const ModelExtent& extent)
 int fitPrescaleExponent(const ModelExtent& extent)
 {
     double size = extent.empty ? 0.0 : modelSize(extent);
-    if (!(size > 0.0) || size >= std::ldexp(1.0, -60))
+    if (!(size > 0.0) || (size >= std::ldexp(1.0, -60) && size < std::ldexp(1.0, 40)))
         return 0;
     return -std::ilogb(size);  // the size comes to between 1 and 2
 }

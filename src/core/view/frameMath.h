@@ -34,13 +34,17 @@ double modelSize(const ModelExtent& extent);
 // formula rounded once; a box of no size is only centred, an empty model gives the identity.
 void fitToView(Matrix4& m, const ModelExtent& extent);
 
-// The power of two by which the positions of a model so small that the fit could not show it
-// (under 2^-60 across: its scale would overflow a float, or its coordinates be flushed to zero by
-// the GPU) are multiplied before the fit, exactly; 0 for every other model.
+// The power of two by which the positions of a model too small or too large for the fit to show
+// alike are multiplied before the fit, exactly, bringing its size to between 1 and 2; 0 for every
+// other model. Under 2^-60 across, the fit's scale would overflow a float, or the coordinates be
+// flushed to zero by the GPU; from 2^40 across, the scale, which the world matrix applies to the
+// normals too, makes their squared length so small that the GPU flushes it to zero (normalize
+// then gives no direction) from about 1e20 across, and costs them precision before.
 int fitPrescaleExponent(const ModelExtent& extent);
 
 // Multiplies every position by 2^exponent, exactly for the positions fitPrescaleExponent is
-// meant for.
+// meant for (but for coordinates that a negative exponent takes below 2^-126, some 2^126 times
+// smaller than the model, which keep fewer bits).
 void scalePositions(std::vector<Vertex>& vertices, int exponent);
 
 // How a model shows from the camera as loaded: fine; a speck, its box under 8 pixels of the
