@@ -11,17 +11,20 @@
 struct ObjReadSink {
     // Faces whose corners all have normals, while no face before them lacked one, need nothing
     // from the rest of the text: they are handed on in batches of a few thousand corners, in
-    // records.corners, which takeFaces must empty. From the first face that lacks a normal on,
-    // faces are kept in out.corners (with their smoothing groups and polygons) and never handed on.
-    void (*takeFaces)(void* context, ObjRecords& records);
-    // Told now and then that the text before `offset` will not be read again; the reading stops
-    // there when it returns false.
+    // records.corners, which takeFaces must empty; the reading stops when it returns false. From
+    // the first face that lacks a normal on, faces are kept in out.corners (with their smoothing
+    // groups and polygons) and never handed on.
+    bool (*takeFaces)(void* context, ObjRecords& records);
+    // Told now and then, in order, that the text before `offset` will not be read again: at the
+    // end of the line that passes each MB of text, inside a face line every MB, and while a long
+    // polygon is fanned (the same offset again); the reading stops there when it returns false.
     bool (*passed)(void* context, size_t offset);
     void* context;
     // Told by readObjRecordsInSlices, after it kept more faces, with every record they use read:
     // work on the kept faces may begin (summing their smoothing), which leaves them as they are
-    // but for their normals. readObjRecords does not call it.
-    void (*keptFaces)(void* context, ObjRecords& records);
+    // but for their normals; the reading stops when it returns false. readObjRecords does not
+    // call it.
+    bool (*keptFaces)(void* context, ObjRecords& records);
 };
 
 // Reads `size` bytes of OBJ text into `out`, replacing what it held. The text is taken in pieces
@@ -32,8 +35,8 @@ struct ObjReadSink {
 // last piece, without a newline, goes on into the end of the text, which ends the line, when it
 // would go on had the text a final newline.
 // Lines are classified on their exact first characters: "v ", "vt " and "vn " records, "f "
-// faces (polygons fanned into triangles), "s " smoothing groups ("off", 0 or a number); other
-// lines are ignored. Problems are counted with the number of the line they start on. The text
+// faces (polygons fanned into triangles), "s " smoothing groups ("off", 0 or a number), "usemtl "
+// and "mtllib " lines; other lines are ignored. Problems are counted with the number of the line they start on. The text
 // needs no terminator: nothing past `size` is read. False when sink->passed stopped the reading.
 bool readObjRecords(const char* text, size_t size, ObjRecords& out, const ObjReadSink* sink = nullptr);
 

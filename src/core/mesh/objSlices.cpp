@@ -202,15 +202,6 @@ void keepFaces(ObjRecords& out, const ObjRecords& slice, uint32_t first, size_t 
     out.corners.append(slice.corners.data() + 3 * size_t(first), 3 * size_t(triangles - first));
 }
 
-// Whether some slice runs on past `longest` bytes, for want of a line end to start the next at.
-bool hasOverlongSlice(const std::vector<Slice>& slices, size_t longest)
-{
-    for (const Slice& slice : slices)
-        if (slice.end - slice.begin > longest)
-            return true;
-    return false;
-}
-
 // What putting the slices back carries from one to the next.
 struct PutBack {
     bool handingOn;     // faces are handed on, none lacking a normal yet
@@ -293,14 +284,14 @@ bool putSliceBack(Slice& slice, size_t textSize, ObjRecords& out, const ObjReadS
             std::swap(out.corners, read.corners);  // out's are empty while faces are handed on
         else
             out.corners.append(read.corners.data(), 3 * size_t(kept));
-        if (!out.corners.empty())
-            sink->takeFaces(sink->context, out);
+        if (!out.corners.empty() && !sink->takeFaces(sink->context, out))
+            return false;
         handingOn = kept == triangles;
     }
     if (!handingOn) {
         keepFaces(out, read, kept, textSize - slice.begin);
-        if (sink && sink->keptFaces)
-            sink->keptFaces(sink->context, out);
+        if (sink && sink->keptFaces && !sink->keptFaces(sink->context, out))
+            return false;
     }
     slice.records = ObjRecords();
     // told at the first slice end past each MB, as the reading on one thread tells about every MB:
@@ -309,16 +300,25 @@ bool putSliceBack(Slice& slice, size_t textSize, ObjRecords& out, const ObjReadS
     return !(sink && sink->passed && tell) || sink->passed(sink->context, slice.end);
 }
 
-// Cuts the text into slices of about `sliceBytes`, each starting at a border.
-void cutIntoSlices(const char* text, size_t size, size_t sliceBytes, std::vector<Slice>& slices)
+// Cuts the text into slices of about `sliceBytes`, each starting at a border, looking at each
+// byte once. False, as soon as one is found, when a slice would run on past `longest` bytes for
+// want of a line end to start the next at.
+bool cutIntoSlices(const char* text, size_t size, size_t sliceBytes, size_t longest, std::vector<Slice>& slices)
 {
-    size_t count = size / sliceBytes + (size % sliceBytes != 0);
-    slices.assign(count, Slice());
-    for (size_t k = 0; k < count; ++k) {
-        slices[k].begin = k == 0 ? 0 : slices[k - 1].end;
-        slices[k].end = k + 1 == count ? size : std::max(objSliceBorder(text, size, (k + 1) * sliceBytes),
-                                                         slices[k].begin);
+    slices.clear();
+    slices.reserve(size / sliceBytes + 1);
+    for (size_t begin = 0, end; begin < size; begin = end) {
+        size_t aim = size - begin > sliceBytes ? begin + sliceBytes : size;
+        // no border within `longest` bytes: no need to look further
+        size_t within = size - begin > longest ? begin + longest + 1 : size;
+        end = aim == size ? size : objSliceBorder(text, within, aim);
+        if (end - begin > longest)  // also when none was found within reach
+            return false;
+        slices.push_back(Slice());
+        slices.back().begin = begin;
+        slices.back().end = end;
     }
+    return true;
 }
 
 } // namespace
@@ -329,10 +329,9 @@ SlicedReading readObjRecordsInSlices(const char* text, size_t size, size_t slice
     if (sliceBytes == 0 || size / sliceBytes < 2)
         return readObjRecords(text, size, out, sink) ? SlicedReading::read : SlicedReading::stopped;
     SliceReading reading;
-    cutIntoSlices(text, size, sliceBytes, reading.slices);
     // a slice is read whole, without telling sink->passed: a long one would hold its pages and
     // could not be stopped
-    if (hasOverlongSlice(reading.slices, std::max(4 * sliceBytes, 2 * passedEvery)))
+    if (!cutIntoSlices(text, size, sliceBytes, std::max(4 * sliceBytes, 2 * passedEvery), reading.slices))
         return readObjRecords(text, size, out, sink) ? SlicedReading::read : SlicedReading::stopped;
     out = ObjRecords();
     // some 64 bytes of text a record at least, as in files of bare positions: only reserved, this
