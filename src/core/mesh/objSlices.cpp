@@ -1,5 +1,7 @@
 #include "core/mesh/objSlices.h"
 
+#include "core/files/readingThreads.h"
+
 #include <algorithm>
 #include <cstring>
 #include <condition_variable>
@@ -167,8 +169,9 @@ bool readNextSlice(SliceReading& reading, std::unique_lock<std::mutex>& held)
     return true;
 }
 
-void readSlicesAlongside(SliceReading* reading)
+void readSlicesAlongside(void* context)
 {
+    SliceReading* reading = static_cast<SliceReading*>(context);
     std::unique_lock<std::mutex> held(reading->lock);
     // readNextSlice may return false for the stopping itself, which no later change follows
     while (!reading->stopping && reading->taken < reading->slices.size())
@@ -347,7 +350,9 @@ SlicedReading readObjRecordsInSlices(const char* text, size_t size, size_t slice
     state.material = defaultMaterial;
     bool stopped = false, changed = false;
 
-    std::thread alongside(readSlicesAlongside, &reading);
+    std::thread alongside;
+    if (!startReadingThread(alongside, readSlicesAlongside, &reading))
+        return readObjRecords(text, size, out, sink) ? SlicedReading::read : SlicedReading::stopped;
     {
         std::unique_lock<std::mutex> held(reading.lock);
         // this thread puts the slices back in order, and reads the next one itself while the one
