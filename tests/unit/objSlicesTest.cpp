@@ -35,12 +35,20 @@ std::string longFace()
     return face;
 }
 
-ObjMesh readMesh(const std::string& text, size_t sliceBytes)
+// A schedule that picks each step at random (of a seeded generator).
+size_t pickAtRandom(void* context, const SliceStep*, size_t count)
+{
+    return size_t((*static_cast<std::mt19937*>(context))() % count);
+}
+
+// The text read on one thread (sliceBytes 0), two, or with `schedule` on one in its order.
+ObjMesh readMesh(const std::string& text, size_t sliceBytes, const SliceSchedule* schedule = nullptr)
 {
     ObjMesh mesh;
     ObjReadControl control;
     control.sliceBytes = sliceBytes;
-    readObjText(text.data(), text.size(), mesh, control);
+    control.schedule = schedule;
+    EXPECT_TRUE(readObjText(text.data(), text.size(), mesh, control));
     return mesh;
 }
 
@@ -57,6 +65,17 @@ void expectSlicesReadAsOne(const std::string& text, const std::string& name)
         EXPECT_EQ(readObjRecordsInSlices(text.data(), text.size(), sliceBytes, sliced), SlicedReading::read);
         expectSameRecords(sliced, one, context);
         expectSameMesh(readMesh(text, sliceBytes), oneMesh, context);
+        // the steps of the two threads in random orders: every slice read after the ones after it
+        // were skimmed, put back as soon as it may be or as late, ...
+        for (unsigned seed = 0; seed < 4; ++seed) {
+            std::mt19937 rng(seed);
+            SliceSchedule schedule = {pickAtRandom, &rng};
+            ObjRecords scheduled;
+            EXPECT_EQ(readObjRecordsInSlices(text.data(), text.size(), sliceBytes, scheduled, nullptr, &schedule),
+                      SlicedReading::read);
+            expectSameRecords(scheduled, one, context + ", schedule " + std::to_string(seed));
+            expectSameMesh(readMesh(text, sliceBytes, &schedule), oneMesh, context + ", schedule " + std::to_string(seed));
+        }
         // each slice skims to the state its reading ends in, whichever thread reads it
         ObjReadState state = objTextStart;
         for (size_t begin = 0, end; begin < text.size(); begin = end) {
@@ -336,81 +355,84 @@ TEST(ObjReader, LooksAtGoingOnInsideAHugeLineAndBetweenLibraries)
 
 namespace {
 
-// A text that a writer turns, once the reading has kept its first faces, from positions into
-// comments in place: the lines ahead of where the faces are put back, which the other thread is
-// reading or skimming by then.
-struct ChangingText {
+// A schedule of the reading in slices on one thread that takes the slice after the one holding
+// `changeAt` while that one is taken but not read yet (so that it is skimmed), then turns the
+// positions of [changeFrom, changeTo) into comments, as a writer saving the file meanwhile would,
+// then goes on: the next slice put back if it is read, else the oldest taken read, else the next
+// taken.
+struct WriteBetweenSkimAndRead {
     std::string text;
     size_t changeFrom, changeTo;
-    bool changed;
+    bool skimmed = false, written = false;
+    std::vector<size_t> taken;  // not read yet
 };
 
-void changeOnce(ChangingText& changing)
+size_t pickAroundTheWrite(void* context, const SliceStep* steps, size_t count)
 {
-    if (changing.changed)
-        return;
-    changing.changed = true;
-    for (size_t i = changing.changeFrom; i < changing.changeTo; ++i)
-        if (changing.text[i] == 'v')
-            changing.text[i] = '#';
-}
-
-bool changeOnFirstKeptFaces(void* context, ObjRecords&)
-{
-    changeOnce(*static_cast<ChangingText*>(context));
-    return true;
+    WriteBetweenSkimAndRead& w = *static_cast<WriteBetweenSkimAndRead*>(context);
+    if (w.skimmed && !w.written) {
+        for (size_t i = w.changeFrom; i < w.changeTo; ++i)
+            if (w.text[i] == 'v')
+                w.text[i] = '#';
+        w.written = true;
+    }
+    size_t pick = 0;  // the oldest step listed: a take, or else the oldest read
+    for (size_t i = 0; i < count; ++i) {
+        const SliceStep& step = steps[i];
+        bool holdsChange = step.begin <= w.changeFrom && w.changeFrom < step.end;
+        if (step.kind == SliceStep::read && holdsChange && !w.skimmed && steps[0].kind == SliceStep::take) {
+            w.skimmed = true;  // the take now skims it
+            return 0;
+        }
+        if (step.kind == SliceStep::putBack)
+            pick = i;
+    }
+    if (steps[pick].kind == SliceStep::take && count > 1 && steps[1].kind == SliceStep::read)
+        pick = 1;  // read what is taken before taking more
+    return pick;
 }
 
 } // namespace
 
-TEST(ObjSlices, ATextWrittenWhileItIsReadNeverGivesIndicesPastItsRecords)
+TEST(ObjSlices, ATextWrittenBetweenTheSkimAndTheReadOfASliceIsReadAgainOnOneThread)
 {
     // faces without normals (kept from the first), then 8,000 positions that the writer turns
-    // into comments as the first faces are put back, then faces naming the last of them
-    std::string head = "v 0 0 0\nv 1 0 0\nv 0 1 0\n", faces, tail;
+    // into comments between the skim of their slice and its reading, then faces naming the last
+    std::string head = "v 0 0 0\nv 1 0 0\nv 0 1 0\n", faces, turned, tail;
     for (int i = 0; i < 2000; ++i)
         faces += "f 1 2 3\n";
-    std::string turned;
     for (int i = 0; i < 8000; ++i)
         turned += "v 1 2 3\n";
     for (int i = 0; i < 20000; ++i)
         tail += "f 1 2 8003\n";
-    for (size_t sliceBytes : {size_t(4096), size_t(8192), size_t(16384)})
-        for (int round = 0; round < 40; ++round) {
-            ChangingText changing = {head + faces + turned + tail, head.size() + faces.size(),
-                                     head.size() + faces.size() + turned.size(), false};
-            ObjReadSink sink = {nullptr, nullptr, &changing, changeOnFirstKeptFaces};
-            ObjRecords read;
-            SlicedReading outcome =
-                readObjRecordsInSlices(changing.text.data(), changing.text.size(), sliceBytes, read, &sink);
-            ASSERT_TRUE(changing.changed);  // the write always lands inside the reading
-            if (outcome != SlicedReading::read) {
-                ASSERT_EQ(outcome, SlicedReading::textChanged);
-                continue;  // told: the caller reads the text again on one thread
-            }
-            for (const ObjCorner& corner : read.corners)
-                ASSERT_LT(corner.position, read.positions.size()) << sliceBytes << ", round " << round;
-        }
-    // read through readObjText, told every MB: the changed text is read again on one thread, which
-    // checks every index, and the mesh draws only vertices of its batches
-    for (int i = 0; i < 140000; ++i)
-        faces += "f 1 2 3\n";
-    for (int round = 0; round < 10; ++round) {
-        ChangingText changing = {head + faces + turned + tail, head.size() + faces.size(),
-                                 head.size() + faces.size() + turned.size(), false};
-        ObjMesh mesh;
+    const std::string text = head + faces + turned + tail;
+    for (size_t sliceBytes : {size_t(4096), size_t(8192), size_t(16384)}) {
+        std::string context = "slices of " + std::to_string(sliceBytes);
+        WriteBetweenSkimAndRead write;
+        write.text = text;
+        write.changeFrom = head.size() + faces.size() + turned.size() / 2;
+        write.changeTo = head.size() + faces.size() + turned.size();
+        SliceSchedule schedule = {pickAroundTheWrite, &write};
+        ObjRecords read;
+        EXPECT_EQ(readObjRecordsInSlices(write.text.data(), write.text.size(), sliceBytes, read, nullptr, &schedule),
+                  SlicedReading::textChanged)
+            << context;
+        ASSERT_TRUE(write.written) << context;
+
+        // through readObjText: the changed text read again on one thread, which checks every index
+        // against the records it read, as a reading of the text as it is now
+        write = WriteBetweenSkimAndRead();
+        write.text = text;
+        write.changeFrom = head.size() + faces.size() + turned.size() / 2;
+        write.changeTo = head.size() + faces.size() + turned.size();
         ObjReadControl control;
-        control.sliceBytes = 16384;
-        control.context = &changing;
-        control.passed = [](void* context, size_t) {
-            changeOnce(*static_cast<ChangingText*>(context));
-            return true;
-        };
-        ASSERT_TRUE(readObjText(changing.text.data(), changing.text.size(), mesh, control));
-        ASSERT_TRUE(changing.changed);
-        for (const MeshBatch& batch : mesh.mesh.batches)
-            for (uint32_t i = batch.firstIndex; i < batch.firstIndex + batch.indexCount; ++i)
-                ASSERT_LT(mesh.mesh.indices[i], batch.vertexCount) << round;
+        control.sliceBytes = sliceBytes;
+        control.schedule = &schedule;
+        ObjMesh mesh;
+        ASSERT_TRUE(readObjText(write.text.data(), write.text.size(), mesh, control)) << context;
+        ASSERT_TRUE(write.written) << context;
+        expectSameMesh(mesh, readMesh(write.text, 0), context);
+        EXPECT_EQ(mesh.problems[ProblemKind::invalidFaces].count, 20000u) << context;  // 8003 is gone
     }
 }
 
@@ -440,5 +462,7 @@ TEST(ObjSlices, ReadAsOneThreadOnStressMeshes)
         control.sliceBytes = sliceBytes;
         readObjText(text.data(), text.size(), slicedMesh, control);
         expectSameMesh(slicedMesh, oneMesh, context);
+        SliceSchedule schedule = {pickAtRandom, &rng};
+        expectSameMesh(readMesh(text, sliceBytes, &schedule), oneMesh, context + ", in a random order");
     }
 }

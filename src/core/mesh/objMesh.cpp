@@ -189,7 +189,7 @@ SlicedReading readObjTextOnce(const char* text, size_t size, ObjMesh& out, const
     }
     ObjReadSink sink = {weldHandedOnFaces, tellPassed, &reading, smoothKeptFaces};
     ObjRecords records;
-    SlicedReading read = readObjRecordsInSlices(text, size, control.sliceBytes, records, &sink);
+    SlicedReading read = readObjRecordsInSlices(text, size, control.sliceBytes, records, &sink, control.schedule);
     if (read != SlicedReading::read)
         return read;
     if (!goOn(reading))

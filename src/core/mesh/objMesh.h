@@ -39,6 +39,9 @@ struct ObjReadControl {
     // A text of at least two slices of this size is read on two threads (readObjRecordsInSlices);
     // 0 reads every text on the calling thread alone.
     size_t sliceBytes = objSliceBytes;
+    // When given, those slices are read on the calling thread alone, in the order it picks (for
+    // the tests and the fuzz target: every interleaving of the two threads, deterministically).
+    const SliceSchedule* schedule = nullptr;
 };
 
 // Reads `size` bytes of OBJ text (no terminator needed) into `out`, replacing what it held; the

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -24,7 +25,7 @@ struct Slice {
     bool startKnown = false, afterKnown = false, read = false;
     ObjReadState start;  // the state the text before the slice leaves, once startKnown
     ObjReadState after;  // the state after it, once afterKnown
-    ObjRecords records;  // what readObjSlice read, once read
+    std::unique_ptr<ObjRecords> records;  // what readObjSlice read, once read (apart: slices stay small)
     uint32_t firstKept;  // the first triangle of the first face lacking a normal, or its triangle count
     bool recordsPlaced = false;  // its records are written where they go among all the text's
     bool startRight = false;     // it starts, as the slices before it do, where the slice before it ended as read
@@ -137,23 +138,35 @@ bool startsWhereBeforeEnded(const Slice& slice, const Slice& before)
            start.group == after.group;
 }
 
-// Takes the next slice and reads it, unlocking meanwhile; false when none may be taken now: all
-// are, the slices ahead are as many as allowed, or the reading stops.
-bool readNextSlice(SliceReading& reading, std::unique_lock<std::mutex>& held)
+// Whether the next slice may be taken now: not all are, the slices ahead are fewer than allowed,
+// and the reading goes on.
+bool mayTakeSlice(const SliceReading& reading)
 {
-    if (reading.stopping || reading.taken == reading.slices.size() || reading.taken >= reading.putBack + slicesAhead)
-        return false;
-    size_t k = reading.taken++;
-    Slice& slice = reading.slices[k];
+    return !reading.stopping && reading.taken < reading.slices.size() &&
+           reading.taken < reading.putBack + slicesAhead;
+}
+
+// Takes the next slice, which mayTakeSlice, and works out its start (unlocking while it skims the
+// one before); false when the reading stops meanwhile. `k` gets its number.
+bool takeSlice(SliceReading& reading, std::unique_lock<std::mutex>& held, size_t& k)
+{
+    k = reading.taken++;
     if (!findStart(reading, k, held))
         return false;
-    slice.startKnown = true;
+    reading.slices[k].startKnown = true;
     reading.changed.notify_all();
+    return true;
+}
+
+// Reads slice k, taken, from its start, unlocking meanwhile, and keeps what it read.
+void readTakenSlice(SliceReading& reading, std::unique_lock<std::mutex>& held, size_t k)
+{
+    Slice& slice = reading.slices[k];
     ObjReadState start = slice.start;
     held.unlock();
-    ObjRecords records;
-    ObjReadState after = readObjSlice(reading.text + slice.begin, slice.end - slice.begin, start, records);
-    uint32_t firstKept = firstFaceLackingNormal(records);
+    std::unique_ptr<ObjRecords> records(new ObjRecords());
+    ObjReadState after = readObjSlice(reading.text + slice.begin, slice.end - slice.begin, start, *records);
+    uint32_t firstKept = firstFaceLackingNormal(*records);
     held.lock();
     slice.records = std::move(records);
     slice.firstKept = firstKept;
@@ -164,8 +177,18 @@ bool readNextSlice(SliceReading& reading, std::unique_lock<std::mutex>& held)
     const Slice* before = k == 0 ? nullptr : &reading.slices[k - 1];
     slice.startRight = !before || (before->read && before->startRight && startsWhereBeforeEnded(slice, *before));
     slice.recordsPlaced = slice.startRight && reading.records.open &&
-                          placeRecords(reading.records, slice.start.records, slice.records);
+                          placeRecords(reading.records, slice.start.records, *slice.records);
     reading.changed.notify_all();
+}
+
+// Takes the next slice and reads it, unlocking meanwhile; false when none may be taken now: all
+// are, the slices ahead are as many as allowed, or the reading stops.
+bool readNextSlice(SliceReading& reading, std::unique_lock<std::mutex>& held)
+{
+    size_t k;
+    if (!mayTakeSlice(reading) || !takeSlice(reading, held, k))
+        return false;
+    readTakenSlice(reading, held, k);
     return true;
 }
 
@@ -221,7 +244,7 @@ void appendWhite(GrowArray<Vector3>& colors, size_t count)
 // The slice's colours after out's: white for positions without one, once any position has one.
 void addColors(ObjRecords& out, const Slice& slice)
 {
-    const GrowArray<Vector3>& colors = slice.records.colors;
+    const GrowArray<Vector3>& colors = slice.records->colors;
     if (!colors.empty()) {
         if (out.colors.empty())
             appendWhite(out.colors, slice.start.records.positions);
@@ -235,7 +258,7 @@ void addColors(ObjRecords& out, const Slice& slice)
 // number of their first use in the whole text, the material it inherits by the one in force.
 void addMaterials(ObjRecords& out, const Slice& slice, PutBack& state)
 {
-    const ObjRecords& read = slice.records;
+    const ObjRecords& read = *slice.records;
     std::vector<uint32_t> numbers(read.materialNames.size());
     for (size_t i = 0; i < numbers.size(); ++i) {
         auto found = state.materialIds.emplace(read.materialNames[i], uint32_t(out.materialNames.size()));
@@ -266,7 +289,7 @@ void addMaterials(ObjRecords& out, const Slice& slice, PutBack& state)
 bool putSliceBack(Slice& slice, size_t textSize, ObjRecords& out, const ObjReadSink* sink, PutBack& state)
 {
     bool& handingOn = state.handingOn;
-    ObjRecords& read = slice.records;
+    ObjRecords& read = *slice.records;
     if (slice.recordsPlaced) {
         out.positions.extend(slice.after.records.positions - slice.start.records.positions);
         out.texCoords.extend(slice.after.records.texCoords - slice.start.records.texCoords);
@@ -296,11 +319,90 @@ bool putSliceBack(Slice& slice, size_t textSize, ObjRecords& out, const ObjReadS
         if (sink && sink->keptFaces && !sink->keptFaces(sink->context, out))
             return false;
     }
-    slice.records = ObjRecords();
+    slice.records.reset();
     // told at the first slice end past each MB, as the reading on one thread tells about every MB:
     // each call may give pages back, which interrupts the other thread
     bool tell = slice.end / passedEvery != slice.begin / passedEvery;
     return !(sink && sink->passed && tell) || sink->passed(sink->context, slice.end);
+}
+
+// How putting the slices back went.
+enum class PutOutcome { goOn, stopped, textChanged };
+
+// Puts the next slice back, which must be read, unlocking meanwhile (see putSliceBack); checks
+// first that it starts where the slice before it ended as read, and places its records.
+PutOutcome putNextSliceBack(SliceReading& reading, std::unique_lock<std::mutex>& held, size_t size, ObjRecords& out,
+                            const ObjReadSink* sink, PutBack& state)
+{
+    Slice& next = reading.slices[reading.putBack];
+    bool changed = reading.putBack > 0 && !startsWhereBeforeEnded(next, reading.slices[reading.putBack - 1]);
+    next.startRight = !changed;
+    if (!changed && !next.recordsPlaced) {
+        // placed now, or the room closed before the arrays grow for it
+        next.recordsPlaced = reading.records.open && placeRecords(reading.records, next.start.records, *next.records);
+        reading.records.open = next.recordsPlaced;
+    }
+    held.unlock();
+    bool stopped = changed || !putSliceBack(next, size, out, sink, state);
+    held.lock();
+    ++reading.putBack;
+    reading.stopping = stopped;
+    reading.changed.notify_all();
+    return changed ? PutOutcome::textChanged : stopped ? PutOutcome::stopped : PutOutcome::goOn;
+}
+
+// The calling thread puts the slices back in order, and reads the next one itself while the one
+// to put back is not read yet; the other thread reads alongside.
+PutOutcome readOnTwoThreads(SliceReading& reading, size_t size, ObjRecords& out, const ObjReadSink* sink,
+                            PutBack& state)
+{
+    std::unique_lock<std::mutex> held(reading.lock);
+    while (reading.putBack < reading.slices.size()) {
+        if (reading.slices[reading.putBack].read) {
+            PutOutcome outcome = putNextSliceBack(reading, held, size, out, sink, state);
+            if (outcome != PutOutcome::goOn)
+                return outcome;
+        } else if (!readNextSlice(reading, held)) {
+            reading.changed.wait(held);
+        }
+    }
+    return PutOutcome::goOn;
+}
+
+// The steps of the two threads, on the calling thread alone, each whole, in the order `schedule`
+// picks among those that may come next.
+PutOutcome readScheduled(SliceReading& reading, size_t size, ObjRecords& out, const ObjReadSink* sink,
+                         PutBack& state, const SliceSchedule& schedule)
+{
+    std::unique_lock<std::mutex> held(reading.lock);  // never waited for: no other thread
+    std::vector<size_t> taken;  // taken and not read yet, oldest first
+    while (reading.putBack < reading.slices.size()) {
+        SliceStep steps[slicesAhead + 2];
+        size_t count = 0;
+        auto step = [&](SliceStep::Kind kind, size_t k) {
+            steps[count++] = SliceStep{kind, k, reading.slices[k].begin, reading.slices[k].end};
+        };
+        if (mayTakeSlice(reading))
+            step(SliceStep::take, reading.taken);
+        for (size_t k : taken)
+            step(SliceStep::read, k);
+        if (reading.slices[reading.putBack].read)
+            step(SliceStep::putBack, reading.putBack);
+        const SliceStep& next = steps[schedule.pick(schedule.context, steps, count) % count];
+        if (next.kind == SliceStep::take) {
+            size_t k;
+            takeSlice(reading, held, k);
+            taken.push_back(k);
+        } else if (next.kind == SliceStep::read) {
+            taken.erase(std::find(taken.begin(), taken.end(), next.slice));
+            readTakenSlice(reading, held, next.slice);
+        } else {
+            PutOutcome outcome = putNextSliceBack(reading, held, size, out, sink, state);
+            if (outcome != PutOutcome::goOn)
+                return outcome;
+        }
+    }
+    return PutOutcome::goOn;
 }
 
 // Cuts the text into slices of about `sliceBytes`, each starting at a border, looking at each
@@ -327,7 +429,7 @@ bool cutIntoSlices(const char* text, size_t size, size_t sliceBytes, size_t long
 } // namespace
 
 SlicedReading readObjRecordsInSlices(const char* text, size_t size, size_t sliceBytes, ObjRecords& out,
-                                     const ObjReadSink* sink)
+                                     const ObjReadSink* sink, const SliceSchedule* schedule)
 {
     if (sliceBytes == 0 || size / sliceBytes < 2)
         return readObjRecords(text, size, out, sink) ? SlicedReading::read : SlicedReading::stopped;
@@ -348,41 +450,19 @@ SlicedReading readObjRecordsInSlices(const char* text, size_t size, size_t slice
     PutBack state;
     state.handingOn = sink && sink->takeFaces;
     state.material = defaultMaterial;
-    bool stopped = false, changed = false;
-
-    std::thread alongside;
-    if (!startReadingThread(alongside, readSlicesAlongside, &reading))
-        return readObjRecords(text, size, out, sink) ? SlicedReading::read : SlicedReading::stopped;
-    {
-        std::unique_lock<std::mutex> held(reading.lock);
-        // this thread puts the slices back in order, and reads the next one itself while the one
-        // to put back is not read yet
-        while (reading.putBack < reading.slices.size()) {
-            Slice& next = reading.slices[reading.putBack];
-            if (next.read) {
-                changed = reading.putBack > 0 && !startsWhereBeforeEnded(next, reading.slices[reading.putBack - 1]);
-                next.startRight = !changed;
-                if (!changed && !next.recordsPlaced) {
-                    // placed now, or the room closed before the arrays grow for it
-                    next.recordsPlaced = reading.records.open &&
-                                         placeRecords(reading.records, next.start.records, next.records);
-                    reading.records.open = next.recordsPlaced;
-                }
-                held.unlock();
-                stopped = changed || !putSliceBack(next, size, out, sink, state);
-                held.lock();
-                ++reading.putBack;
-                reading.stopping = stopped;
-                reading.changed.notify_all();
-                if (stopped)
-                    break;
-            } else if (!readNextSlice(reading, held)) {
-                reading.changed.wait(held);
-            }
-        }
+    PutOutcome outcome;
+    if (schedule) {
+        outcome = readScheduled(reading, size, out, sink, state, *schedule);
+    } else {
+        std::thread alongside;
+        if (!startReadingThread(alongside, readSlicesAlongside, &reading))
+            return readObjRecords(text, size, out, sink) ? SlicedReading::read : SlicedReading::stopped;
+        outcome = readOnTwoThreads(reading, size, out, sink, state);
+        alongside.join();
     }
-    alongside.join();
-    if (stopped)
+    if (outcome != PutOutcome::goOn)
         out = ObjRecords();
-    return changed ? SlicedReading::textChanged : stopped ? SlicedReading::stopped : SlicedReading::read;
+    return outcome == PutOutcome::textChanged ? SlicedReading::textChanged
+         : outcome == PutOutcome::stopped     ? SlicedReading::stopped
+                                              : SlicedReading::read;
 }
