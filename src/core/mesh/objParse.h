@@ -25,6 +25,10 @@ struct ObjReadSink {
     // but for their normals; the reading stops when it returns false. readObjRecords does not
     // call it.
     bool (*keptFaces)(void* context, ObjRecords& records);
+    // Called by readObjRecordsInSlices on its other thread, while that has no slice to read: work
+    // that needs no order (faulting in the memory that takeFaces will write), apart from all the
+    // rest; returns false when it has none until the next slice is put back.
+    bool (*aside)(void* context);
 };
 
 // Reads `size` bytes of OBJ text into `out`, replacing what it held. The text is taken in pieces

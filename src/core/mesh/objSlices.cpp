@@ -47,6 +47,7 @@ struct RecordRoom {
 // The slices of a text and who reads which: everything but the text is guarded by `lock`.
 struct SliceReading {
     const char* text;
+    const ObjReadSink* sink;
     RecordRoom records;
     std::vector<Slice> slices;
     std::mutex lock;
@@ -195,11 +196,22 @@ bool readNextSlice(SliceReading& reading, std::unique_lock<std::mutex>& held)
 void readSlicesAlongside(void* context)
 {
     SliceReading* reading = static_cast<SliceReading*>(context);
+    const ObjReadSink* sink = reading->sink;
+    bool aside = sink && sink->aside;  // whether there may be work aside
     std::unique_lock<std::mutex> held(reading->lock);
     // readNextSlice may return false for the stopping itself, which no later change follows
-    while (!reading->stopping && reading->taken < reading->slices.size())
-        if (!readNextSlice(*reading, held) && !reading->stopping)
-            reading->changed.wait(held);
+    while (!reading->stopping && reading->taken < reading->slices.size()) {
+        if (readNextSlice(*reading, held) || reading->stopping)
+            continue;
+        if (aside) {
+            held.unlock();  // a slice may be put back meanwhile: looked for first
+            aside = sink->aside(sink->context);
+            held.lock();
+            continue;
+        }
+        reading->changed.wait(held);
+        aside = sink && sink->aside;
+    }
 }
 
 // Appends the slice's faces from triangle `first` on to those kept in `out`, with their group
@@ -445,6 +457,7 @@ SlicedReading readObjRecordsInSlices(const char* text, size_t size, size_t slice
     out.texCoords.reserve(size / 64);
     out.normals.reserve(size / 64);
     reading.text = text;
+    reading.sink = sink;
     reading.records = RecordRoom{{out.positions.capacity(), out.texCoords.capacity(), out.normals.capacity()},
                                  out.positions.data(), out.texCoords.data(), out.normals.data(), true};
     PutBack state;

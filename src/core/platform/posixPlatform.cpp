@@ -141,6 +141,21 @@ void releaseMappedPages(const char* data, size_t offset)
         madvise(const_cast<char*>(data), whole, MADV_DONTNEED);
 }
 
+void prefaultForWriting(const void* address, size_t bytes)
+{
+#if defined(__linux__)
+    // MADV_POPULATE_WRITE (Linux 5.14): refused by older kernels, which then fault them as written
+    const int populateWrite = 23;
+    uintptr_t page = uintptr_t(sysconf(_SC_PAGESIZE));
+    uintptr_t begin = (uintptr_t(address) + page - 1) / page * page, end = (uintptr_t(address) + bytes) / page * page;
+    if (end > begin)
+        madvise(reinterpret_cast<void*>(begin), size_t(end - begin), populateWrite);
+#else
+    (void)address;
+    (void)bytes;
+#endif
+}
+
 bool unmapFile(const char* data, uint64_t size)
 {
     if (!data)

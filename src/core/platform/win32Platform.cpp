@@ -43,6 +43,10 @@ void releaseMappedPages(const char*, size_t)
 {
 }
 
+void prefaultForWriting(const void*, size_t)
+{
+}
+
 bool unmapFile(const char* data, uint64_t)
 {
     if (data)
