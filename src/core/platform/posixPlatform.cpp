@@ -133,12 +133,12 @@ const char* mapOpenFile(FILE* file, uint64_t size)
     return static_cast<const char*>(data);
 }
 
-void releaseMappedPages(const char* data, size_t offset)
+void releaseMappedPages(const char* data, size_t from, size_t offset)
 {
     size_t page = size_t(sysconf(_SC_PAGESIZE));
-    size_t whole = offset / page * page;  // the mapping starts on a page
-    if (whole > 0)
-        madvise(const_cast<char*>(data), whole, MADV_DONTNEED);
+    size_t first = from / page * page, whole = offset / page * page;  // the mapping starts on a page
+    if (whole > first)
+        madvise(const_cast<char*>(data) + first, whole - first, MADV_DONTNEED);
 }
 
 void prefaultForWriting(const void* address, size_t bytes)
