@@ -14,7 +14,7 @@ namespace {
 
 // How far ahead of the welding the other thread faults in the memory it will write, and how much
 // at a time: a few slices' worth, little more memory than the welding itself would hold.
-constexpr size_t warmedAhead = size_t(128) << 10;
+constexpr size_t warmedAhead = size_t(64) << 10;
 constexpr size_t warmedTogether = size_t(32) << 10;
 
 // One of the welding's output arrays: how far it is written and reserved, as the welding thread
@@ -36,6 +36,7 @@ struct Reading {
     size_t told;        // the last offset told to control->passed
     WorkLooks looks;    // of the welding and the smoothing
     WarmedArray warmed[warmedArrays];
+    std::vector<uint32_t> vertexOf;  // of each distinct corner a slice's faces are given as
 };
 
 template <typename T>
@@ -117,6 +118,30 @@ bool weldHandedOnFaces(void* context, ObjRecords& records)
     bool goOn = weldInParts(reading, records, records.corners.data(), records.corners.size());
     records.corners.clear();
     return goOn;
+}
+
+// Welds a slice's faces given as their distinct corners: those a part at a time between looks at
+// whether to go on, then each corner's vertex appended; false when told to stop.
+bool weldDistinctFaces(void* context, ObjRecords& records, const DistinctCorners& faces)
+{
+    Reading& reading = *static_cast<Reading*>(context);
+    size_t count = faces.distinct.size();
+    reading.vertexOf.resize(count);
+    for (size_t done = 0; done < count;) {
+        size_t part = count - done < stepsBetweenLooks ? count - done : stepsBetweenLooks;
+        weldCornersTo(reading.welder, records, faces.distinct.data() + done, part, reading.vertexOf.data() + done);
+        tellWelded(reading);
+        done += part;
+        if (!countSteps(&reading.looks, part))
+            return false;
+    }
+    std::vector<uint32_t>& indices = reading.welder.mesh.indices;
+    size_t corners = faces.which.size(), before = indices.size();
+    indices.resize(before + corners);
+    for (size_t i = 0; i < corners; ++i)
+        indices[before + i] = reading.vertexOf[faces.which[i]];
+    tellWelded(reading);
+    return countSteps(&reading.looks, corners);
 }
 
 bool smoothKeptFaces(void* context, ObjRecords& records)
@@ -245,7 +270,7 @@ SlicedReading readObjTextOnce(const char* text, size_t size, ObjMesh& out, const
         reading.looks.context = &reading;
     }
     tellWelded(reading);
-    ObjReadSink sink = {weldHandedOnFaces, tellPassed, &reading, smoothKeptFaces, warmWeldOutput};
+    ObjReadSink sink = {weldHandedOnFaces, tellPassed, &reading, smoothKeptFaces, warmWeldOutput, weldDistinctFaces};
     ObjRecords records;
     SlicedReading read = readObjRecordsInSlices(text, size, control.sliceBytes, records, &sink, control.schedule);
     if (read != SlicedReading::read)

@@ -2,6 +2,7 @@
 // Reading OBJ text into records and faces. Knows nothing of what follows: faces that need nothing
 // more can be handed on as they come, through a sink.
 
+#include "core/mesh/cornerCache.h"
 #include "core/mesh/objRecords.h"
 
 #include <cstddef>
@@ -29,6 +30,11 @@ struct ObjReadSink {
     // that needs no order (faulting in the memory that takeFaces will write), apart from all the
     // rest; returns false when it has none until the next slice is put back.
     bool (*aside)(void* context);
+    // When given, readObjRecordsInSlices hands on the faces of a slice as their distinct corners
+    // and which one each corner is (findDistinctCorners, on whichever thread read the slice)
+    // instead of through takeFaces: the same faces, in the same order, with every record they use
+    // in `records`; the reading stops when it returns false.
+    bool (*takeDistinctFaces)(void* context, ObjRecords& records, const DistinctCorners& faces);
 };
 
 // Reads `size` bytes of OBJ text into `out`, replacing what it held. The text is taken in pieces

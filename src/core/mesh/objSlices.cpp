@@ -26,6 +26,8 @@ struct Slice {
     ObjReadState start;  // the state the text before the slice leaves, once startKnown
     ObjReadState after;  // the state after it, once afterKnown
     std::unique_ptr<ObjRecords> records;  // what readObjSlice read, once read (apart: slices stay small)
+    std::unique_ptr<DistinctCorners> distinct;  // of the faces before firstKept, when the sink takes them so
+    uint32_t triangles;  // the triangles of its faces, once read
     uint32_t firstKept;  // the first triangle of the first face lacking a normal, or its triangle count
     bool recordsPlaced = false;  // its records are written where they go among all the text's
     bool startRight = false;     // it starts, as the slices before it do, where the slice before it ended as read
@@ -168,9 +170,19 @@ void readTakenSlice(SliceReading& reading, std::unique_lock<std::mutex>& held, s
     std::unique_ptr<ObjRecords> records(new ObjRecords());
     ObjReadState after = readObjSlice(reading.text + slice.begin, slice.end - slice.begin, start, *records);
     uint32_t firstKept = firstFaceLackingNormal(*records);
+    std::unique_ptr<DistinctCorners> distinct;
+    if (reading.sink && reading.sink->takeDistinctFaces && firstKept > 0) {
+        distinct.reset(new DistinctCorners());
+        findDistinctCorners(records->corners.data(), 3 * size_t(firstKept), *distinct);
+    }
+    uint32_t triangles = uint32_t(records->corners.size() / 3);
+    if (distinct && firstKept == triangles)
+        records->corners = GrowArray<ObjCorner>();  // the distinct corners stand for them all
     held.lock();
+    slice.distinct = std::move(distinct);
     slice.records = std::move(records);
     slice.firstKept = firstKept;
+    slice.triangles = triangles;
     slice.after = after;
     slice.afterKnown = slice.read = true;
     // else when it is put back: its start, or one before it, may have been skimmed from another
@@ -314,9 +326,15 @@ bool putSliceBack(Slice& slice, size_t textSize, ObjRecords& out, const ObjReadS
     addColors(out, slice);
     addMaterials(out, slice, state);
     addTallies(out.problems, read.problems);
-    uint32_t triangles = uint32_t(read.corners.size() / 3);
+    uint32_t triangles = slice.triangles;
     uint32_t kept = 0;
-    if (handingOn) {
+    if (handingOn && slice.distinct) {
+        // out.corners is empty while faces are handed on
+        kept = slice.firstKept;
+        if (!sink->takeDistinctFaces(sink->context, out, *slice.distinct))
+            return false;
+        handingOn = kept == triangles;
+    } else if (handingOn) {
         kept = slice.firstKept;
         if (kept == triangles)
             std::swap(out.corners, read.corners);  // out's are empty while faces are handed on
@@ -327,11 +345,15 @@ bool putSliceBack(Slice& slice, size_t textSize, ObjRecords& out, const ObjReadS
         handingOn = kept == triangles;
     }
     if (!handingOn) {
+        if (slice.distinct && read.corners.empty())  // kept after all: a face before lacked a normal
+            for (uint32_t which : slice.distinct->which)
+                read.corners.push_back(slice.distinct->distinct[which]);
         keepFaces(out, read, kept, textSize - slice.begin);
         if (sink && sink->keptFaces && !sink->keptFaces(sink->context, out))
             return false;
     }
     slice.records.reset();
+    slice.distinct.reset();
     // told at the first slice end past each MB, as the reading on one thread tells about every MB:
     // each call may give pages back, which interrupts the other thread
     bool tell = slice.end / passedEvery != slice.begin / passedEvery;
