@@ -1,7 +1,10 @@
 // Fuzzes OBJ reading, smoothing, welding and batching. On every input: every component is finite,
 // every batch holds at most its limit of vertices and its indices stay inside it, the batches
 // draw every corner with the vertex it welded to, for inputs of up to 300 triangles the welding
-// is the literal linear scan's, and reading in slices on two threads gives the same records and mesh.
+// is the literal linear scan's, and reading in slices gives the same mesh and records: with the
+// steps of the two threads on this thread alone, in an order the input's last bytes pick (a slice
+// read after the one after it was skimmed, put back late, ...), and for one input in 32 on two
+// threads as well.
 
 #include "core/mesh/batches.h"
 #include "core/mesh/objParse.h"
@@ -91,18 +94,19 @@ bool sameItems(const Array& a, const Array& b)
     return a.size() == b.size() && (a.empty() || memcmp(a.data(), b.data(), a.size() * sizeof(a[0])) == 0);
 }
 
+bool sameProblems(const ProblemTallies& a, const ProblemTallies& b)
+{
+    for (size_t kind = 0; kind < problemKindCount; ++kind)
+        if (a.of[kind].count != b.of[kind].count || a.of[kind].firstAt != b.of[kind].firstAt)
+            return false;
+    return true;
+}
+
 bool sameRecords(const ObjRecords& a, const ObjRecords& b)
 {
     return sameItems(a.positions, b.positions) && sameItems(a.texCoords, b.texCoords) &&
            sameItems(a.normals, b.normals) && sameItems(a.corners, b.corners) && a.groups.size() == b.groups.size() &&
-           a.report.invalidFaces.count == b.report.invalidFaces.count &&
-           a.report.missingNumbers.count == b.report.missingNumbers.count &&
-           a.report.nonFiniteNumbers.count == b.report.nonFiniteNumbers.count;
-}
-
-bool sameProblem(const ObjProblem& a, const ObjProblem& b)
-{
-    return a.count == b.count && a.firstAt == b.firstAt;
+           sameProblems(a.problems, b.problems);
 }
 
 // Everything readObjRecords gives, bit for bit.
@@ -111,14 +115,42 @@ bool sameReading(const ObjRecords& a, const ObjRecords& b)
     bool groups = a.groups.size() == b.groups.size();
     for (size_t i = 0; groups && i < a.groups.size(); ++i)
         groups = a.groups[i].firstTriangle == b.groups[i].firstTriangle && a.groups[i].group == b.groups[i].group;
-    const ObjReport &r = a.report, &q = b.report;
     return sameItems(a.positions, b.positions) && sameItems(a.texCoords, b.texCoords) &&
            sameItems(a.normals, b.normals) && sameItems(a.colors, b.colors) && sameItems(a.corners, b.corners) &&
            groups && sameItems(a.polygons, b.polygons) && sameItems(a.materials, b.materials) &&
            a.materialNames == b.materialNames && a.materialLibraries == b.materialLibraries &&
-           a.triangles == b.triangles && sameProblem(r.invalidFaces, q.invalidFaces) &&
-           sameProblem(r.missingTexCoords, q.missingTexCoords) && sameProblem(r.missingNormals, q.missingNormals) &&
-           sameProblem(r.missingNumbers, q.missingNumbers) && sameProblem(r.nonFiniteNumbers, q.nonFiniteNumbers);
+           a.triangles == b.triangles && sameProblems(a.problems, b.problems);
+}
+
+bool sameMesh(const Mesh& a, const Mesh& b)
+{
+    bool materials = a.materials.size() == b.materials.size();
+    for (size_t i = 0; materials && i < a.materials.size(); ++i)
+        materials = a.materials[i].name == b.materials[i].name;
+    return a.indices == b.indices && sameItems(a.batches, b.batches) && sameItems(a.vertices, b.vertices) &&
+           sameItems(a.colors, b.colors) && sameItems(a.ranges, b.ranges) && materials;
+}
+
+// The steps of a reading in slices picked by the input's bytes, from its last one backwards (so
+// that the fuzzer's changes there reorder the steps), then the first step listed.
+struct BytePicks {
+    const uint8_t* data;
+    size_t left;
+};
+
+size_t pickByByte(void* context, const SliceStep*, size_t)
+{
+    BytePicks& picks = *static_cast<BytePicks*>(context);
+    return picks.left == 0 ? 0 : picks.data[--picks.left];
+}
+
+// FNV-1a of the input: which inputs are read on two threads as well.
+uint32_t hashOf(const uint8_t* data, size_t size)
+{
+    uint32_t h = 2166136261u;
+    for (size_t i = 0; i < size; ++i)
+        h = (h ^ data[i]) * 16777619u;
+    return h;
 }
 
 // True when the text ends in a backslash, or a backslash and a carriage return: followed by a
@@ -148,9 +180,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     currentInput = data;
     currentSize = size;
+    const char* text = reinterpret_cast<const char*>(data);
     ObjRecords records;
-    readObjRecords(reinterpret_cast<const char*>(data), size, records);
-    checkLastLineInPlace(reinterpret_cast<const char*>(data), size, records);
+    readObjRecords(text, size, records);
+    checkLastLineInPlace(text, size, records);
+    const ObjRecords one = records;  // as read, before its normals are filled in
     CHECK(records.corners.size() % 3 == 0 && records.groups.size() <= records.corners.size() / 3);
     for (size_t i = 0; i < records.groups.size(); ++i)
         CHECK(records.groups[i].firstTriangle < records.corners.size() / 3 &&
@@ -188,28 +222,45 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     // reading with the complete faces welded as they come gives the same mesh
     ObjMesh streamed;
-    readObjText(reinterpret_cast<const char*>(data), size, streamed);
+    ObjReadControl oneThread;
+    oneThread.sliceBytes = 0;
+    readObjText(text, size, streamed, oneThread);
     ObjMesh stored;
-    splitIntoBatches(welded, stored.mesh.vertices, stored.mesh.indices, stored.mesh.batches, maxBatchVertices, &stored.mesh.colors);
+    splitIntoBatches(welded, stored.mesh.vertices, stored.mesh.indices, stored.mesh.batches, maxBatchVertices,
+                     &stored.mesh.colors);
     if (!records.materials.empty())
-        groupMaterials(records.materials, records.materialNames, stored);
-    CHECK(streamed.mesh.indices == stored.mesh.indices && streamed.mesh.batches.size() == stored.mesh.batches.size());
-    CHECK(sameItems(streamed.mesh.vertices, stored.mesh.vertices) && sameItems(streamed.mesh.colors, stored.mesh.colors));
-    CHECK(sameItems(streamed.mesh.ranges, stored.mesh.ranges));
+        groupMaterials(records.materials, records.materialNames, stored.mesh);
+    CHECK(sameMesh(streamed.mesh, stored.mesh));
 
-    // read in slices on two threads, slices small enough to cut most inputs: the same again
-    const char* text = reinterpret_cast<const char*>(data);
-    size_t sliceBytes = 1 + size % 97;
-    ObjRecords one, sliced;
-    readObjRecords(text, size, one);
-    CHECK(readObjRecordsInSlices(text, size, sliceBytes, sliced) == SlicedReading::read);
-    CHECK(sameReading(one, sliced));
+    // read in slices, some eight of them, at places that shift with the input's size: the same
+    // mesh again, with the steps of the two threads in the order the input picks; for one input
+    // in four the same records too, and for one in 32 on two threads, whose hand-off of each small
+    // slice costs far more than the reading
+    size_t sliceBytes = 1 + size / 8 + size % 13;
+    uint32_t hash = hashOf(data, size);
+    BytePicks picks = {data, size};
+    SliceSchedule schedule = {pickByByte, &picks};
     ObjMesh inSlices;
     ObjReadControl control;
     control.sliceBytes = sliceBytes;
+    control.schedule = &schedule;
     CHECK(readObjText(text, size, inSlices, control));
-    CHECK(inSlices.mesh.indices == streamed.mesh.indices && sameItems(inSlices.mesh.batches, streamed.mesh.batches));
-    CHECK(sameItems(inSlices.mesh.vertices, streamed.mesh.vertices) && sameItems(inSlices.mesh.colors, streamed.mesh.colors));
-    CHECK(sameItems(inSlices.mesh.ranges, streamed.mesh.ranges));
+    CHECK(sameMesh(inSlices.mesh, streamed.mesh) && sameProblems(inSlices.problems, streamed.problems));
+    CHECK(inSlices.materialLibraries == streamed.materialLibraries);
+    if (hash % 4 == 0) {
+        picks = BytePicks{data, size};
+        ObjRecords sliced;
+        CHECK(readObjRecordsInSlices(text, size, sliceBytes, sliced, nullptr, &schedule) == SlicedReading::read);
+        CHECK(sameReading(one, sliced));
+    }
+    if (hash % 32 == 0) {
+        ObjRecords onTwoThreads;
+        CHECK(readObjRecordsInSlices(text, size, sliceBytes, onTwoThreads) == SlicedReading::read);
+        CHECK(sameReading(one, onTwoThreads));
+        ObjMesh twoThreads;
+        control.schedule = nullptr;
+        CHECK(readObjText(text, size, twoThreads, control));
+        CHECK(sameMesh(twoThreads.mesh, streamed.mesh) && sameProblems(twoThreads.problems, streamed.problems));
+    }
     return 0;
 }

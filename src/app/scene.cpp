@@ -6,6 +6,7 @@
 #include "app/reload.h"
 #include "app/textureFiles.h"
 #include "core/diag/log.h"
+#include "core/files/readingThreads.h"
 #include "core/mesh/modelFile.h"
 #include "core/view/camera.h"
 #include "core/view/frameMath.h"
@@ -18,16 +19,14 @@
 
 namespace {
 
-// The file this thread is reading, for the new handler, which operator new calls without an
-// argument on whichever thread ran out.
-thread_local const char* fileBeingRead;
-
 // No data structure of the reader survives running out of memory: the viewer ends at once,
 // without the exit handlers, which may want memory themselves or wait on the driver's threads.
+// operator new calls it without an argument, on whichever thread ran out: every thread of a
+// reading knows its file (readModelFile).
 void endForLackOfMemory()
 {
-    if (fileBeingRead)
-        logMessage("Not enough memory to read [%s]", fileBeingRead);
+    if (const char* path = fileBeingRead())
+        logMessage("Not enough memory to read [%s]", path);
     else
         logMessage("Not enough memory");
     _Exit(1);
@@ -57,10 +56,7 @@ FileStatus readModel(const char* path, Mesh& mesh, ProblemList& problems, const 
 {
     // for the whole process: the handler itself tells which thread was reading what
     std::set_new_handler(endForLackOfMemory);
-    fileBeingRead = path;
-    FileStatus status = readModelFile(path, mesh, problems, cancel);
-    fileBeingRead = nullptr;
-    return status;
+    return readModelFile(path, mesh, problems, cancel);
 }
 
 int prepareModel(Viewer& viewer, Mesh& mesh, const ProblemList& problems)

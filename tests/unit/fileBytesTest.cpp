@@ -255,3 +255,37 @@ TEST(FileViewDeathTest, BusErrorsOutsideTheViewedFileStillStopTheProgram)
     removeFile(path);
 }
 #endif
+
+#ifndef _WIN32
+TEST(Platform, PrefaultingForWritingKeepsWhatMemoryHoldsAndMakesItResident)
+{
+    // fresh anonymous memory: a written part, then pages never touched
+    const size_t page = size_t(sysconf(_SC_PAGESIZE)), pages = 64;
+    char* memory = static_cast<char*>(mmap(nullptr, pages * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+    ASSERT_NE(memory, MAP_FAILED);
+    for (size_t i = 0; i < 8 * page; ++i)
+        memory[i] = char(i * 7 + 1);
+    // from inside the written part (not on a page boundary) well into the untouched one
+    prefaultForWriting(memory + 5 * page + 100, 40 * page);
+    for (size_t i = 0; i < 8 * page; ++i)
+        ASSERT_EQ(memory[i], char(i * 7 + 1)) << i;
+    for (size_t i = 8 * page; i < pages * page; ++i)
+        ASSERT_EQ(memory[i], 0) << i;
+#ifdef __linux__
+    // the pages wholly inside are resident (mincore, read without touching them again: the reads
+    // above made every page resident, so look at a fresh mapping)
+    char* fresh = static_cast<char*>(mmap(nullptr, pages * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+    ASSERT_NE(fresh, MAP_FAILED);
+    prefaultForWriting(fresh + page / 2, 10 * page);
+    unsigned char resident[pages];
+    ASSERT_EQ(mincore(fresh, pages * page, resident), 0);
+    EXPECT_FALSE(resident[0] & 1);  // only partly inside
+    for (size_t i = 1; i < 10; ++i)
+        EXPECT_TRUE(resident[i] & 1) << i;
+    EXPECT_FALSE(resident[10] & 1);
+    EXPECT_FALSE(resident[20] & 1);
+    munmap(fresh, pages * page);
+#endif
+    munmap(memory, pages * page);
+}
+#endif

@@ -400,3 +400,49 @@ TEST(Weld, TriangleListMatchesLinearScan)
             << context;
     }
 }
+
+TEST(Weld, DistinctCornersWeldAsEveryCornerAndAsTheLinearScan)
+{
+    // the faces of stress meshes (corners on and around the tolerance apart, repeated records),
+    // welded corner by corner and as their distinct corners in runs, as the slices hand them on
+    std::mt19937 rng(41);
+    for (int round = 0; round < 200; ++round) {
+        StressMesh m = makeStressMesh(rng, 4 + int(rng() % 40), 1 + int(rng() % 60), rng() % 2, true);
+        std::string text = toObj(m), context = "round " + std::to_string(round);
+        ObjRecords records;
+        readObjRecords(text.data(), text.size(), records);
+        fillMissingNormals(records);
+        WeldedMesh each;
+        weldAllCorners(records, each);
+
+        Welder welder;
+        startWelding(welder, 0);
+        const ObjCorner* corners = records.corners.data();
+        for (size_t done = 0, count = records.corners.size(), run; done < count; done += run) {
+            run = std::min(count - done, size_t(1 + rng() % 40));
+            DistinctCorners distinct;
+            findDistinctCorners(corners + done, run, distinct);
+            // the distinct ones in order of first appearance, each corner one of them
+            std::vector<ObjCorner> seen;
+            for (size_t i = 0; i < run; ++i) {
+                const ObjCorner& c = corners[done + i];
+                auto same = [&](const ObjCorner& d) {
+                    return d.position == c.position && d.texCoord == c.texCoord && d.normal == c.normal;
+                };
+                size_t place = size_t(std::find_if(seen.begin(), seen.end(), same) - seen.begin());
+                if (place == seen.size())
+                    seen.push_back(c);
+                ASSERT_EQ(distinct.which[i], place) << context;
+            }
+            ASSERT_TRUE(sameBits(distinct.distinct, seen)) << context;
+            std::vector<uint32_t> vertexOf(distinct.distinct.size());
+            weldCornersTo(welder, records, distinct.distinct.data(), distinct.distinct.size(), vertexOf.data());
+            for (uint32_t which : distinct.which)
+                welder.mesh.indices.push_back(vertexOf[which]);
+        }
+        ASSERT_EQ(welder.mesh.indices, each.indices) << context;
+        expectSameBits(welder.mesh.vertices, each.vertices);
+        LinearWeld reference = linearWeld(referenceCorners(m));
+        ASSERT_EQ(welder.mesh.indices, reference.indices) << context;
+    }
+}

@@ -74,28 +74,31 @@ void freeFileBytes(FileBytes& bytes)
 
 FileStatus viewFile(const char* path, FileView& out)
 {
-    out = FileView{nullptr, 0, false};
+    out = FileView{nullptr, 0, false, 0};
     uint64_t size = 0;
     FILE* file = openRegularFile(path, size);
     if (!file)
         return FileStatus::cannotOpen;
     if (const char* mapped = mapOpenFile(file, size)) {
         fclose(file);
-        out = FileView{mapped, size_t(size), true};
+        out = FileView{mapped, size_t(size), true, 0};
         return FileStatus::ok;
     }
     // not mapped: an empty file, or one on a file system that cannot map
     FileBytes bytes;
     FileStatus status = readOpenFile(file, size, bytes);
     if (status == FileStatus::ok)
-        out = FileView{bytes.data, bytes.size, false};
+        out = FileView{bytes.data, bytes.size, false, 0};
     return status;
 }
 
 void passFileView(FileView& view, size_t offset)
 {
     if (view.mapped)
-        releaseMappedPages(view.data, offset);
+        if (offset > view.passed) {
+            releaseMappedPages(view.data, view.passed, offset);
+            view.passed = offset;
+        }
 }
 
 bool closeFileView(FileView& view)
@@ -105,6 +108,6 @@ bool closeFileView(FileView& view)
         whole = unmapFile(view.data, view.size);
     else
         free(const_cast<char*>(view.data));
-    view = FileView{nullptr, 0, false};
+    view = FileView{nullptr, 0, false, 0};
     return whole;
 }

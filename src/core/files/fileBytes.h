@@ -40,6 +40,7 @@ struct FileView {
     const char* data;  // nullptr for an empty file, or after a failure
     size_t size;
     bool mapped;
+    size_t passed;     // the text before it is passed (passFileView)
 };
 
 // Opens path once, as readFileBytes does, without waiting, and maps the open file or else reads

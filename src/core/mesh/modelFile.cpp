@@ -1,5 +1,6 @@
 #include "core/mesh/modelFile.h"
 
+#include "core/files/readingThreads.h"
 #include "core/mesh/objMesh.h"
 #include "core/platform/platform.h"
 
@@ -99,5 +100,8 @@ FileStatus readModelFile(const char* path, Mesh& out, ProblemList& problems, con
     const ModelReader* reader = pickModelReader(path, first, count, size, &named);
     if (named && named != reader)
         noticeProblem(problems, ProblemKind::readByContent, reader->name, std::string(), 0);
-    return reader->read(path, out, problems, cancel);
+    const char* before = setFileBeingRead(path);  // the reader's threads name it too
+    FileStatus status = reader->read(path, out, problems, cancel);
+    setFileBeingRead(before);
+    return status;
 }

@@ -26,6 +26,8 @@ struct ModelReader {
     bool (*hasSignature)(const unsigned char* first, size_t count, uint64_t fileSize);
     // Reads the file into `out` (replaced), its problems into `problems` (appended to), stopping
     // with cancelled when `cancel` is set; cannotOpen or outOfMemory when the file cannot be read.
+    // It looks at `cancel` in every loop that can run for long, and starts any thread it uses with
+    // startReadingThread, so that running out of memory there names the file.
     FileStatus (*read)(const char* path, Mesh& out, ProblemList& problems, const std::atomic<bool>* cancel);
 };
 
@@ -43,5 +45,6 @@ const ModelReader* pickModelReader(const char* path, const unsigned char* first,
 // problems are appended to `problems`, and a file whose content is of another format than its
 // name says is read by its content, which is told once (readByContent). cannotOpen when the file
 // cannot be opened (also a FIFO, a device or a directory), outOfMemory, or cancelled when `cancel`
-// was set while it was read, `out` then empty.
+// was set while it was read, `out` then empty. While it reads, the file is the one being read
+// (fileBeingRead) on this thread and on every thread the reader starts (startReadingThread).
 FileStatus readModelFile(const char* path, Mesh& out, ProblemList& problems, const std::atomic<bool>* cancel = nullptr);

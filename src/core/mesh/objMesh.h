@@ -30,14 +30,18 @@ struct ObjMesh {
 
 // How a reading goes: who is told of its progress, and on how many threads.
 struct ObjReadControl {
-    // Told now and then, in order, that the text before `offset` will not be read again, and then,
-    // with the whole size, between the passes after the reading: the reading stops, leaving its
-    // result empty, when it returns false.
+    // Told now and then, in order, that the text before `offset` will not be read again (every MB
+    // of text, inside a long line too), the same offset again every stepsBetweenLooks steps of
+    // fanning, welding and smoothing, and then, with the whole size, between the passes after the
+    // reading: the reading stops, leaving its result empty, when it returns false.
     bool (*passed)(void* context, size_t offset) = nullptr;
     void* context = nullptr;
     // A text of at least two slices of this size is read on two threads (readObjRecordsInSlices);
     // 0 reads every text on the calling thread alone.
     size_t sliceBytes = objSliceBytes;
+    // When given, those slices are read on the calling thread alone, in the order it picks (for
+    // the tests and the fuzz target: every interleaving of the two threads, deterministically).
+    const SliceSchedule* schedule = nullptr;
 };
 
 // Reads `size` bytes of OBJ text (no terminator needed) into `out`, replacing what it held; the
@@ -61,3 +65,8 @@ void groupMaterials(std::vector<MaterialRun>& runs, const std::vector<std::strin
 // handler, as operator new does.
 FileStatus readObjFile(const char* path, Mesh& out, ProblemList& problems, const std::atomic<bool>* cancel = nullptr,
                        size_t sliceBytes = objSliceBytes);
+
+// readObjFile told of its progress through `control`, whose passed is told what readObjText tells
+// it (after the file's pages before the offset are given back), then the text's size before each
+// material library named: cancelled, with `out` empty, when it returns false.
+FileStatus readObjFileWith(const char* path, Mesh& out, ProblemList& problems, const ObjReadControl& control);

@@ -2,6 +2,7 @@
 
 #include "core/mesh/numberScan.h"
 #include "core/mesh/polygons.h"
+#include "core/mesh/workLooks.h"
 
 #include <cmath>
 #include <cstring>
@@ -12,11 +13,17 @@ namespace {
 
 constexpr size_t maxPieceLength = 1023;  // what fgets reads into a 1024-byte buffer
 constexpr size_t handedOnTogether = 3 * 4096;  // corners handed on in one go
+constexpr size_t fannedTogether = 4096;        // triangles of a polygon fanned between two looks
 constexpr size_t passedEvery = size_t(1) << 20;  // bytes of text between two calls of passed
 
 struct LineReader {
     ObjRecords* records;
     const ObjReadSink* sink;
+    const char* text;    // the text being read, and its size
+    size_t size;
+    size_t consumed;     // the offset past the piece being read
+    size_t toldMb;       // the MB of text last told to sink->passed (offset / passedEvery)
+    WorkLooks looks;     // while a long polygon is fanned
     bool handingOn;      // while complete faces are handed on as they come
     bool skimming;       // only counting the records, keeping nothing (skimObjSlice)
     uint32_t line;       // the line being read
@@ -30,11 +37,49 @@ struct LineReader {
     std::string continued;  // a line continued by backslashes, so far
 };
 
+// Tells sink->passed that the text before `offset` will not be read again; false when it says to
+// stop.
+bool tellPassed(LineReader& reader, size_t offset)
+{
+    reader.toldMb = offset / passedEvery > reader.toldMb ? offset / passedEvery : reader.toldMb;
+    return reader.sink->passed(reader.sink->context, offset);
+}
+
+// A look while a polygon is fanned: the text before the line's end is read.
+bool goOnFanning(void* context)
+{
+    LineReader& reader = *static_cast<LineReader*>(context);
+    return tellPassed(reader, reader.consumed);
+}
+
+// A look inside a long face line, told once per MB of text as readPieces tells between lines: the
+// offset the scan stands at when the line is read in place, else the end of the pieces copied.
+bool lookInsideLine(LineLook& look, const char* scanned)
+{
+    LineReader& reader = *static_cast<LineReader*>(look.context);
+    if (scanned < reader.text || scanned >= reader.text + reader.size) {
+        look.at = scanned + passedEvery;
+        return tellPassed(reader, reader.consumed);
+    }
+    size_t offset = size_t(scanned - reader.text);
+    look.at = reader.text + (offset / passedEvery + 1) * passedEvery;
+    return tellPassed(reader, offset);
+}
+
 // A reader of `out` from `start`, with nothing read yet.
 void startLineReader(LineReader& reader, ObjRecords* out, const ObjReadSink* sink, const ObjReadState& start)
 {
     reader.records = out;
     reader.sink = sink;
+    reader.text = nullptr;
+    reader.size = 0;
+    reader.consumed = 0;
+    reader.toldMb = 0;
+    reader.looks = WorkLooks();
+    if (sink && sink->passed) {
+        reader.looks.goOn = goOnFanning;
+        reader.looks.context = &reader;
+    }
     reader.handingOn = sink && sink->takeFaces;
     reader.skimming = false;
     reader.line = start.line;
@@ -116,19 +161,44 @@ void readUseMaterial(LineReader& reader, const char* text)
     reader.material = found.first->second;
 }
 
-void handOnFaces(LineReader& reader)
+// False when takeFaces says to stop.
+bool handOnFaces(LineReader& reader)
 {
-    if (!reader.records->corners.empty())
-        reader.sink->takeFaces(reader.sink->context, *reader.records);
+    return reader.records->corners.empty() || reader.sink->takeFaces(reader.sink->context, *reader.records);
 }
 
-void readFace(LineReader& reader, const char* text)
+// Fans the polygon read into records.corners a part at a time, handing the corners on as they
+// gather while `handingOn`, else looking at whether to go on between parts; false when told to stop.
+bool fanInParts(LineReader& reader, bool handingOn)
+{
+    ObjRecords& records = *reader.records;
+    size_t triangles = reader.polygon.size() - 2;
+    for (size_t first = 0; first < triangles; first += fannedTogether) {
+        size_t part = triangles - first < fannedTogether ? triangles - first : fannedTogether;
+        fanPolygon(reader.polygon, first, part, records.corners);
+        bool goOn = handingOn ? records.corners.size() < handedOnTogether || handOnFaces(reader)
+                              : countSteps(&reader.looks, 3 * part);
+        if (!goOn)
+            return false;
+    }
+    return true;
+}
+
+// A face line; false when the sink said to stop.
+bool readFace(LineReader& reader, const char* text)
 {
     ObjRecords& records = *reader.records;
     FaceProblems problems;
-    if (!scanFace(text, recordsSoFar(reader), reader.polygon, problems)) {
+    LineLook look = {text + passedEvery, lookInsideLine, &reader};
+    if (reader.text && text >= reader.text && text < reader.text + reader.size)
+        look.at = reader.text + (reader.toldMb + 1) * passedEvery;
+    FaceScan scan = scanFace(text, recordsSoFar(reader), reader.polygon, problems,
+                             reader.sink && reader.sink->passed ? &look : nullptr);
+    if (scan == FaceScan::stopped)
+        return false;
+    if (scan == FaceScan::invalid) {
         notice(records.problems[ProblemKind::invalidFaces], reader.lineStart);
-        return;
+        return true;
     }
     noticeSome(records.problems[ProblemKind::missingTexCoords], reader.lineStart, problems.missingTexCoords);
     noticeSome(records.problems[ProblemKind::missingNormals], reader.lineStart, problems.missingNormals);
@@ -138,22 +208,19 @@ void readFace(LineReader& reader, const char* text)
             records.materials.push_back(MaterialRun{records.triangles, reader.material});
     records.triangles += uint32_t(reader.polygon.size() - 2);
     if (reader.handingOn) {
-        if (!lacksNormal(reader.polygon.data(), reader.polygon.size())) {
-            fanPolygon(reader.polygon, records.corners);
-            if (records.corners.size() >= handedOnTogether)
-                handOnFaces(reader);
-            return;
-        }
+        if (!lacksNormal(reader.polygon.data(), reader.polygon.size()))
+            return fanInParts(reader, true);
         // this face and all after it are kept, for the smoothing
-        handOnFaces(reader);
         reader.handingOn = false;
+        if (!handOnFaces(reader))
+            return false;
     }
     uint32_t triangle = uint32_t(records.corners.size() / 3);
     if (records.groups.empty() || records.groups.back().group != reader.group)
         records.groups.push_back(GroupRun{triangle, reader.group});
     if (reader.polygon.size() > 3)  // smoothed as a whole
         records.polygons.push_back(PolygonRun{triangle, uint32_t(reader.polygon.size() - 2)});
-    fanPolygon(reader.polygon, records.corners);
+    return fanInParts(reader, false);
 }
 
 // "s off" and "s 0" facet the faces that follow, "s N" puts them in group N; anything else is ignored.
@@ -197,13 +264,14 @@ void skimLine(LineReader& reader, const char* line)
         readSmoothingGroup(reader, line + 2);
 }
 
-// Classifies one line, which ends at its first zero byte or newline, on its exact leading characters.
-void readLine(LineReader& reader, const char* line)
+// Classifies one line, which ends at its first zero byte or newline, on its exact leading
+// characters; false when the sink said to stop.
+bool readLine(LineReader& reader, const char* line)
 {
     ObjRecords& records = *reader.records;
     if (reader.skimming) {
         skimLine(reader, line);
-        return;
+        return true;
     }
     if (line[0] == 'v' && line[1] == ' ') {
         readPosition(reader, line + 2);
@@ -216,7 +284,7 @@ void readLine(LineReader& reader, const char* line)
         scanRecordNumbers(reader, line + 3, v, 3);
         records.normals.push_back(Vector3{v[0], v[1], v[2]});
     } else if (line[0] == 'f' && line[1] == ' ') {
-        readFace(reader, line + 2);
+        return readFace(reader, line + 2);
     } else if (line[0] == 's' && line[1] == ' ') {
         readSmoothingGroup(reader, line + 2);
     } else if (strncmp(line, "usemtl ", 7) == 0) {
@@ -224,6 +292,7 @@ void readLine(LineReader& reader, const char* line)
     } else if (strncmp(line, "mtllib ", 7) == 0) {
         records.materialLibraries.push_back(restOfLine(line + 7));
     }
+    return true;
 }
 
 // True when the line, of at least `length` bytes, starts as a face line does.
@@ -254,6 +323,8 @@ size_t continuedLength(const char* piece, size_t length, bool endsText)
 bool readPieces(const char* text, size_t size, LineReader& reader)
 {
     const ObjReadSink* sink = reader.sink;
+    reader.text = text;
+    reader.size = size;
     char piece[maxPieceLength + 1];
     size_t offset = 0;
     while (offset < size) {
@@ -265,39 +336,42 @@ bool readPieces(const char* text, size_t size, LineReader& reader)
         const char* newline = static_cast<const char*>(memchr(start, '\n', available));
         size_t length = newline ? size_t(newline - start) + 1 : available;
         offset += length;
+        reader.consumed = offset;
         if (reader.continued.empty())
             reader.lineStart = reader.line;
 
         // the last piece goes on into the end of the text where it would go on before a final
         // newline; a full piece would not, the newline being a piece of its own
         bool endsText = !newline && offset == size && (face || length < maxPieceLength);
+        bool goOn = true;
         if (size_t kept = continuedLength(start, length, endsText)) {
             reader.continued.append(start, kept - 1);
             reader.continued += ' ';  // for the backslash
         } else if (!reader.continued.empty()) {
             const char* zero = static_cast<const char*>(memchr(start, '\0', length));
             reader.continued.append(start, zero ? size_t(zero - start) : length);
-            readLine(reader, reader.continued.c_str());
+            goOn = readLine(reader, reader.continued.c_str());
             reader.continued.clear();
         } else if (newline) {
             // read in place: every scan stops at the newline, as at the end of a piece
-            readLine(reader, start);
+            goOn = readLine(reader, start);
         } else if (length <= maxPieceLength) {
             // a piece cut at 1023 bytes, or the last one: a copy gives it its terminator
             memcpy(piece, start, length);
             piece[length] = '\0';
-            readLine(reader, piece);
+            goOn = readLine(reader, piece);
         } else {
-            readLine(reader, std::string(start, length).c_str());  // a long face on the last line
+            goOn = readLine(reader, std::string(start, length).c_str());  // a long face on the last line
         }
         if (newline)
             ++reader.line;
-        if (sink && sink->passed && offset / passedEvery != (offset - length) / passedEvery &&
-            !sink->passed(sink->context, offset))
+        // told once per MB of text: at the end of the piece that passes it, unless a long face
+        // line told it while it was scanned
+        if (!goOn || (sink && sink->passed && offset / passedEvery > reader.toldMb && !tellPassed(reader, offset)))
             return false;
     }
     if (!reader.continued.empty())  // the text ends in a continuation
-        readLine(reader, reader.continued.c_str());
+        return readLine(reader, reader.continued.c_str());
     return true;
 }
 
@@ -319,9 +393,7 @@ bool readObjRecords(const char* text, size_t size, ObjRecords& out, const ObjRea
     startLineReader(reader, &out, sink, objTextStart);
     if (!readPieces(text, size, reader))
         return false;
-    if (reader.handingOn)
-        handOnFaces(reader);
-    return true;
+    return !reader.handingOn || handOnFaces(reader);
 }
 
 size_t objSliceBorder(const char* text, size_t size, size_t from)

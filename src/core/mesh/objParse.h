@@ -2,6 +2,7 @@
 // Reading OBJ text into records and faces. Knows nothing of what follows: faces that need nothing
 // more can be handed on as they come, through a sink.
 
+#include "core/mesh/cornerCache.h"
 #include "core/mesh/objRecords.h"
 
 #include <cstddef>
@@ -11,17 +12,29 @@
 struct ObjReadSink {
     // Faces whose corners all have normals, while no face before them lacked one, need nothing
     // from the rest of the text: they are handed on in batches of a few thousand corners, in
-    // records.corners, which takeFaces must empty. From the first face that lacks a normal on,
-    // faces are kept in out.corners (with their smoothing groups and polygons) and never handed on.
-    void (*takeFaces)(void* context, ObjRecords& records);
-    // Told now and then that the text before `offset` will not be read again; the reading stops
-    // there when it returns false.
+    // records.corners, which takeFaces must empty; the reading stops when it returns false. From
+    // the first face that lacks a normal on, faces are kept in out.corners (with their smoothing
+    // groups and polygons) and never handed on.
+    bool (*takeFaces)(void* context, ObjRecords& records);
+    // Told now and then, in order, that the text before `offset` will not be read again: at the
+    // end of the line that passes each MB of text, inside a face line every MB, and while a long
+    // polygon is fanned (the same offset again); the reading stops there when it returns false.
     bool (*passed)(void* context, size_t offset);
     void* context;
     // Told by readObjRecordsInSlices, after it kept more faces, with every record they use read:
     // work on the kept faces may begin (summing their smoothing), which leaves them as they are
-    // but for their normals. readObjRecords does not call it.
-    void (*keptFaces)(void* context, ObjRecords& records);
+    // but for their normals; the reading stops when it returns false. readObjRecords does not
+    // call it.
+    bool (*keptFaces)(void* context, ObjRecords& records);
+    // Called by readObjRecordsInSlices on its other thread, while that has no slice to read: work
+    // that needs no order (faulting in the memory that takeFaces will write), apart from all the
+    // rest; returns false when it has none until the next slice is put back.
+    bool (*aside)(void* context);
+    // When given, readObjRecordsInSlices hands on the faces of a slice as their distinct corners
+    // and which one each corner is (findDistinctCorners, on whichever thread read the slice)
+    // instead of through takeFaces: the same faces, in the same order, with every record they use
+    // in `records`; the reading stops when it returns false.
+    bool (*takeDistinctFaces)(void* context, ObjRecords& records, const DistinctCorners& faces);
 };
 
 // Reads `size` bytes of OBJ text into `out`, replacing what it held. The text is taken in pieces
@@ -34,8 +47,9 @@ struct ObjReadSink {
 // Lines are classified on their exact first characters: "v ", "vt " and "vn " records (a "v"
 // with six numbers gives its position a color), "f " faces (polygons fanned into triangles),
 // "s " smoothing groups ("off", 0 or a number), "usemtl " the material of the faces that follow,
-// "mtllib " the material libraries; other lines are passed over. Problems are counted with the number of the line they start on. The text
-// needs no terminator: nothing past `size` is read. False when sink->passed stopped the reading.
+// "mtllib " the material libraries; other lines are passed over. Problems are counted with the
+// number of the line they start on. The text needs no terminator: nothing past `size` is read.
+// False when sink->passed stopped the reading.
 bool readObjRecords(const char* text, size_t size, ObjRecords& out, const ObjReadSink* sink = nullptr);
 
 // Where the reading of a text stands at the start of a line that continues none: the line's

@@ -1,8 +1,11 @@
 #include "core/mesh/objSlices.h"
 
+#include "core/files/readingThreads.h"
+
 #include <algorithm>
 #include <cstring>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -22,7 +25,9 @@ struct Slice {
     bool startKnown = false, afterKnown = false, read = false;
     ObjReadState start;  // the state the text before the slice leaves, once startKnown
     ObjReadState after;  // the state after it, once afterKnown
-    ObjRecords records;  // what readObjSlice read, once read
+    std::unique_ptr<ObjRecords> records;  // what readObjSlice read, once read (apart: slices stay small)
+    std::unique_ptr<DistinctCorners> distinct;  // of the faces before firstKept, when the sink takes them so
+    uint32_t triangles;  // the triangles of its faces, once read
     uint32_t firstKept;  // the first triangle of the first face lacking a normal, or its triangle count
     bool recordsPlaced = false;  // its records are written where they go among all the text's
     bool startRight = false;     // it starts, as the slices before it do, where the slice before it ended as read
@@ -44,6 +49,7 @@ struct RecordRoom {
 // The slices of a text and who reads which: everything but the text is guarded by `lock`.
 struct SliceReading {
     const char* text;
+    const ObjReadSink* sink;
     RecordRoom records;
     std::vector<Slice> slices;
     std::mutex lock;
@@ -135,26 +141,48 @@ bool startsWhereBeforeEnded(const Slice& slice, const Slice& before)
            start.group == after.group;
 }
 
-// Takes the next slice and reads it, unlocking meanwhile; false when none may be taken now: all
-// are, the slices ahead are as many as allowed, or the reading stops.
-bool readNextSlice(SliceReading& reading, std::unique_lock<std::mutex>& held)
+// Whether the next slice may be taken now: not all are, the slices ahead are fewer than allowed,
+// and the reading goes on.
+bool mayTakeSlice(const SliceReading& reading)
 {
-    if (reading.stopping || reading.taken == reading.slices.size() || reading.taken >= reading.putBack + slicesAhead)
-        return false;
-    size_t k = reading.taken++;
-    Slice& slice = reading.slices[k];
+    return !reading.stopping && reading.taken < reading.slices.size() &&
+           reading.taken < reading.putBack + slicesAhead;
+}
+
+// Takes the next slice, which mayTakeSlice, and works out its start (unlocking while it skims the
+// one before); false when the reading stops meanwhile. `k` gets its number.
+bool takeSlice(SliceReading& reading, std::unique_lock<std::mutex>& held, size_t& k)
+{
+    k = reading.taken++;
     if (!findStart(reading, k, held))
         return false;
-    slice.startKnown = true;
+    reading.slices[k].startKnown = true;
     reading.changed.notify_all();
+    return true;
+}
+
+// Reads slice k, taken, from its start, unlocking meanwhile, and keeps what it read.
+void readTakenSlice(SliceReading& reading, std::unique_lock<std::mutex>& held, size_t k)
+{
+    Slice& slice = reading.slices[k];
     ObjReadState start = slice.start;
     held.unlock();
-    ObjRecords records;
-    ObjReadState after = readObjSlice(reading.text + slice.begin, slice.end - slice.begin, start, records);
-    uint32_t firstKept = firstFaceLackingNormal(records);
+    std::unique_ptr<ObjRecords> records(new ObjRecords());
+    ObjReadState after = readObjSlice(reading.text + slice.begin, slice.end - slice.begin, start, *records);
+    uint32_t firstKept = firstFaceLackingNormal(*records);
+    std::unique_ptr<DistinctCorners> distinct;
+    if (reading.sink && reading.sink->takeDistinctFaces && firstKept > 0) {
+        distinct.reset(new DistinctCorners());
+        findDistinctCorners(records->corners.data(), 3 * size_t(firstKept), *distinct);
+    }
+    uint32_t triangles = uint32_t(records->corners.size() / 3);
+    if (distinct && firstKept == triangles)
+        records->corners = GrowArray<ObjCorner>();  // the distinct corners stand for them all
     held.lock();
+    slice.distinct = std::move(distinct);
     slice.records = std::move(records);
     slice.firstKept = firstKept;
+    slice.triangles = triangles;
     slice.after = after;
     slice.afterKnown = slice.read = true;
     // else when it is put back: its start, or one before it, may have been skimmed from another
@@ -162,18 +190,40 @@ bool readNextSlice(SliceReading& reading, std::unique_lock<std::mutex>& held)
     const Slice* before = k == 0 ? nullptr : &reading.slices[k - 1];
     slice.startRight = !before || (before->read && before->startRight && startsWhereBeforeEnded(slice, *before));
     slice.recordsPlaced = slice.startRight && reading.records.open &&
-                          placeRecords(reading.records, slice.start.records, slice.records);
+                          placeRecords(reading.records, slice.start.records, *slice.records);
     reading.changed.notify_all();
+}
+
+// Takes the next slice and reads it, unlocking meanwhile; false when none may be taken now: all
+// are, the slices ahead are as many as allowed, or the reading stops.
+bool readNextSlice(SliceReading& reading, std::unique_lock<std::mutex>& held)
+{
+    size_t k;
+    if (!mayTakeSlice(reading) || !takeSlice(reading, held, k))
+        return false;
+    readTakenSlice(reading, held, k);
     return true;
 }
 
-void readSlicesAlongside(SliceReading* reading)
+void readSlicesAlongside(void* context)
 {
+    SliceReading* reading = static_cast<SliceReading*>(context);
+    const ObjReadSink* sink = reading->sink;
+    bool aside = sink && sink->aside;  // whether there may be work aside
     std::unique_lock<std::mutex> held(reading->lock);
     // readNextSlice may return false for the stopping itself, which no later change follows
-    while (!reading->stopping && reading->taken < reading->slices.size())
-        if (!readNextSlice(*reading, held) && !reading->stopping)
-            reading->changed.wait(held);
+    while (!reading->stopping && reading->taken < reading->slices.size()) {
+        if (readNextSlice(*reading, held) || reading->stopping)
+            continue;
+        if (aside) {
+            held.unlock();  // a slice may be put back meanwhile: looked for first
+            aside = sink->aside(sink->context);
+            held.lock();
+            continue;
+        }
+        reading->changed.wait(held);
+        aside = sink && sink->aside;
+    }
 }
 
 // Appends the slice's faces from triangle `first` on to those kept in `out`, with their group
@@ -202,15 +252,6 @@ void keepFaces(ObjRecords& out, const ObjRecords& slice, uint32_t first, size_t 
     out.corners.append(slice.corners.data() + 3 * size_t(first), 3 * size_t(triangles - first));
 }
 
-// Whether some slice runs on past `longest` bytes, for want of a line end to start the next at.
-bool hasOverlongSlice(const std::vector<Slice>& slices, size_t longest)
-{
-    for (const Slice& slice : slices)
-        if (slice.end - slice.begin > longest)
-            return true;
-    return false;
-}
-
 // What putting the slices back carries from one to the next.
 struct PutBack {
     bool handingOn;     // faces are handed on, none lacking a normal yet
@@ -227,7 +268,7 @@ void appendWhite(GrowArray<Vector3>& colors, size_t count)
 // The slice's colours after out's: white for positions without one, once any position has one.
 void addColors(ObjRecords& out, const Slice& slice)
 {
-    const GrowArray<Vector3>& colors = slice.records.colors;
+    const GrowArray<Vector3>& colors = slice.records->colors;
     if (!colors.empty()) {
         if (out.colors.empty())
             appendWhite(out.colors, slice.start.records.positions);
@@ -241,7 +282,7 @@ void addColors(ObjRecords& out, const Slice& slice)
 // number of their first use in the whole text, the material it inherits by the one in force.
 void addMaterials(ObjRecords& out, const Slice& slice, PutBack& state)
 {
-    const ObjRecords& read = slice.records;
+    const ObjRecords& read = *slice.records;
     std::vector<uint32_t> numbers(read.materialNames.size());
     for (size_t i = 0; i < numbers.size(); ++i) {
         auto found = state.materialIds.emplace(read.materialNames[i], uint32_t(out.materialNames.size()));
@@ -272,7 +313,7 @@ void addMaterials(ObjRecords& out, const Slice& slice, PutBack& state)
 bool putSliceBack(Slice& slice, size_t textSize, ObjRecords& out, const ObjReadSink* sink, PutBack& state)
 {
     bool& handingOn = state.handingOn;
-    ObjRecords& read = slice.records;
+    ObjRecords& read = *slice.records;
     if (slice.recordsPlaced) {
         out.positions.extend(slice.after.records.positions - slice.start.records.positions);
         out.texCoords.extend(slice.after.records.texCoords - slice.start.records.texCoords);
@@ -285,54 +326,151 @@ bool putSliceBack(Slice& slice, size_t textSize, ObjRecords& out, const ObjReadS
     addColors(out, slice);
     addMaterials(out, slice, state);
     addTallies(out.problems, read.problems);
-    uint32_t triangles = uint32_t(read.corners.size() / 3);
+    uint32_t triangles = slice.triangles;
     uint32_t kept = 0;
-    if (handingOn) {
+    if (handingOn && slice.distinct) {
+        // out.corners is empty while faces are handed on
+        kept = slice.firstKept;
+        if (!sink->takeDistinctFaces(sink->context, out, *slice.distinct))
+            return false;
+        handingOn = kept == triangles;
+    } else if (handingOn) {
         kept = slice.firstKept;
         if (kept == triangles)
             std::swap(out.corners, read.corners);  // out's are empty while faces are handed on
         else
             out.corners.append(read.corners.data(), 3 * size_t(kept));
-        if (!out.corners.empty())
-            sink->takeFaces(sink->context, out);
+        if (!out.corners.empty() && !sink->takeFaces(sink->context, out))
+            return false;
         handingOn = kept == triangles;
     }
     if (!handingOn) {
+        if (slice.distinct && read.corners.empty())  // kept after all: a face before lacked a normal
+            for (uint32_t which : slice.distinct->which)
+                read.corners.push_back(slice.distinct->distinct[which]);
         keepFaces(out, read, kept, textSize - slice.begin);
-        if (sink && sink->keptFaces)
-            sink->keptFaces(sink->context, out);
+        if (sink && sink->keptFaces && !sink->keptFaces(sink->context, out))
+            return false;
     }
-    slice.records = ObjRecords();
+    slice.records.reset();
+    slice.distinct.reset();
     // told at the first slice end past each MB, as the reading on one thread tells about every MB:
     // each call may give pages back, which interrupts the other thread
     bool tell = slice.end / passedEvery != slice.begin / passedEvery;
     return !(sink && sink->passed && tell) || sink->passed(sink->context, slice.end);
 }
 
-// Cuts the text into slices of about `sliceBytes`, each starting at a border.
-void cutIntoSlices(const char* text, size_t size, size_t sliceBytes, std::vector<Slice>& slices)
+// How putting the slices back went.
+enum class PutOutcome { goOn, stopped, textChanged };
+
+// Puts the next slice back, which must be read, unlocking meanwhile (see putSliceBack); checks
+// first that it starts where the slice before it ended as read, and places its records.
+PutOutcome putNextSliceBack(SliceReading& reading, std::unique_lock<std::mutex>& held, size_t size, ObjRecords& out,
+                            const ObjReadSink* sink, PutBack& state)
 {
-    size_t count = size / sliceBytes + (size % sliceBytes != 0);
-    slices.assign(count, Slice());
-    for (size_t k = 0; k < count; ++k) {
-        slices[k].begin = k == 0 ? 0 : slices[k - 1].end;
-        slices[k].end = k + 1 == count ? size : std::max(objSliceBorder(text, size, (k + 1) * sliceBytes),
-                                                         slices[k].begin);
+    Slice& next = reading.slices[reading.putBack];
+    bool changed = reading.putBack > 0 && !startsWhereBeforeEnded(next, reading.slices[reading.putBack - 1]);
+    next.startRight = !changed;
+    if (!changed && !next.recordsPlaced) {
+        // placed now, or the room closed before the arrays grow for it
+        next.recordsPlaced = reading.records.open && placeRecords(reading.records, next.start.records, *next.records);
+        reading.records.open = next.recordsPlaced;
     }
+    held.unlock();
+    bool stopped = changed || !putSliceBack(next, size, out, sink, state);
+    held.lock();
+    ++reading.putBack;
+    reading.stopping = stopped;
+    reading.changed.notify_all();
+    return changed ? PutOutcome::textChanged : stopped ? PutOutcome::stopped : PutOutcome::goOn;
+}
+
+// The calling thread puts the slices back in order, and reads the next one itself while the one
+// to put back is not read yet; the other thread reads alongside.
+PutOutcome readOnTwoThreads(SliceReading& reading, size_t size, ObjRecords& out, const ObjReadSink* sink,
+                            PutBack& state)
+{
+    std::unique_lock<std::mutex> held(reading.lock);
+    while (reading.putBack < reading.slices.size()) {
+        if (reading.slices[reading.putBack].read) {
+            PutOutcome outcome = putNextSliceBack(reading, held, size, out, sink, state);
+            if (outcome != PutOutcome::goOn)
+                return outcome;
+        } else if (!readNextSlice(reading, held)) {
+            reading.changed.wait(held);
+        }
+    }
+    return PutOutcome::goOn;
+}
+
+// The steps of the two threads, on the calling thread alone, each whole, in the order `schedule`
+// picks among those that may come next.
+PutOutcome readScheduled(SliceReading& reading, size_t size, ObjRecords& out, const ObjReadSink* sink,
+                         PutBack& state, const SliceSchedule& schedule)
+{
+    std::unique_lock<std::mutex> held(reading.lock);  // never waited for: no other thread
+    std::vector<size_t> taken;  // taken and not read yet, oldest first
+    while (reading.putBack < reading.slices.size()) {
+        SliceStep steps[slicesAhead + 2];
+        size_t count = 0;
+        auto step = [&](SliceStep::Kind kind, size_t k) {
+            steps[count++] = SliceStep{kind, k, reading.slices[k].begin, reading.slices[k].end};
+        };
+        if (mayTakeSlice(reading))
+            step(SliceStep::take, reading.taken);
+        for (size_t k : taken)
+            step(SliceStep::read, k);
+        if (reading.slices[reading.putBack].read)
+            step(SliceStep::putBack, reading.putBack);
+        const SliceStep& next = steps[schedule.pick(schedule.context, steps, count) % count];
+        if (next.kind == SliceStep::take) {
+            size_t k;
+            takeSlice(reading, held, k);
+            taken.push_back(k);
+        } else if (next.kind == SliceStep::read) {
+            taken.erase(std::find(taken.begin(), taken.end(), next.slice));
+            readTakenSlice(reading, held, next.slice);
+        } else {
+            PutOutcome outcome = putNextSliceBack(reading, held, size, out, sink, state);
+            if (outcome != PutOutcome::goOn)
+                return outcome;
+        }
+    }
+    return PutOutcome::goOn;
+}
+
+// Cuts the text into slices of about `sliceBytes`, each starting at a border, looking at each
+// byte once. False, as soon as one is found, when a slice would run on past `longest` bytes for
+// want of a line end to start the next at.
+bool cutIntoSlices(const char* text, size_t size, size_t sliceBytes, size_t longest, std::vector<Slice>& slices)
+{
+    slices.clear();
+    slices.reserve(size / sliceBytes + 1);
+    for (size_t begin = 0, end; begin < size; begin = end) {
+        size_t aim = size - begin > sliceBytes ? begin + sliceBytes : size;
+        // no border within `longest` bytes: no need to look further
+        size_t within = size - begin > longest ? begin + longest + 1 : size;
+        end = aim == size ? size : objSliceBorder(text, within, aim);
+        if (end - begin > longest)  // also when none was found within reach
+            return false;
+        slices.push_back(Slice());
+        slices.back().begin = begin;
+        slices.back().end = end;
+    }
+    return true;
 }
 
 } // namespace
 
 SlicedReading readObjRecordsInSlices(const char* text, size_t size, size_t sliceBytes, ObjRecords& out,
-                                     const ObjReadSink* sink)
+                                     const ObjReadSink* sink, const SliceSchedule* schedule)
 {
     if (sliceBytes == 0 || size / sliceBytes < 2)
         return readObjRecords(text, size, out, sink) ? SlicedReading::read : SlicedReading::stopped;
     SliceReading reading;
-    cutIntoSlices(text, size, sliceBytes, reading.slices);
     // a slice is read whole, without telling sink->passed: a long one would hold its pages and
     // could not be stopped
-    if (hasOverlongSlice(reading.slices, std::max(4 * sliceBytes, 2 * passedEvery)))
+    if (!cutIntoSlices(text, size, sliceBytes, std::max(4 * sliceBytes, 2 * passedEvery), reading.slices))
         return readObjRecords(text, size, out, sink) ? SlicedReading::read : SlicedReading::stopped;
     out = ObjRecords();
     // some 64 bytes of text a record at least, as in files of bare positions: only reserved, this
@@ -341,44 +479,25 @@ SlicedReading readObjRecordsInSlices(const char* text, size_t size, size_t slice
     out.texCoords.reserve(size / 64);
     out.normals.reserve(size / 64);
     reading.text = text;
+    reading.sink = sink;
     reading.records = RecordRoom{{out.positions.capacity(), out.texCoords.capacity(), out.normals.capacity()},
                                  out.positions.data(), out.texCoords.data(), out.normals.data(), true};
     PutBack state;
     state.handingOn = sink && sink->takeFaces;
     state.material = defaultMaterial;
-    bool stopped = false, changed = false;
-
-    std::thread alongside(readSlicesAlongside, &reading);
-    {
-        std::unique_lock<std::mutex> held(reading.lock);
-        // this thread puts the slices back in order, and reads the next one itself while the one
-        // to put back is not read yet
-        while (reading.putBack < reading.slices.size()) {
-            Slice& next = reading.slices[reading.putBack];
-            if (next.read) {
-                changed = reading.putBack > 0 && !startsWhereBeforeEnded(next, reading.slices[reading.putBack - 1]);
-                next.startRight = !changed;
-                if (!changed && !next.recordsPlaced) {
-                    // placed now, or the room closed before the arrays grow for it
-                    next.recordsPlaced = reading.records.open &&
-                                         placeRecords(reading.records, next.start.records, next.records);
-                    reading.records.open = next.recordsPlaced;
-                }
-                held.unlock();
-                stopped = changed || !putSliceBack(next, size, out, sink, state);
-                held.lock();
-                ++reading.putBack;
-                reading.stopping = stopped;
-                reading.changed.notify_all();
-                if (stopped)
-                    break;
-            } else if (!readNextSlice(reading, held)) {
-                reading.changed.wait(held);
-            }
-        }
+    PutOutcome outcome;
+    if (schedule) {
+        outcome = readScheduled(reading, size, out, sink, state, *schedule);
+    } else {
+        std::thread alongside;
+        if (!startReadingThread(alongside, readSlicesAlongside, &reading))
+            return readObjRecords(text, size, out, sink) ? SlicedReading::read : SlicedReading::stopped;
+        outcome = readOnTwoThreads(reading, size, out, sink, state);
+        alongside.join();
     }
-    alongside.join();
-    if (stopped)
+    if (outcome != PutOutcome::goOn)
         out = ObjRecords();
-    return changed ? SlicedReading::textChanged : stopped ? SlicedReading::stopped : SlicedReading::read;
+    return outcome == PutOutcome::textChanged ? SlicedReading::textChanged
+         : outcome == PutOutcome::stopped     ? SlicedReading::stopped
+                                              : SlicedReading::read;
 }

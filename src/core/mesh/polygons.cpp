@@ -136,7 +136,8 @@ inline const char* quickCorner(const char* p, const RecordCounts& counts, ObjCor
 
 } // namespace
 
-bool scanFace(const char* p, const RecordCounts& counts, std::vector<ObjCorner>& polygon, FaceProblems& problems)
+FaceScan scanFace(const char* p, const RecordCounts& counts, std::vector<ObjCorner>& polygon, FaceProblems& problems,
+                  LineLook* look)
 {
     polygon.clear();
     problems = FaceProblems{0, 0};
@@ -144,19 +145,22 @@ bool scanFace(const char* p, const RecordCounts& counts, std::vector<ObjCorner>&
         while (isBlank(*p))
             ++p;
         if (endsLine(*p) || *p == '#')
-            return polygon.size() >= 3;
+            return polygon.size() >= 3 ? FaceScan::read : FaceScan::invalid;
+        if (look && p >= look->at && !look->goOn(*look, p))
+            return FaceScan::stopped;
         ObjCorner corner;
         const char* quick = quickCorner(p, counts, corner);
         p = quick ? quick : scanCorner(p, counts, corner, problems);
         if (!p || !(isBlank(*p) || endsLine(*p) || *p == '#'))
-            return false;
+            return FaceScan::invalid;
         polygon.push_back(corner);
     }
 }
 
-void fanPolygon(const std::vector<ObjCorner>& polygon, GrowArray<ObjCorner>& corners)
+void fanPolygon(const std::vector<ObjCorner>& polygon, size_t first, size_t count, GrowArray<ObjCorner>& corners)
 {
-    for (size_t i = 1; i + 1 < polygon.size(); ++i) {
+    size_t end = first + count + 2 < polygon.size() ? first + count + 2 : polygon.size();
+    for (size_t i = first + 1; i + 1 < end; ++i) {
         corners.push_back(polygon[0]);
         corners.push_back(polygon[i]);
         corners.push_back(polygon[i + 1]);

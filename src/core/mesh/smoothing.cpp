@@ -1,6 +1,7 @@
 #include "core/mesh/smoothing.h"
 
 #include "core/mesh/groupSums.h"
+#include "core/mesh/workLooks.h"
 
 #include <cmath>
 
@@ -52,17 +53,20 @@ inline Sum triangleCross(const ObjRecords& records, const ObjCorner* triangle)
 
 // A polygon's area vector, twice its area along its normal: its fan's cross products summed in
 // order in double (for a triangle, exactly its cross product). Whichever corner the fan starts
-// from, a polygon's twin facing the other way gets the opposite, but for rounding.
-inline Sum areaOf(const ObjRecords& records, const ObjCorner* fan, uint32_t triangles)
+// from, a polygon's twin facing the other way gets the opposite, but for rounding. Looks at
+// whether to go on every stepsBetweenLooks triangles of a long fan; false when told to stop.
+inline bool areaOf(const ObjRecords& records, const ObjCorner* fan, uint32_t triangles, Sum& area, WorkLooks* looks)
 {
-    Sum area = triangleCross(records, fan);
+    area = triangleCross(records, fan);
     for (uint32_t j = 1; j < triangles; ++j) {
+        if (j % stepsBetweenLooks == 0 && !countSteps(looks, stepsBetweenLooks))
+            return false;
         Sum cross = triangleCross(records, fan + 3 * j);
         area.x += cross.x;
         area.y += cross.y;
         area.z += cross.z;
     }
-    return area;
+    return true;
 }
 
 // Corner i of the polygon whose fan starts at `fan`: the first triangle's first two corners, then
@@ -106,12 +110,18 @@ void markLacking(std::vector<uint64_t>& smoothed, const ObjCorner* fan, size_t f
             markSmoothed(smoothed, first + k);
 }
 
-// Points the marked corners at the normal their sum becomes, base + the sum's number.
-void numberSmoothedNormals(const std::vector<uint64_t>& smoothed, ObjRecords& records, uint32_t base)
+// Points the marked corners at the normal their sum becomes, base + the sum's number; false when
+// told to stop.
+bool numberSmoothedNormals(const std::vector<uint64_t>& smoothed, ObjRecords& records, uint32_t base,
+                           WorkLooks* looks)
 {
-    for (size_t word = 0; word < smoothed.size(); ++word)
+    for (size_t word = 0; word < smoothed.size(); ++word) {
+        if (!countSteps(looks, 64))
+            return false;
         for (uint64_t bits = smoothed[word]; bits != 0; bits &= bits - 1)
             records.corners[64 * word + size_t(__builtin_ctzll(bits))].normal += base;
+    }
+    return true;
 }
 
 // Appends the normal of each sum to records.normals, in order. Returns, per sum, whether it
@@ -135,7 +145,7 @@ Vector3 faceNormal(const Vector3& a, const Vector3& b, const Vector3& c)
     return unitOf(crossOfEdges(a, b, c));
 }
 
-void addToSmoothing(Smoothing& smoothing, ObjRecords& records)
+bool addToSmoothing(Smoothing& smoothing, ObjRecords& records, WorkLooks* looks)
 {
     GroupSums& s = smoothing.sums;
     size_t positions = records.positions.size();
@@ -148,6 +158,8 @@ void addToSmoothing(Smoothing& smoothing, ObjRecords& records)
         triangles = fanLength(records, smoothing.next, t);
         uint64_t group = groupAt(records, smoothing.run, t);
         ObjCorner* fan = &records.corners[3 * t];
+        if (!countSteps(looks, triangles))
+            return false;
         if (!lacksNormal(fan, 3 * triangles))
             continue;
         if (group == facetedGroup) {
@@ -155,9 +167,13 @@ void addToSmoothing(Smoothing& smoothing, ObjRecords& records)
             continue;
         }
         markLacking(smoothing.smoothed, fan, 3 * t, 3 * triangles);
-        Sum area = areaOf(records, fan, uint32_t(triangles));
+        Sum area;
+        if (!areaOf(records, fan, uint32_t(triangles), area, looks))
+            return false;
         double weight = std::fabs(area.x) + std::fabs(area.y) + std::fabs(area.z);
         for (uint32_t k = 0; k < triangles + 2; ++k) {
+            if (k % stepsBetweenLooks == stepsBetweenLooks - 1 && !countSteps(looks, stepsBetweenLooks))
+                return false;
             ObjCorner& corner = polygonCorner(fan, k);
             if (corner.normal != noRecord)
                 continue;  // from the file
@@ -172,13 +188,16 @@ void addToSmoothing(Smoothing& smoothing, ObjRecords& records)
         copyFanNormals(fan, uint32_t(triangles));
     }
     smoothing.triangles = t;
+    return true;
 }
 
-void finishSmoothing(Smoothing& smoothing, ObjRecords& records)
+bool finishSmoothing(Smoothing& smoothing, ObjRecords& records, WorkLooks* looks)
 {
-    addToSmoothing(smoothing, records);
+    if (!addToSmoothing(smoothing, records, looks))
+        return false;
     uint32_t base = uint32_t(records.normals.size());
-    numberSmoothedNormals(smoothing.smoothed, records, base);
+    if (!numberSmoothedNormals(smoothing.smoothed, records, base, looks))
+        return false;
     GroupSums& s = smoothing.sums;
     s.head = std::vector<uint32_t>();
     s.unchained = std::vector<uint32_t>();
@@ -189,12 +208,14 @@ void finishSmoothing(Smoothing& smoothing, ObjRecords& records)
         leftOver = leftOver || cancelled[i];
     smoothing = Smoothing();
     if (!leftOver)
-        return;
+        return true;
     // faceted triangles take their own normal, smoothed corners whose sum cancelled out their
     // polygon's (for a triangle, the same)
     size_t run = 0, next = 0;
     for (size_t t = 0, triangles; 3 * t < records.corners.size(); t += triangles) {
         triangles = fanLength(records, next, t);
+        if (!countSteps(looks, triangles))
+            return false;
         bool faceted = groupAt(records, run, t) == facetedGroup;
         ObjCorner* fan = &records.corners[3 * t];
         for (size_t k = 0; k < 3 * triangles; ++k)
@@ -206,17 +227,20 @@ void finishSmoothing(Smoothing& smoothing, ObjRecords& records)
             if (!lacksNormal(face, corners))
                 continue;
             uint32_t normal = uint32_t(records.normals.size());
-            records.normals.push_back(unitOf(faceted ? triangleCross(records, face)
-                                                     : areaOf(records, face, uint32_t(triangles))));
+            Sum area = triangleCross(records, face);
+            if (!faceted && !areaOf(records, face, uint32_t(triangles), area, looks))
+                return false;
+            records.normals.push_back(unitOf(area));
             for (size_t k = 0; k < corners; ++k)
                 if (face[k].normal == noRecord)
                     face[k].normal = normal;
         }
     }
+    return true;
 }
 
 void fillMissingNormals(ObjRecords& records)
 {
     Smoothing smoothing;
-    finishSmoothing(smoothing, records);
+    finishSmoothing(smoothing, records, nullptr);
 }

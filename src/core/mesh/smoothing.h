@@ -3,6 +3,7 @@
 
 #include "core/mesh/groupSums.h"
 #include "core/mesh/objRecords.h"
+#include "core/mesh/workLooks.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -32,12 +33,14 @@ struct Smoothing {
 // Sums the faces of records.corners from smoothing.triangles on, whole polygons, as
 // fillMissingNormals does, pointing their corners without a normal at their sums; the records
 // the faces use must be read, and their group and polygon runs with them. Records, groups,
-// polygons and faces may be added after, but not changed.
-void addToSmoothing(Smoothing& smoothing, ObjRecords& records);
+// polygons and faces may be added after, but not changed. Counts a step per triangle (and per
+// corner of a polygon) in `looks` (nullable); false, the records then unusable, when told to stop.
+bool addToSmoothing(Smoothing& smoothing, ObjRecords& records, WorkLooks* looks);
 
 // Sums the faces not summed yet and gives every corner without a normal record one: the result of
-// fillMissingNormals on the whole of the records; `smoothing` is emptied.
-void finishSmoothing(Smoothing& smoothing, ObjRecords& records);
+// fillMissingNormals on the whole of the records; `smoothing` is emptied. Looks at whether to go
+// on as addToSmoothing does; false, the records then unusable, when told to stop.
+bool finishSmoothing(Smoothing& smoothing, ObjRecords& records, WorkLooks* looks);
 
 // The triangle's unit normal, computed in double and rounded to float; zero for a degenerate one.
 Vector3 faceNormal(const Vector3& a, const Vector3& b, const Vector3& c);

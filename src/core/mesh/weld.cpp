@@ -58,6 +58,15 @@ void colorUncoloredVertices(Welder& welder, const ObjRecords& records)
 
 void weldCorners(Welder& welder, const ObjRecords& records, const ObjCorner* corners, size_t count)
 {
+    std::vector<uint32_t>& indices = welder.mesh.indices;
+    size_t before = indices.size();
+    indices.resize(before + count);
+    weldCornersTo(welder, records, corners, count, indices.data() + before);
+}
+
+void weldCornersTo(Welder& welder, const ObjRecords& records, const ObjCorner* corners, size_t count,
+                   uint32_t* vertices)
+{
     WeldedMesh& out = welder.mesh;
     if (welder.positionSeen.size() < records.positions.size())
         welder.positionSeen.resize(records.positions.size());
@@ -99,7 +108,7 @@ void weldCorners(Welder& welder, const ObjRecords& records, const ObjCorner* cor
             }
             cacheCorner(welder.cache, corner.position, corner.texCoord, corner.normal, vertex);
         }
-        out.indices.push_back(vertex);
+        vertices[i] = vertex;
     }
 }
 

@@ -2,6 +2,8 @@
 // Welding the corners of the triangles into shared vertices.
 
 #include "core/mesh/cornerCache.h"
+
+#include <cstddef>
 #include "core/mesh/objRecords.h"
 #include "core/mesh/weldGrid.h"
 #include "core/mesh/vertex.h"
@@ -35,6 +37,11 @@ void reserveWelding(Welder& welder, size_t moreVertices, size_t moreCorners);
 // vertices so far, with no limit on their count. Every corner needs a normal record
 // (fillMissingNormals); a corner without a texture coordinate has (0, 0).
 void weldCorners(Welder& welder, const ObjRecords& records, const ObjCorner* corners, size_t count);
+
+// Welds the corners as weldCorners does, but writes the vertex of corner i to vertices[i] instead
+// of appending it to welder.mesh.indices.
+void weldCornersTo(Welder& welder, const ObjRecords& records, const ObjCorner* corners, size_t count,
+                   uint32_t* vertices);
 
 // Gives the vertices welded so far without a colour white, when the positions have colours: they
 // were welded before the first colour was read.

@@ -228,10 +228,11 @@ uint32_t findFineMatch(const WeldGrid& grid, const std::vector<Vertex>& vertices
     return best;
 }
 
-// The occupancy bits: about eight per vertex, at least 2^19 (64 KiB).
+// The occupancy bits: about eight per vertex, at least 2^13 (1 KiB, eight per cell of the
+// smallest table).
 void resizeOccupied(WeldGrid& grid, const std::vector<Vertex>& vertices, size_t vertexCount)
 {
-    size_t bits = size_t(1) << 19;
+    size_t bits = size_t(1) << 13;
     while (bits < vertexCount * 8)
         bits *= 2;
     if (bits <= grid.occupied.size() * 64)

@@ -41,9 +41,15 @@ FILE* openRegularFile(const char* path, uint64_t& size);
 // refuses to cut a mapped file instead).
 const char* mapOpenFile(FILE* file, uint64_t size);
 
-// Gives back the mapped pages wholly before `offset`, as a reader that is done with them; they are
-// read from the file again if touched. Does nothing where the system has no such call.
-void releaseMappedPages(const char* data, size_t offset);
+// Gives back the mapped pages wholly before `offset` from the page holding `from` on (those before
+// it given back already), as a reader that is done with them; they are read from the file again
+// if touched. Does nothing where the system has no such call.
+void releaseMappedPages(const char* data, size_t from, size_t offset);
+
+// Faults in the pages wholly inside [address, address + bytes) for writing, as a first write
+// would, without changing what they hold, so that the thread writing them later does not stop for
+// them; harmless on memory that another thread writes meanwhile. Nothing where the system cannot.
+void prefaultForWriting(const void* address, size_t bytes);
 
 // Unmaps what mapOpenFile mapped. False when the file was cut short while mapped and zeros were
 // read in place of its missing bytes.

@@ -134,12 +134,27 @@ const char* mapOpenFile(FILE* file, uint64_t size)
     return static_cast<const char*>(data);
 }
 
-void releaseMappedPages(const char* data, size_t offset)
+void releaseMappedPages(const char* data, size_t from, size_t offset)
 {
     size_t page = size_t(sysconf(_SC_PAGESIZE));
-    size_t whole = offset / page * page;  // the mapping starts on a page
-    if (whole > 0)
-        madvise(const_cast<char*>(data), whole, MADV_DONTNEED);
+    size_t first = from / page * page, whole = offset / page * page;  // the mapping starts on a page
+    if (whole > first)
+        madvise(const_cast<char*>(data) + first, whole - first, MADV_DONTNEED);
+}
+
+void prefaultForWriting(const void* address, size_t bytes)
+{
+#if defined(__linux__)
+    // MADV_POPULATE_WRITE (Linux 5.14): refused by older kernels, which then fault them as written
+    const int populateWrite = 23;
+    uintptr_t page = uintptr_t(sysconf(_SC_PAGESIZE));
+    uintptr_t begin = (uintptr_t(address) + page - 1) / page * page, end = (uintptr_t(address) + bytes) / page * page;
+    if (end > begin)
+        madvise(reinterpret_cast<void*>(begin), size_t(end - begin), populateWrite);
+#else
+    (void)address;
+    (void)bytes;
+#endif
 }
 
 bool unmapFile(const char* data, uint64_t size)

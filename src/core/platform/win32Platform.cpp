@@ -39,7 +39,11 @@ const char* mapOpenFile(FILE* file, uint64_t size)
     return static_cast<const char*>(view);
 }
 
-void releaseMappedPages(const char*, size_t)
+void releaseMappedPages(const char*, size_t, size_t)
+{
+}
+
+void prefaultForWriting(const void*, size_t)
 {
 }
 
