@@ -1,5 +1,6 @@
 #include "core/mesh/modelFile.h"
 
+#include "core/mesh/gltfMesh.h"
 #include "core/mesh/objMesh.h"
 #include "core/platform/platform.h"
 
@@ -17,6 +18,7 @@ FileStatus readObj(const char* path, Mesh& out, ProblemList& problems, const std
 
 // Every format read, a line each; OBJ, read when no other is told apart or named, last.
 const ModelReader readers[] = {
+    {"glTF", ".gltf .glb ", nullptr, hasGlbSignature, readGltfFile},
     {"OBJ", ".obj ", nullptr, nullptr, readObj},
 };
 
