@@ -75,7 +75,7 @@ void drawFrame(const MeshStore& mesh, ShaderState& shader, const std::vector<Tex
     }
     drawMesh(mesh, named, materials.active ? &materialSwitch : nullptr);
     if (materials.active)
-        endMaterials(context.unit);
+        endMaterials(shader.inputs, context.unit);
     if (inputs.wireframe)
         showEdgesOnly(false);
     if (inputs.cut) {
