@@ -169,7 +169,7 @@ void appendGltfPrimitive(Gathering& g, const tinygltf::Primitive& primitive, siz
     ProblemList& problems = g.reading.problems;
     int mode = primitive.mode;
     if (mode >= TINYGLTF_MODE_POINTS && mode <= TINYGLTF_MODE_LINE_STRIP) {
-        noticeProblem(problems, ProblemKind::gltfPointsAndLines, std::string(), std::string(), mesh);
+        noticeProblem(problems, ProblemKind::pointsAndLines, std::string(), std::string(), mesh);
         return;
     }
     size_t count = 0;

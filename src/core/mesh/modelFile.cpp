@@ -1,6 +1,7 @@
 #include "core/mesh/modelFile.h"
 
 #include "core/mesh/gltfMesh.h"
+#include "core/mesh/importer.h"
 #include "core/mesh/objMesh.h"
 #include "core/platform/platform.h"
 
@@ -19,6 +20,7 @@ FileStatus readObj(const char* path, Mesh& out, ProblemList& problems, const std
 // Every format read, a line each; OBJ, read when no other is told apart or named, last.
 const ModelReader readers[] = {
     {"glTF", ".gltf .glb ", nullptr, hasGlbSignature, readGltfFile},
+    {"general importer", "", importerTakesExtension, nullptr, readImportedFile},
     {"OBJ", ".obj ", nullptr, nullptr, readObj},
 };
 

@@ -31,7 +31,7 @@ enum class ProblemShape : uint8_t { counted, countedSubject, once, onceSubject, 
       nullptr)                                                                                                      \
     X(gltfBadAccessors, counted, "Skipped %u accessor%s of a wrong type or count in [%s], first accessor %llu",     \
       nullptr)                                                                                                      \
-    X(gltfPointsAndLines, counted, "Skipped %u primitive%s of points or lines in [%s], first in mesh %llu", nullptr) \
+    X(pointsAndLines, counted, "Skipped %u primitive%s of points or lines in [%s], first in mesh %llu", nullptr) \
     X(gltfBadPrimitives, counted, "Skipped %u primitive%s without readable positions in [%s], first in mesh %llu", \
       nullptr)                                                                                                      \
     X(gltfIndicesPastVertices, counted,                                                                             \
@@ -46,6 +46,8 @@ enum class ProblemShape : uint8_t { counted, countedSubject, once, onceSubject, 
     X(gltfNothingDrawn, once, "[%s] draws no triangles: its scene holds none", nullptr)                           \
     X(gltfRequiredExtensions, onceSubject, "[%s] requires extension %s, which is not read: what needs it is missing",\
       nullptr)                                                                                                      \
+    X(importerUnreadable, onceSubject, "Cannot read [%s] through the general importer: %s", nullptr)              \
+    X(importerAbsent, onceSubject, "Cannot read [%s]: this build has no general importer for %s files", nullptr)   \
     X(invalidFaces, counted, "Skipped %u face%s with invalid indices in [%s], first at line %llu", nullptr)         \
     X(missingTexCoords, counted,                                                                                    \
       "Gave %u corner%s with an out-of-range texture index the texture coordinate (0, 0) in [%s], first at line "   \
