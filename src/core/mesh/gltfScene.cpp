@@ -110,9 +110,14 @@ void collectGltfInstances(const tinygltf::Model& model, std::vector<GltfInstance
         pending.pop_back();
         const tinygltf::Node& node = model.nodes[size_t(next.node)];
         GltfMatrix local, world;
-        if (!gltfNodeMatrix(node, local))
-            noticeProblem(problems, ProblemKind::gltfBadTransforms, std::string(), std::string(), uint64_t(next.node));
+        bool finite = gltfNodeMatrix(node, local);
         multiplyGltf(next.parent, local, world);
+        for (double element : world.m)
+            finite = finite && std::isfinite(element);
+        if (!finite) {  // a transform too large for a double: the node's own is left out
+            noticeProblem(problems, ProblemKind::gltfBadTransforms, std::string(), std::string(), uint64_t(next.node));
+            world = next.parent;
+        }
         if (node.mesh >= 0 && size_t(node.mesh) < meshes)
             out.push_back(GltfInstance{node.mesh, world});
         else if (node.mesh >= 0 || node.mesh < -1)

@@ -26,7 +26,7 @@ void multiplyGltf(const GltfMatrix& a, const GltfMatrix& b, GltfMatrix& out);
 
 // The meshes the model's scene draws, in the order of a depth-first walk of its nodes: the default
 // scene, else the first one, else every mesh once, untransformed. Each node's transform is
-// composed down the hierarchy, a non-finite one ignored (gltfBadTransforms). A node reached a
+// composed down the hierarchy; one whose world transform overflows is left out (gltfBadTransforms). A node reached a
 // second time (a cycle, a node with two parents) or an index naming no node is skipped
 // (gltfBadNodes), a mesh index naming none too (gltfBadReferences): each node is visited at most
 // once, without recursion, however deep the hierarchy.

@@ -105,3 +105,20 @@ FileStatus readModelFile(const char* path, Mesh& out, ProblemList& problems, con
         noticeProblem(problems, ProblemKind::readByContent, reader->name, std::string(), 0);
     return reader->read(path, out, problems, cancel);
 }
+
+std::string describeModelFormats()
+{
+    std::string text = "Models read:";
+    for (const ModelReader& reader : readers) {
+        if (reader.takesExtension)
+            continue;
+        std::string extensions = reader.extensions;
+        extensions.pop_back();
+        text += std::string(" ") + reader.name + " (" + extensions + "),";
+    }
+    text.pop_back();
+    std::string importer = importerName();
+    if (importer.empty())
+        return text + "; no general importer in this build: FBX, COLLADA, 3DS, X, LWO, OFF and the like are not read\n";
+    return text + "; FBX, COLLADA, 3DS, X, LWO, OFF and the others " + importer + " reads\n";
+}

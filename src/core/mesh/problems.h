@@ -40,8 +40,7 @@ enum class ProblemShape : uint8_t { counted, countedSubject, once, onceSubject, 
     X(gltfBadNodes, counted,                                                                                        \
       "Skipped %u node reference%s that repeat a node, close a cycle or name none in [%s], first node %llu",       \
       nullptr)                                                                                                      \
-    X(gltfBadTransforms, counted, "Ignored %u node transform%s with a non-finite number in [%s], first node %llu", \
-      nullptr)                                                                                                      \
+    X(gltfBadTransforms, counted, "Ignored %u node transform%s that overflow in [%s], first node %llu", nullptr)  \
     X(gltfBadReferences, countedSubject, "Ignored %u reference%s %s in [%s], first from number %llu", nullptr)    \
     X(gltfNothingDrawn, once, "[%s] draws no triangles: its scene holds none", nullptr)                           \
     X(gltfRequiredExtensions, onceSubject, "[%s] requires extension %s, which is not read: what needs it is missing",\
