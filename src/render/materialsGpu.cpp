@@ -41,10 +41,7 @@ void replaceMaterials(MaterialsGpu& gpu, std::vector<Material>& materials, std::
     gpu.active = !gpu.materials.empty();
     if (gpu.active && gpu.white.object == 0)
         replaceWithWhite(gpu.white);
-    bool physical = false;
-    for (const Material& material : gpu.materials)
-        physical = physical || material.physical;
-    if (physical && gpu.flatNormal.object == 0)
+    if (gpu.active && gpu.flatNormal.object == 0)
         replaceWithFlatNormal(gpu.flatNormal);
 }
 

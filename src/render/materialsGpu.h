@@ -18,7 +18,7 @@ struct MaterialsGpu {
     std::vector<int> mapOf;
     std::vector<TextureGpu> maps;     // one per image that read
     TextureGpu white;                 // one white pixel, made with the first material that needs it
-    TextureGpu flatNormal;            // the normal (0, 0, 1), made with the first glTF material
+    TextureGpu flatNormal;            // the normal (0, 0, 1), made with the white one
     bool active;                      // the model has materials or vertex colours: they are set
 };
 
