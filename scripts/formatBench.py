@@ -1,11 +1,13 @@
 """Whole-process timing of one model in two formats: the viewer reading and drawing it into a
 snapshot (offscreen, through EGL), and load_obj reading it alone with its peak memory; fresh
-processes, interleaved run by run, the files in the page cache; medians.
+processes, interleaved run by run, the files in the page cache; medians of the wall time and of the
+CPU time (user and system: on a shared machine, the steadier of the two).
     python3 scripts/formatBench.py [--runs N] REFERENCE OTHER...
 Prints each file's times and peak, and each OTHER's time as a multiple of REFERENCE's."""
 
 import os
 import re
+import resource
 import statistics
 import subprocess
 import sys
@@ -16,10 +18,16 @@ ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 BUILD = os.path.join(ROOT, "build")
 
 
+def cpu_seconds():
+    used = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return used.ru_utime + used.ru_stime
+
+
 def timed(command, env=None):
-    start = time.perf_counter()
+    """Wall and CPU time of one fresh process in ms, and what it printed."""
+    start, cpu = time.perf_counter(), cpu_seconds()
     done = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE, check=True, text=True, env=env)
-    return (time.perf_counter() - start) * 1000.0, done.stdout
+    return (time.perf_counter() - start) * 1000.0, (cpu_seconds() - cpu) * 1000.0, done.stdout
 
 
 def main(argv):
@@ -32,6 +40,7 @@ def main(argv):
     env.pop("DISPLAY", None)  # drawn offscreen, without a window system
     picture = os.path.join(tempfile.mkdtemp(prefix="spinview-bench-"), "frame.png")
     drawn = {f: [] for f in argv}
+    drawn_cpu = {f: [] for f in argv}
     read = {f: [] for f in argv}
     peak = {}
     for f in argv:  # into the page cache
@@ -40,20 +49,23 @@ def main(argv):
                 pass
     for _ in range(runs):
         for f in argv:
-            ms, _ = timed([os.path.join(BUILD, "spinview"), "--fit", "--snapshot", picture, f], env)
+            ms, cpu, _ = timed([os.path.join(BUILD, "spinview"), "--fit", "--snapshot", picture, f], env)
             drawn[f].append(ms)
-            ms, out = timed([os.path.join(BUILD, "bench", "load_obj"), f])
+            drawn_cpu[f].append(cpu)
+            ms, _, out = timed([os.path.join(BUILD, "bench", "load_obj"), f])
             read[f].append(ms)
             found = re.search(r"peak memory above the baseline: ([0-9.]+) MB", out)
             peak[f] = float(found.group(1)) if found else float("nan")
     reference = argv[0]
-    print("%-40s %10s %14s %12s %14s %16s" % ("file", "MB", "read + drawn", "read alone", "peak memory",
-                                                "drawn vs first"))
+    print("%-24s %8s %14s %12s %12s %14s %12s %12s" % ("file", "MB", "read + drawn", "its CPU", "read alone",
+                                                        "peak memory", "vs first", "CPU vs first"))
     for f in argv:
         size = os.path.getsize(f) / 1e6
         ratio = statistics.median(drawn[f]) / statistics.median(drawn[reference])
-        print("%-40s %10.1f %11.0f ms %9.0f ms %11.1f MB %15.2fx" % (
-            os.path.basename(f), size, statistics.median(drawn[f]), statistics.median(read[f]), peak[f], ratio))
+        cpu_ratio = statistics.median(drawn_cpu[f]) / statistics.median(drawn_cpu[reference])
+        print("%-24s %8.1f %11.0f ms %9.0f ms %9.0f ms %11.1f MB %11.2fx %11.2fx" % (
+            os.path.basename(f), size, statistics.median(drawn[f]), statistics.median(drawn_cpu[f]),
+            statistics.median(read[f]), peak[f], ratio, cpu_ratio))
 
 
 if __name__ == "__main__":

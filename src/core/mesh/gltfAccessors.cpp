@@ -235,22 +235,29 @@ void readGltfFloats(GltfReading& reading, int accessor, int components, bool nor
     state |= numbersCounted;
 }
 
-bool readGltfIndices(GltfReading& reading, int accessor, std::vector<uint32_t>& out)
+bool readGltfIndices(GltfReading& reading, int accessor, GltfIndices& out)
 {
-    out.clear();
+    out = GltfIndices();
     Layout layout;
     if (!findLayout(reading, accessor, layout))
         return false;
     if (layout.components != 1 || !unsignedIndexType(layout.componentType))
         return told(reading, accessor, ProblemKind::gltfBadAccessors);
-    out.resize(layout.count);
     int size = layout.componentSize;
+    out.count = layout.count;
+    if (layout.data && layout.sparseCount == 0) {
+        out.data = layout.data;
+        out.stride = layout.stride;
+        out.size = size;
+        return true;
+    }
+    out.copied.resize(layout.count);
     for (size_t i = 0; i < layout.count; ++i)
-        out[i] = layout.data ? componentIndex(layout.data + i * layout.stride, size) : 0;
+        out.copied[i] = layout.data ? componentIndex(layout.data + i * layout.stride, size) : 0;
     for (size_t s = 0; s < layout.sparseCount; ++s) {
         size_t i = componentIndex(layout.sparseIndices + s * size_t(layout.sparseIndexSize), layout.sparseIndexSize);
         if (i < layout.count)
-            out[i] = componentIndex(layout.sparseValues + s * size_t(size), size);
+            out.copied[i] = componentIndex(layout.sparseValues + s * size_t(size), size);
     }
     return true;
 }

@@ -32,6 +32,26 @@ bool gltfAccessorShape(GltfReading& reading, int accessor, size_t referrer, size
 // others. Non-finite numbers read as 0, counted once per accessor (gltfNonFiniteNumbers).
 void readGltfFloats(GltfReading& reading, int accessor, int components, bool normalize, float* out, size_t stride);
 
-// Reads a scalar accessor of unsigned bytes, shorts or ints (whose shape was found) as indices
-// into `out` (replaced); false, reported once, for another type.
-bool readGltfIndices(GltfReading& reading, int accessor, std::vector<uint32_t>& out);
+// A scalar accessor's indices: read where they lie, or copied for an accessor with a sparse part
+// or without a buffer view.
+struct GltfIndices {
+    const unsigned char* data = nullptr;  // the first index where it lies; nullptr: copied
+    size_t stride = 0, count = 0;
+    int size = 0;                         // bytes an index where they lie: 1, 2 or 4
+    std::vector<uint32_t> copied;
+
+    uint32_t operator[](size_t i) const
+    {
+        if (!data)
+            return copied[i];
+        const unsigned char* p = data + i * stride;
+        uint32_t value = p[0];
+        for (int b = 1; b < size; ++b)
+            value |= uint32_t(p[b]) << (8 * b);
+        return value;
+    }
+};
+
+// Finds the indices of a scalar accessor of unsigned bytes, shorts or ints (whose shape was
+// found) for `out` (replaced); false, reported once, for another type.
+bool readGltfIndices(GltfReading& reading, int accessor, GltfIndices& out);

@@ -96,7 +96,7 @@ int usableAttribute(Gathering& g, const tinygltf::Primitive& primitive, const ch
     return accessor;
 }
 
-// The primitive's vertices, `count` of them from `out` on, in the instance's world; their colors
+// The primitive's vertices, `count` of them from `out` on (zeros), in the instance's world; their colors
 // into `colors` when it has COLOR_0 (else left alone); false when it has no colors.
 bool readVertices(Gathering& g, const tinygltf::Primitive& primitive, size_t count, size_t mesh,
                   const InstanceTransform& t, Vertex* out, Vector3* colors)
@@ -106,7 +106,6 @@ bool readVertices(Gathering& g, const tinygltf::Primitive& primitive, size_t cou
     int texCoords = usableAttribute(g, primitive, "TEXCOORD_0", count, 2, 2, mesh);
     int colorAccessor = colors ? usableAttribute(g, primitive, "COLOR_0", count, 3, 4, mesh) : -1;
     const size_t stride = sizeof(Vertex) / sizeof(float);
-    memset(static_cast<void*>(out), 0, count * sizeof(Vertex));
     readGltfFloats(g.reading, positions, 3, false, &out->position.x, stride);
     if (normals >= 0)
         readGltfFloats(g.reading, normals, 3, false, &out->normal.x, stride);
@@ -125,9 +124,9 @@ bool readVertices(Gathering& g, const tinygltf::Primitive& primitive, size_t cou
 // Walks the primitive's triangles: (a, b, c) for each, in glTF's order for its mode, from the
 // indices or, without, from the vertices in order.
 template <typename Visit>
-void forEachTriangle(int mode, const std::vector<uint32_t>* indices, size_t vertices, Visit visit)
+void forEachTriangle(int mode, const GltfIndices* indices, size_t vertices, Visit visit)
 {
-    size_t n = indices ? indices->size() : vertices;
+    size_t n = indices ? indices->count : vertices;
     auto at = [&](size_t i) { return indices ? (*indices)[i] : uint32_t(i); };
     if (mode == TINYGLTF_MODE_TRIANGLE_STRIP) {
         for (size_t i = 0; i + 2 < n; ++i)
@@ -175,7 +174,7 @@ void appendGltfPrimitive(Gathering& g, const tinygltf::Primitive& primitive, siz
     size_t count = 0;
     int components = 0;
     int positions = attribute(primitive, "POSITION");
-    std::vector<uint32_t> indices;
+    GltfIndices indices;
     bool readable = mode >= TINYGLTF_MODE_TRIANGLES && mode <= TINYGLTF_MODE_TRIANGLE_FAN && positions >= 0 &&
                     gltfAccessorShape(g.reading, positions, mesh, count, components);
     if (readable && components != 3) {
@@ -187,13 +186,13 @@ void appendGltfPrimitive(Gathering& g, const tinygltf::Primitive& primitive, siz
     if (readable && primitive.indices >= 0)
         readable = gltfAccessorShape(g.reading, primitive.indices, mesh, ignored, scalar) &&
                    readGltfIndices(g.reading, primitive.indices, indices);
-    size_t corners = primitive.indices >= 0 ? indices.size() : count;
+    size_t corners = primitive.indices >= 0 ? indices.count : count;
     readable = readable && count + corners * 3 < maxGltfElements - g.welded.vertices.size() - g.welded.indices.size();
     if (!readable) {
         noticeProblem(problems, ProblemKind::gltfBadPrimitives, std::string(), std::string(), mesh);
         return;
     }
-    const std::vector<uint32_t>* indexed = primitive.indices >= 0 ? &indices : nullptr;
+    const GltfIndices* indexed = primitive.indices >= 0 ? &indices : nullptr;
     bool flat = attribute(primitive, "NORMAL") < 0;
     bool colored = attribute(primitive, "COLOR_0") >= 0;
     if (colored)
@@ -221,6 +220,13 @@ void appendGltfPrimitive(Gathering& g, const tinygltf::Primitive& primitive, siz
     }
     readVertices(g, primitive, count, mesh, t, vertices, colors);
     noteMaterial(g, primitive, mesh);
+    size_t triangles = mode == TINYGLTF_MODE_TRIANGLES ? corners / 3 : corners < 2 ? 0 : corners - 2;
+    g.welded.indices.reserve(g.welded.indices.size() + 3 * triangles);
+    if (flat) {
+        g.welded.vertices.reserve(g.welded.vertices.size() + 3 * triangles);
+        if (!g.welded.colors.empty())
+            g.welded.colors.reserve(g.welded.colors.size() + 3 * triangles);
+    }
     uint32_t pastVertices = 0;
     forEachTriangle(mode, indexed, count, [&](uint32_t a, uint32_t b, uint32_t c) {
         if (a >= count || b >= count || c >= count) {
