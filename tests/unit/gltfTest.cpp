@@ -2,6 +2,7 @@
 // assimp-testmodels, files written here with transforms, modes and accessors of every kind), and
 // our own OBJ reading of the same model exported as glTF; and one table of bad files.
 
+#include "core/files/paths.h"
 #include "core/mesh/gltfMesh.h"
 #include "core/mesh/modelFile.h"
 #include "support/gltfFiles.h"
@@ -620,12 +621,12 @@ TEST(GltfReader, NamesItsFilesAndTakesItsImagesOnce)
     ProblemList problems;
     ASSERT_EQ(readModelFile(model.c_str(), mesh, problems), FileStatus::ok);
     ASSERT_EQ(mesh.files.size(), 1u);
-    EXPECT_EQ(mesh.files[0].path, folder.path + "/model.bin");
+    EXPECT_EQ(mesh.files[0].path, foldedPath(folder.path + "/model.bin"));  // separators made '/'
     EXPECT_TRUE(mesh.files[0].stamp.exists);
     ASSERT_EQ(mesh.materials.size(), 3u);  // the default first
     const Material& a = mesh.materials[1];
     EXPECT_EQ(a.name, "a");
-    EXPECT_EQ(a.diffuseMap.file, folder.path + "/wood grain.png");
+    EXPECT_EQ(a.diffuseMap.file, foldedPath(folder.path + "/wood grain.png"));
     EXPECT_EQ(a.normalMap.embedded, 0);
     EXPECT_EQ(a.metallic, 0.25f);
     EXPECT_EQ(a.roughness, 0.5f);
