@@ -110,7 +110,7 @@ bool findLayout(GltfReading& reading, int index, Layout& out)
         return told(reading, index, ProblemKind::gltfBadAccessors);
     size_t elementSize = size_t(out.componentSize) * size_t(out.components);
     if (accessor.bufferView < 0) {
-        if (accessor.count > reading.document.dataBytes)
+        if (accessor.count > reading.document.dataBytes / elementSize)
             return told(reading, index, ProblemKind::gltfAccessorsPastData);
     } else {
         const unsigned char* bytes;

@@ -22,7 +22,7 @@ GltfReading startGltfReading(const GltfDocument& document, ProblemList& problems
 // The count and components of accessor `accessor` when its elements can all be read: the
 // index names one, its types are known, its elements and its sparse part lie inside the bytes its
 // buffer views' buffers hold, and an accessor without a buffer view counts no more elements than
-// the model has bytes. Otherwise false, reported once per accessor (gltfAccessorsPastData,
+// the model's bytes would hold. Otherwise false, reported once per accessor (gltfAccessorsPastData,
 // gltfBadAccessors, or gltfBadReferences, from `referrer`, a mesh's number).
 bool gltfAccessorShape(GltfReading& reading, int accessor, size_t referrer, size_t& count, int& components);
 

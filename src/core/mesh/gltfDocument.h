@@ -41,7 +41,7 @@ struct GltfDocument {
     std::vector<GltfBuffer> buffers;
     std::vector<GltfImage> images;
     size_t dataBytes = 0;   // the model's and its buffers' bytes: what an accessor without a buffer
-                            // view may count no more elements than
+                            // view, and the output, are measured against
 };
 
 // How deep arrays and objects may nest in a glTF file's JSON; no glTF needs more than some ten.

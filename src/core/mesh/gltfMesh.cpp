@@ -6,13 +6,22 @@
 #include "core/mesh/gltfScene.h"
 #include "core/mesh/smoothing.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
 namespace {
 
-// The vertices and indices of a mesh stay below 2^32: WeldedMesh counts them in 32 bits.
+// The vertices and indices of a mesh stay below 2^32: WeldedMesh counts them in 32 bits. And a
+// small file whose nodes draw one mesh again and again makes at most 16 vertices and indices a
+// byte of it, or 2^22 (a torus of 28 MB makes 0.16 a byte).
 constexpr size_t maxGltfElements = 0xF0000000u;
+
+size_t outputLimit(const GltfDocument& document)
+{
+    size_t bySize = document.dataBytes > maxGltfElements / 16 ? maxGltfElements : document.dataBytes * 16;
+    return bySize < (size_t(1) << 22) ? size_t(1) << 22 : bySize;
+}
 
 // How an instance's transform takes positions and normals.
 struct InstanceTransform {
@@ -69,6 +78,7 @@ struct Gathering {
     WeldedMesh welded;
     std::vector<MaterialRun> runs;  // only for a model with materials
     size_t materials;               // the model's
+    size_t outputLimit;             // of vertices and indices together
     size_t triangles = 0;
 };
 
@@ -140,6 +150,15 @@ void forEachTriangle(int mode, const GltfIndices* indices, size_t vertices, Visi
     }
 }
 
+// Room for `more` items at once, at least doubling: primitive after primitive, the items are
+// copied a bounded number of times.
+template <typename T>
+void makeRoom(std::vector<T>& items, size_t more)
+{
+    if (items.capacity() - items.size() < more)
+        items.reserve(std::max(items.size() + more, 2 * items.capacity()));
+}
+
 // Gives the vertices welded before the first colored primitive white.
 void startColors(WeldedMesh& welded)
 {
@@ -187,13 +206,17 @@ void appendGltfPrimitive(Gathering& g, const tinygltf::Primitive& primitive, siz
         readable = gltfAccessorShape(g.reading, primitive.indices, mesh, ignored, scalar) &&
                    readGltfIndices(g.reading, primitive.indices, indices);
     size_t corners = primitive.indices >= 0 ? indices.count : count;
-    readable = readable && count + corners * 3 < maxGltfElements - g.welded.vertices.size() - g.welded.indices.size();
     if (!readable) {
         noticeProblem(problems, ProblemKind::gltfBadPrimitives, std::string(), std::string(), mesh);
         return;
     }
-    const GltfIndices* indexed = primitive.indices >= 0 ? &indices : nullptr;
     bool flat = attribute(primitive, "NORMAL") < 0;
+    size_t triangles = mode == TINYGLTF_MODE_TRIANGLES ? corners / 3 : corners < 2 ? 0 : corners - 2;
+    if ((flat ? 6 * triangles : count + 3 * triangles) > g.outputLimit - g.welded.vertices.size() - g.welded.indices.size()) {
+        noticeProblem(problems, ProblemKind::gltfPastOutputLimit, std::string(), std::string(), mesh);
+        return;
+    }
+    const GltfIndices* indexed = primitive.indices >= 0 ? &indices : nullptr;
     bool colored = attribute(primitive, "COLOR_0") >= 0;
     if (colored)
         startColors(g.welded);
@@ -220,12 +243,11 @@ void appendGltfPrimitive(Gathering& g, const tinygltf::Primitive& primitive, siz
     }
     readVertices(g, primitive, count, mesh, t, vertices, colors);
     noteMaterial(g, primitive, mesh);
-    size_t triangles = mode == TINYGLTF_MODE_TRIANGLES ? corners / 3 : corners < 2 ? 0 : corners - 2;
-    g.welded.indices.reserve(g.welded.indices.size() + 3 * triangles);
+    makeRoom(g.welded.indices, 3 * triangles);
     if (flat) {
-        g.welded.vertices.reserve(g.welded.vertices.size() + 3 * triangles);
+        makeRoom(g.welded.vertices, 3 * triangles);
         if (!g.welded.colors.empty())
-            g.welded.colors.reserve(g.welded.colors.size() + 3 * triangles);
+            makeRoom(g.welded.colors, 3 * triangles);
     }
     uint32_t pastVertices = 0;
     forEachTriangle(mode, indexed, count, [&](uint32_t a, uint32_t b, uint32_t c) {
@@ -299,7 +321,8 @@ bool readGltfBytes(const unsigned char* data, size_t size, const std::string& pa
     }
     std::vector<GltfInstance> instances;
     collectGltfInstances(document.model, instances, problems);
-    Gathering g = {startGltfReading(document, problems), WeldedMesh(), {}, document.model.materials.size()};
+    Gathering g = {startGltfReading(document, problems), WeldedMesh(), {}, document.model.materials.size(),
+                   outputLimit(document)};
     for (const GltfInstance& instance : instances) {
         InstanceTransform t = instanceTransform(instance.world);
         const tinygltf::Mesh& mesh = document.model.meshes[size_t(instance.mesh)];

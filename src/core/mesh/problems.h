@@ -34,6 +34,8 @@ enum class ProblemShape : uint8_t { counted, countedSubject, once, onceSubject, 
     X(pointsAndLines, counted, "Skipped %u primitive%s of points or lines in [%s], first in mesh %llu", nullptr) \
     X(gltfBadPrimitives, counted, "Skipped %u primitive%s without readable positions in [%s], first in mesh %llu", \
       nullptr)                                                                                                      \
+    X(gltfPastOutputLimit, counted, "Skipped %u primitive%s of [%s] past the output its size allows, first in mesh %llu",\
+      nullptr)                                                                                                      \
     X(gltfIndicesPastVertices, counted,                                                                             \
       "Skipped %u triangle%s with indices past the vertices in [%s], first in mesh %llu", nullptr)                 \
     X(gltfNonFiniteNumbers, counted, "Read %u non-finite number%s as 0 in [%s], first in accessor %llu", nullptr)  \
