@@ -146,6 +146,51 @@ class FormatsTest(harness.ViewerCase):
             if drawn:
                 self.assertGreater(picture.count_not_clear(0, 0, 160, 160), drawn, name)
 
+    def test_gltf_material_inputs_reach_the_shader(self):
+        # a square over the whole view, its material's factors and maps as colours
+        positions = struct.pack("<12f", -0.9, -0.9, 0, 0.9, -0.9, 0, 0.9, 0.9, 0, -0.9, 0.9, 0)
+        uvs = struct.pack("<8f", 0, 0, 1, 0, 1, 1, 0, 1)
+        indices = struct.pack("<6H", 0, 1, 2, 0, 2, 3)
+        data = positions + uvs + indices
+        red = os.path.join(tempfile.mkdtemp(prefix="spinview-formats-"), "red.png")
+        self.addCleanup(lambda: shutil.rmtree(os.path.dirname(red), ignore_errors=True))
+        subprocess.run([harness.CONVERT, "-size", "2x2", "xc:red", red], check=True)
+        with open(red, "rb") as f:
+            png = f.read()
+        import base64
+        document = {
+            "asset": {"version": "2.0"},
+            "buffers": [{"byteLength": len(data),
+                         "uri": "data:application/octet-stream;base64," + base64.b64encode(data).decode()}],
+            "bufferViews": [{"buffer": 0, "byteOffset": 0, "byteLength": 48},
+                            {"buffer": 0, "byteOffset": 48, "byteLength": 32},
+                            {"buffer": 0, "byteOffset": 80, "byteLength": 12}],
+            "accessors": [{"bufferView": 0, "componentType": 5126, "count": 4, "type": "VEC3",
+                           "min": [-0.9, -0.9, 0], "max": [0.9, 0.9, 0]},
+                          {"bufferView": 1, "componentType": 5126, "count": 4, "type": "VEC2"},
+                          {"bufferView": 2, "componentType": 5123, "count": 6, "type": "SCALAR"}],
+            "images": [{"uri": "data:image/png;base64," + base64.b64encode(png).decode()}],
+            "textures": [{"source": 0}],
+            "materials": [{"pbrMetallicRoughness": {"metallicFactor": 0.25, "roughnessFactor": 0.75},
+                           "emissiveFactor": [0, 0.5, 1], "alphaMode": "MASK", "alphaCutoff": 0.4,
+                           "normalTexture": {"index": 0}}],
+            "meshes": [{"primitives": [{"attributes": {"POSITION": 0, "TEXCOORD_0": 1}, "indices": 2, "material": 0}]}],
+            "nodes": [{"mesh": 0}], "scenes": [{"nodes": [0]}]}
+        vertex = (b"#version 120\nvarying vec2 uv;\n"
+                  b"void main() { uv = gl_MultiTexCoord0.xy; gl_Position = vec4(gl_Vertex.xy, 0.0, 1.0); }\n")
+        factors = (b"#version 120\nuniform float u_metallic, u_roughness, u_alphaCutoff;\n"
+                   b"void main() { gl_FragColor = vec4(u_metallic, u_roughness, u_alphaCutoff, 1.0); }\n")
+        maps = (b"#version 120\nuniform vec3 u_emissiveColor;\nuniform sampler2D u_normalMap, u_occlusionMap;\n"
+                b"varying vec2 uv;\nvoid main() { gl_FragColor = vec4(u_emissiveColor.g, texture2D(u_normalMap, uv).g,"
+                b" texture2D(u_occlusionMap, uv).r, 1.0); }\n")
+        for fragment, expected in ((factors, (64, 191, 102)), (maps, (128, 0, 255))):
+            files = {"square.gltf": json.dumps(document).encode(), "VertexProgram.glsl": vertex,
+                     "FragmentProgram.glsl": fragment}
+            output, picture = self.snapshot("square.gltf", shaders=False, files=files)
+            self.assertEqual(output, VALIDATED)
+            self.assertTrue(all(abs(p - e) <= 2 for p, e in zip(picture.pixel(80, 80), expected)),
+                            (picture.pixel(80, 80), expected))
+
     def test_a_changed_bin_file_is_read_again(self):
         source = os.path.join(MODELS, "glTF2", "BoxTextured-glTF")
         if not os.path.isdir(source):
