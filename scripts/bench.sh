@@ -7,7 +7,8 @@
 #  3. how time and memory grow with the file, from 12 MB to 200 MB;
 #  4. files made to be hard (a fan of smoothing groups, huge coordinates, a crowd within one weld
 #     cell), each at 1, 2 and 4 times a size: their time must grow linearly too;
-#  5. the gaps between frames while the viewer reloads a 57 MB model again and again
+#  5. one model of a million triangles as OBJ and as GLB, read and drawn (scripts/formatBench.py);
+#  6. the gaps between frames while the viewer reloads a 57 MB model again and again
 #     (scripts/reloadGaps.py, in a private Xvfb).
 #   scripts/bench.sh [Google Benchmark options]     REPETITIONS=5 by default
 # FAST_OBJ=PROGRAM adds a parse-only reader of one's own to step 2 (a program taking the file as
@@ -51,6 +52,15 @@ echo
 GLIBC_TUNABLES=glibc.malloc.trim_threshold=4294967295:glibc.malloc.mmap_threshold=4294967295 \
   build/bench/obj_bench --benchmark_filter=readHardFile --benchmark_repetitions="${REPETITIONS:-5}" \
   --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true "$@"
+
+# one model of a million triangles as OBJ and as GLB (written by assimp's tool), read and drawn
+# by the whole viewer, and read alone with the peak memory
+echo
+scripts/install-deps.sh assimp-utils
+build/make_torus build/million-torus.obj --grid 708 708 >/dev/null
+assimp export build/million-torus.obj build/million-torus.glb -fglb2 >/dev/null
+python3 scripts/formatBench.py --runs "${REPETITIONS:-5}" build/million-torus.obj build/million-torus.glb
+rm -f build/million-torus.obj build/million-torus.glb
 
 echo
 python3 scripts/reloadGaps.py --rounds 5

@@ -11,7 +11,7 @@ seconds="${1:-300}"
 scripts/install-deps.sh
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DSPINVIEW_FUZZ=ON -DSPINVIEW_BUILD_TESTS=OFF \
   -DSPINVIEW_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build-fuzz -j"$(nproc)" --target obj_fuzz shader_source_fuzz
+cmake --build build-fuzz -j"$(nproc)" --target obj_fuzz shader_source_fuzz gltf_fuzz
 
 run() {
   local target=$1 seeds=$2 maxLength=$3 status=0
@@ -30,3 +30,4 @@ run() {
 
 run obj_fuzz obj 8192
 run shader_source_fuzz shader 4096
+run gltf_fuzz gltf 16384

@@ -8,6 +8,7 @@ set -euo pipefail
 packages=(
   cmake make g++
   libgl1-mesa-dev libegl-dev libx11-dev freeglut3-dev libglew-dev libpng-dev libjpeg-dev libstb-dev
+  libtinygltf-dev nlohmann-json3-dev libassimp-dev
   dpkg-dev file
 )
 if [ "${1:-}" = --build ]; then
@@ -17,6 +18,7 @@ else
     python3 libgtest-dev googletest libbenchmark-dev
     xvfb xdotool imagemagick x11-utils apitrace man-db
     clang libclang-rt-14-dev libfuzzer-14-dev valgrind
+    assimp-testmodels assimp-utils
   )
 fi
 packages+=("$@")

@@ -70,8 +70,16 @@ mkdir -p "$deps/include/stb"
 cp /usr/include/stb/stb_image.h "$deps/include/stb/"
 
 echo "== spinview and its unit and log tests for Windows"
+# glTF is read through tinygltf and nlohmann's JSON, both header-only: Debian's headers serve the
+# cross build too, from a folder of their own (the rest of /usr/include is Linux's). libassimp has
+# no Windows package and would take longer to build than the whole stage: the Windows build has no
+# general importer, and says so (--version, and a message naming such a file)
+mkdir -p "$out/gltf-include"
+ln -sfn /usr/include/tiny_gltf.h "$out/gltf-include/tiny_gltf.h"
+ln -sfn /usr/include/nlohmann "$out/gltf-include/nlohmann"
 cmake -S . -B "$out/build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_PREFIX_PATH="$deps" \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSPINVIEW_BUILD_BENCH=OFF >/dev/null
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSPINVIEW_BUILD_BENCH=OFF \
+  -DSPINVIEW_TINYGLTF_INCLUDE="$out/gltf-include" -DSPINVIEW_JSON_INCLUDE="$out/gltf-include" >/dev/null
 cmake --build "$out/build" -j"$jobs" --target spinview unit_tests log_tests
 # the programs need only GLEW's and freeglut's DLLs beside them
 cp "$deps"/bin/*.dll "$out/build/"

@@ -3,6 +3,7 @@
 #include "app/controls.h"
 #include "app/snapshot.h"
 #include "core/files/framePattern.h"
+#include "core/mesh/modelFile.h"
 #include "app/textureOption.h"
 #include "core/shader/standardInputs.h"
 
@@ -29,6 +30,7 @@ const char* const help =
     "Draws MODEL.obj (torus.obj by default) spinning, through the GLSL shaders VertexProgram.glsl and\n"
     "FragmentProgram.glsl, and reloads any of the three files when it changes. A model named here is\n"
     "drawn with the built-in shaders where those files are neither named nor in the working directory.\n"
+    "It may be of any format --version names (glTF: .gltf, .glb), told by its content or its extension.\n"
     "A fragment shader named alone (SHADER.frag, .fs or .glsl), or --fragment without a model where the\n"
     "working directory has no torus.obj, is drawn on the whole window: the canvas.\n"
     "\n"
@@ -364,7 +366,10 @@ CommandLine parseCommandLine(int argc, char** argv, ViewerOptions& options)
             puts(controlsHelp);
             printInputsHelp();
             return CommandLine::answered;
-        case version: puts("spinview " SPINVIEW_VERSION); return CommandLine::answered;
+        case version:
+            puts("spinview " SPINVIEW_VERSION);
+            fputs(describeModelFormats().c_str(), stdout);
+            return CommandLine::answered;
         default: return wrong(nullptr);  // getopt has said what was wrong
         }
     }

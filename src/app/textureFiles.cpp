@@ -19,11 +19,12 @@ std::string imageProblem(ImageStatus status, const char* path, const char* detai
     return file + " is larger than " + std::to_string(largest) + " pixels a side, the largest texture here";
 }
 
-bool uploadImageFile(const char* path, TextureGpu& texture, std::string& problem)
+namespace {
+
+// Uploads the image read (or tells why it cannot be).
+bool uploadImage(ImageStatus status, Image& image, const char* name, const char* detail, TextureGpu& texture,
+                 std::string& problem)
 {
-    Image image;
-    char detail[256];
-    ImageStatus status = readImageFile(path, image, detail, sizeof(detail));
     int largest = largestImageSide;
     if (status == ImageStatus::ok) {
         bool fits = replaceTexture(texture, image.width, image.height, image.pixels, largest);
@@ -32,8 +33,27 @@ bool uploadImageFile(const char* path, TextureGpu& texture, std::string& problem
             return true;
         status = ImageStatus::tooLarge;
     }
-    problem = imageProblem(status, path, detail, largest);
+    problem = imageProblem(status, name, detail, largest);
     return false;
+}
+
+} // namespace
+
+bool uploadImageFile(const char* path, TextureGpu& texture, std::string& problem)
+{
+    Image image;
+    char detail[256];
+    ImageStatus status = readImageFile(path, image, detail, sizeof(detail));
+    return uploadImage(status, image, path, detail, texture, problem);
+}
+
+bool uploadImageBytes(const std::vector<unsigned char>& bytes, const char* name, TextureGpu& texture,
+                      std::string& problem)
+{
+    Image image;
+    char detail[256];
+    ImageStatus status = decodeImage(bytes.data(), bytes.size(), image, detail, sizeof(detail));
+    return uploadImage(status, image, name, detail, texture, problem);
 }
 
 namespace {

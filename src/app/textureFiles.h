@@ -18,6 +18,11 @@ std::string imageProblem(ImageStatus status, const char* path, const char* detai
 // when it cannot be read or is larger than the largest texture, the texture then as it was.
 bool uploadImageFile(const char* path, TextureGpu& texture, std::string& problem);
 
+// Decodes the encoded image (PNG or JPEG bytes a model holds, called `name` in messages) and
+// uploads it as uploadImageFile does.
+bool uploadImageBytes(const std::vector<unsigned char>& bytes, const char* name, TextureGpu& texture,
+                      std::string& problem);
+
 // The samplers' names, in the order of the textures (index = texture unit).
 std::vector<const char*> textureNames(const ViewerOptions& options);
 

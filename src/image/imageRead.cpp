@@ -61,15 +61,22 @@ ImageStatus readImageFile(const char* path, Image& out, char* detail, size_t det
     FileStatus read = readFileBytes(path, bytes);
     if (read != FileStatus::ok)
         return read == FileStatus::outOfMemory ? ImageStatus::outOfMemory : ImageStatus::cannotOpen;
-    const unsigned char* data = reinterpret_cast<const unsigned char*>(bytes.data);
-    const unsigned char pngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-    ImageStatus status = ImageStatus::notAnImage;
-    if (bytes.size >= 8 && memcmp(data, pngSignature, 8) == 0)
-        status = decodePng(data, bytes.size, out, detail, detailSize);
-    else if (bytes.size >= 3 && data[0] == 0xff && data[1] == 0xd8 && data[2] == 0xff)
-        status = decodeJpeg(data, bytes.size, out, detail, detailSize);
+    ImageStatus status =
+        decodeImage(reinterpret_cast<const unsigned char*>(bytes.data), bytes.size, out, detail, detailSize);
     freeFileBytes(bytes);
     return status;
+}
+
+ImageStatus decodeImage(const unsigned char* data, size_t size, Image& out, char* detail, size_t detailSize)
+{
+    out = Image{0, 0, nullptr};
+    setDetail(detail, detailSize, "");
+    const unsigned char pngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+    if (size >= 8 && memcmp(data, pngSignature, 8) == 0)
+        return decodePng(data, size, out, detail, detailSize);
+    if (size >= 3 && data[0] == 0xff && data[1] == 0xd8 && data[2] == 0xff)
+        return decodeJpeg(data, size, out, detail, detailSize);
+    return ImageStatus::notAnImage;
 }
 
 void freeImage(Image& image)

@@ -27,6 +27,10 @@ constexpr int largestImageSide = 16384;
 // holds the library's reason, or "".
 ImageStatus readImageFile(const char* path, Image& out, char* detail, size_t detailSize);
 
+// Decodes the encoded bytes of an image in memory (an image a model holds itself) as
+// readImageFile decodes a file's.
+ImageStatus decodeImage(const unsigned char* data, size_t size, Image& out, char* detail, size_t detailSize);
+
 void freeImage(Image& image);
 
 // For the JPEG reader: decodes a whole JPEG file in memory, as readImageFile does.

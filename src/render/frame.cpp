@@ -167,7 +167,7 @@ void drawModelPass(FrameResources& resources, ShaderState& shader, const FrameIn
     }
     drawMesh(mesh, named, materials.active ? &materialSwitch : nullptr);
     if (materials.active)
-        endMaterials(context.unit);
+        endMaterials(shader.inputs, context.unit);
     if (inputs.wireframe)
         showEdgesOnly(false);
     if (inputs.cut) {

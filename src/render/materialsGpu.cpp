@@ -36,11 +36,13 @@ void replaceMaterials(MaterialsGpu& gpu, std::vector<Material>& materials, std::
     gpu.mapOf = std::move(mapOf);
     if (gpu.materials.empty() && colored) {
         gpu.materials.push_back(Material());
-        gpu.mapOf.push_back(-1);
+        gpu.mapOf.assign(materialMapKinds, -1);
     }
     gpu.active = !gpu.materials.empty();
     if (gpu.active && gpu.white.object == 0)
         replaceWithWhite(gpu.white);
+    if (gpu.active && gpu.flatNormal.object == 0)
+        replaceWithFlatNormal(gpu.flatNormal);
 }
 
 void useMaterial(const MaterialsGpu& gpu, const ProgramInputs& inputs, uint32_t material, GLuint unit)
@@ -59,18 +61,26 @@ void useMaterial(const MaterialsGpu& gpu, const ProgramInputs& inputs, uint32_t 
     uploadColor(at[uSpecularColor], m.specular);
     uploadNumber(at[uShininess], m.shininess);
     uploadNumber(at[uOpacity], m.opacity);
+    uploadNumber(at[uMetallic], m.metallic);
+    uploadNumber(at[uRoughness], m.roughness);
+    uploadColor(at[uEmissiveColor], m.emissive);
+    uploadNumber(at[uAlphaCutoff], m.alphaMode == AlphaMode::mask ? m.alphaCutoff : 0.0f);
     checkGlError();
-    if (at[uDiffuseMap] < 0)
-        return;
-    int map = gpu.mapOf[material];
-    glActiveTexture(GL_TEXTURE0 + unit);
-    glBindTexture(GL_TEXTURE_2D, map >= 0 ? gpu.maps[size_t(map)].object : gpu.white.object);
-    glActiveTexture(GL_TEXTURE0);
-    glUniform1iARB(at[uDiffuseMap], GLint(unit));
-    checkGlError();
+    for (int kind = 0; kind < materialMapKinds; ++kind) {
+        GLint location = at[uDiffuseMap + kind];
+        if (location < 0)
+            continue;
+        int map = gpu.mapOf[size_t(material) * materialMapKinds + size_t(kind)];
+        GLuint fallback = kind == normalMapKind && gpu.flatNormal.object ? gpu.flatNormal.object : gpu.white.object;
+        glActiveTexture(GL_TEXTURE0 + unit + GLuint(kind));
+        glBindTexture(GL_TEXTURE_2D, map >= 0 ? gpu.maps[size_t(map)].object : fallback);
+        glActiveTexture(GL_TEXTURE0);
+        glUniform1iARB(location, GLint(unit) + kind);
+        checkGlError();
+    }
 }
 
-void endMaterials(GLuint unit)
+void endMaterials(const ProgramInputs& inputs, GLuint unit)
 {
     const Vector3 ambient = {0.2f, 0.2f, 0.2f}, diffuse = {0.8f, 0.8f, 0.8f}, specular = {0.0f, 0.0f, 0.0f};
     setMaterialColor(GL_AMBIENT, ambient, 1.0f);
@@ -79,6 +89,11 @@ void endMaterials(GLuint unit)
     glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 0.0f);
     glActiveTexture(GL_TEXTURE0 + unit);
     glBindTexture(GL_TEXTURE_2D, 0);
+    for (int kind = 1; kind < materialMapKinds; ++kind)
+        if (inputs.materialLocations[uDiffuseMap + kind] >= 0) {
+            glActiveTexture(GL_TEXTURE0 + unit + GLuint(kind));
+            glBindTexture(GL_TEXTURE_2D, 0);
+        }
     glActiveTexture(GL_TEXTURE0);
     checkGlError();
 }

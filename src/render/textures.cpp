@@ -45,6 +45,13 @@ void replaceWithWhite(TextureGpu& texture)
     replaceTexture(texture, 1, 1, white, largest);
 }
 
+void replaceWithFlatNormal(TextureGpu& texture)
+{
+    const unsigned char up[4] = {128, 128, 255, 255};
+    int largest;
+    replaceTexture(texture, 1, 1, up, largest);
+}
+
 void deleteTexture(TextureGpu& texture)
 {
     if (texture.object) {

@@ -25,6 +25,9 @@ void replaceWithBlack(TextureGpu& texture);
 // Replaces the texture with one white pixel, for a material without a map.
 void replaceWithWhite(TextureGpu& texture);
 
+// Replaces the texture with one pixel of a normal map's unturned normal (0, 0, 1): (128, 128, 255).
+void replaceWithFlatNormal(TextureGpu& texture);
+
 void deleteTexture(TextureGpu& texture);
 
 // Binds each texture the program samples to its unit and points its sampler there, with its

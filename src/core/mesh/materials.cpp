@@ -230,3 +230,16 @@ void readMtlText(const char* text, size_t size, const std::string& path, std::ve
         at = end + 1;
     }
 }
+
+const MaterialMap& materialMap(const Material& material, MaterialMapKind kind)
+{
+    switch (kind) {
+    case normalMapKind: return material.normalMap;
+    case metallicRoughnessMapKind: return material.metallicRoughnessMap;
+    case occlusionMapKind: return material.occlusionMap;
+    case emissiveMapKind: return material.emissiveMap;
+    case diffuseMapKind:
+    case materialMapKinds: break;
+    }
+    return material.diffuseMap;
+}

@@ -42,6 +42,13 @@ struct Material {
     bool doubleSided = false;
 };
 
+// The maps a material may have, in the order of their uniforms (u_diffuseMap first).
+enum MaterialMapKind { diffuseMapKind, normalMapKind, metallicRoughnessMapKind, occlusionMapKind, emissiveMapKind,
+                       materialMapKinds };
+
+// The material's map of that kind.
+const MaterialMap& materialMap(const Material& material, MaterialMapKind kind);
+
 // True when the map names an image.
 inline bool hasMap(const MaterialMap& map)
 {

@@ -1,6 +1,8 @@
 #include "core/mesh/modelFile.h"
 
 #include "core/files/readingThreads.h"
+#include "core/mesh/gltfMesh.h"
+#include "core/mesh/importer.h"
 #include "core/mesh/objMesh.h"
 #include "core/platform/platform.h"
 
@@ -18,6 +20,8 @@ FileStatus readObj(const char* path, Mesh& out, ProblemList& problems, const std
 
 // Every format read, a line each; OBJ, read when no other is told apart or named, last.
 const ModelReader readers[] = {
+    {"glTF", ".gltf .glb ", nullptr, hasGlbSignature, readGltfFile},
+    {"general importer", "", importerTakesExtension, nullptr, readImportedFile},
     {"OBJ", ".obj ", nullptr, nullptr, readObj},
 };
 
@@ -104,4 +108,21 @@ FileStatus readModelFile(const char* path, Mesh& out, ProblemList& problems, con
     FileStatus status = reader->read(path, out, problems, cancel);
     setFileBeingRead(before);
     return status;
+}
+
+std::string describeModelFormats()
+{
+    std::string text = "Models read:";
+    for (const ModelReader& reader : readers) {
+        if (reader.takesExtension)
+            continue;
+        std::string extensions = reader.extensions;
+        extensions.pop_back();
+        text += std::string(" ") + reader.name + " (" + extensions + "),";
+    }
+    text.pop_back();
+    std::string importer = importerName();
+    if (importer.empty())
+        return text + "; no general importer in this build: FBX, COLLADA, 3DS, X, LWO, OFF and the like are not read\n";
+    return text + "; FBX, COLLADA, 3DS, X, LWO, OFF and the others " + importer + " reads\n";
 }

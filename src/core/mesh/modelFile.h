@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 // How many of a file's first bytes a signature is looked for in.
 constexpr size_t signatureBytes = 84;
@@ -40,6 +41,10 @@ const ModelReader* modelReaders(size_t& count);
 // extension names, or nullptr when it names none.
 const ModelReader* pickModelReader(const char* path, const unsigned char* first, size_t count, uint64_t fileSize,
                                    const ModelReader** named = nullptr);
+
+// The formats read, for --version: a line naming each reader of the table with its extensions,
+// and the general importer the build has ("Assimp 5.2.5"), or that it has none.
+std::string describeModelFormats();
 
 // Reads the model file at `path` with the reader pickModelReader gives, into `out` (replaced); its
 // problems are appended to `problems`, and a file whose content is of another format than its

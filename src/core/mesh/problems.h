@@ -22,6 +22,33 @@ enum class ProblemShape : uint8_t { counted, countedSubject, once, onceSubject, 
 #define SPINVIEW_PROBLEM_KINDS(X)                                                                                    \
     X(fileShrank, once, "File [%s] shrank while it was read", nullptr)                                              \
     X(readByContent, onceSubject, "[%s] is %s by its content, whatever its name says: read as such", nullptr)      \
+    /* glTF: the place is a buffer, an accessor, a mesh or a node, by its index */                              \
+    X(gltfUnreadable, onceSubject, "Cannot read [%s] as glTF: %s", nullptr)                                        \
+    X(gltfMissingBuffers, listed, "Cannot read buffer [%s] of [%s]: what it holds is not drawn",                    \
+      "Cannot read %u buffers of [%s]: %s: what they hold is not drawn")                                           \
+    X(gltfShortBuffers, counted, "Found %u buffer%s of [%s] shorter than declared, first buffer %llu", nullptr)   \
+    X(gltfAccessorsPastData, counted, "Skipped %u accessor%s reaching past their data in [%s], first accessor %llu",\
+      nullptr)                                                                                                      \
+    X(gltfBadAccessors, counted, "Skipped %u accessor%s of a wrong type or count in [%s], first accessor %llu",     \
+      nullptr)                                                                                                      \
+    X(pointsAndLines, counted, "Skipped %u primitive%s of points or lines in [%s], first in mesh %llu", nullptr) \
+    X(gltfBadPrimitives, counted, "Skipped %u primitive%s without readable positions in [%s], first in mesh %llu", \
+      nullptr)                                                                                                      \
+    X(gltfPastOutputLimit, counted, "Skipped %u primitive%s of [%s] past the output its size allows, first in mesh %llu",\
+      nullptr)                                                                                                      \
+    X(gltfIndicesPastVertices, counted,                                                                             \
+      "Skipped %u triangle%s with indices past the vertices in [%s], first in mesh %llu", nullptr)                 \
+    X(gltfNonFiniteNumbers, counted, "Read %u non-finite number%s as 0 in [%s], first in accessor %llu", nullptr)  \
+    X(gltfBadNodes, counted,                                                                                        \
+      "Skipped %u node reference%s that repeat a node, close a cycle or name none in [%s], first node %llu",       \
+      nullptr)                                                                                                      \
+    X(gltfBadTransforms, counted, "Ignored %u node transform%s that overflow in [%s], first node %llu", nullptr)  \
+    X(gltfBadReferences, countedSubject, "Ignored %u reference%s %s in [%s], first from number %llu", nullptr)    \
+    X(gltfNothingDrawn, once, "[%s] draws no triangles: its scene holds none", nullptr)                           \
+    X(gltfRequiredExtensions, onceSubject, "[%s] requires extension %s, which is not read: what needs it is missing",\
+      nullptr)                                                                                                      \
+    X(importerUnreadable, onceSubject, "Cannot read [%s] through the general importer: %s", nullptr)              \
+    X(importerAbsent, onceSubject, "Cannot read [%s]: this build has no general importer for %s files", nullptr)   \
     X(invalidFaces, counted, "Skipped %u face%s with invalid indices in [%s], first at line %llu", nullptr)         \
     X(missingTexCoords, counted,                                                                                    \
       "Gave %u corner%s with an out-of-range texture index the texture coordinate (0, 0) in [%s], first at line "   \

@@ -32,7 +32,15 @@ const StandardInput materialUniforms[materialUniformCount] = {
     {"u_specularColor", GlslType::vec3, GlslType::other, "its Ks"},
     {"u_shininess", GlslType::floatType, GlslType::other, "its Ns"},
     {"u_opacity", GlslType::floatType, GlslType::other, "its d (0 for a model without materials)"},
-    {"u_diffuseMap", GlslType::sampler2D, GlslType::other, "its map_Kd (white without)"},
+    {"u_metallic", GlslType::floatType, GlslType::other, "its metalness (glTF; 0 for OBJ)"},
+    {"u_roughness", GlslType::floatType, GlslType::other, "its roughness (glTF; 1 for OBJ)"},
+    {"u_emissiveColor", GlslType::vec3, GlslType::other, "its emissive color (glTF)"},
+    {"u_alphaCutoff", GlslType::floatType, GlslType::other, "its alpha cutoff (glTF mask; else 0)"},
+    {"u_diffuseMap", GlslType::sampler2D, GlslType::other, "its map_Kd or base color texture (white without)"},
+    {"u_normalMap", GlslType::sampler2D, GlslType::other, "its normal texture (flat without)"},
+    {"u_metallicRoughnessMap", GlslType::sampler2D, GlslType::other, "its metallic-roughness texture (white)"},
+    {"u_occlusionMap", GlslType::sampler2D, GlslType::other, "its occlusion texture (white without)"},
+    {"u_emissiveMap", GlslType::sampler2D, GlslType::other, "its emissive texture (white without)"},
 };
 
 namespace {

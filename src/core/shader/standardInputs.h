@@ -31,8 +31,10 @@ enum StandardAttribute { aPosition, aNormal, aTexcoord, aColor, standardAttribut
 
 // What a model's materials give a program that declares them, for each range of triangles drawn
 // with one material; never uploaded for a model without materials or vertex colours.
-enum MaterialUniform { uDiffuseColor, uAmbientColor, uSpecularColor, uShininess, uOpacity, uDiffuseMap,
-                       materialUniformCount };
+// The maps come last, in the order of MaterialMapKind.
+enum MaterialUniform { uDiffuseColor, uAmbientColor, uSpecularColor, uShininess, uOpacity, uMetallic, uRoughness,
+                       uEmissiveColor, uAlphaCutoff, uDiffuseMap, uNormalMap, uMetallicRoughnessMap, uOcclusionMap,
+                       uEmissiveMap, materialUniformCount };
 
 // One named input: its name, the type it must be declared with (or the second one, for an
 // attribute that takes either), and what it carries, as --help says it.
