@@ -1,6 +1,8 @@
 #include "core/mesh/modelFile.h"
 
 #include "core/mesh/objMesh.h"
+#include "core/mesh/plyReader.h"
+#include "core/mesh/stlReader.h"
 #include "core/platform/platform.h"
 
 #include <cctype>
@@ -17,6 +19,8 @@ FileStatus readObj(const char* path, Mesh& out, ProblemList& problems, const std
 
 // Every format read, a line each; OBJ, read when no other is told apart or named, last.
 const ModelReader readers[] = {
+    {"PLY", ".ply ", nullptr, hasPlySignature, readPlyFile},
+    {"STL", ".stl ", nullptr, hasBinaryStlSignature, readStlFile},
     {"OBJ", ".obj ", nullptr, nullptr, readObj},
 };
 
