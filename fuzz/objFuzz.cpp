@@ -95,14 +95,18 @@ bool sameRecords(const ObjRecords& a, const ObjRecords& b)
 {
     return sameItems(a.positions, b.positions) && sameItems(a.texCoords, b.texCoords) &&
            sameItems(a.normals, b.normals) && sameItems(a.corners, b.corners) && a.groups.size() == b.groups.size() &&
-           a.report.invalidFaces.count == b.report.invalidFaces.count &&
-           a.report.missingNumbers.count == b.report.missingNumbers.count &&
-           a.report.nonFiniteNumbers.count == b.report.nonFiniteNumbers.count;
+           a.problems[ProblemKind::invalidFaces].count == b.problems[ProblemKind::invalidFaces].count &&
+           a.problems[ProblemKind::missingNumbers].count == b.problems[ProblemKind::missingNumbers].count &&
+           a.problems[ProblemKind::nonFiniteNumbers].count == b.problems[ProblemKind::nonFiniteNumbers].count;
 }
 
-bool sameProblem(const ObjProblem& a, const ObjProblem& b)
+// The same count and first place of every kind of problem.
+bool sameProblems(const ProblemTallies& a, const ProblemTallies& b)
 {
-    return a.count == b.count && a.firstAt == b.firstAt;
+    for (size_t kind = 0; kind < problemKindCount; ++kind)
+        if (a.of[kind].count != b.of[kind].count || a.of[kind].firstAt != b.of[kind].firstAt)
+            return false;
+    return true;
 }
 
 // Everything readObjRecords gives, bit for bit.
@@ -111,14 +115,11 @@ bool sameReading(const ObjRecords& a, const ObjRecords& b)
     bool groups = a.groups.size() == b.groups.size();
     for (size_t i = 0; groups && i < a.groups.size(); ++i)
         groups = a.groups[i].firstTriangle == b.groups[i].firstTriangle && a.groups[i].group == b.groups[i].group;
-    const ObjReport &r = a.report, &q = b.report;
     return sameItems(a.positions, b.positions) && sameItems(a.texCoords, b.texCoords) &&
            sameItems(a.normals, b.normals) && sameItems(a.colors, b.colors) && sameItems(a.corners, b.corners) &&
            groups && sameItems(a.polygons, b.polygons) && sameItems(a.materials, b.materials) &&
            a.materialNames == b.materialNames && a.materialLibraries == b.materialLibraries &&
-           a.triangles == b.triangles && sameProblem(r.invalidFaces, q.invalidFaces) &&
-           sameProblem(r.missingTexCoords, q.missingTexCoords) && sameProblem(r.missingNormals, q.missingNormals) &&
-           sameProblem(r.missingNumbers, q.missingNumbers) && sameProblem(r.nonFiniteNumbers, q.nonFiniteNumbers);
+           a.triangles == b.triangles && sameProblems(a.problems, b.problems);
 }
 
 // True when the text ends in a backslash, or a backslash and a carriage return: followed by a
@@ -192,7 +193,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     ObjMesh stored;
     splitIntoBatches(welded, stored.mesh.vertices, stored.mesh.indices, stored.mesh.batches, maxBatchVertices, &stored.mesh.colors);
     if (!records.materials.empty())
-        groupMaterials(records.materials, records.materialNames, stored);
+        groupMaterials(records.materials, records.materialNames, stored.mesh);
     CHECK(streamed.mesh.indices == stored.mesh.indices && streamed.mesh.batches.size() == stored.mesh.batches.size());
     CHECK(sameItems(streamed.mesh.vertices, stored.mesh.vertices) && sameItems(streamed.mesh.colors, stored.mesh.colors));
     CHECK(sameItems(streamed.mesh.ranges, stored.mesh.ranges));

@@ -54,7 +54,8 @@ bool readBinaryStl(const unsigned char* bytes, size_t size, Mesh& out, ProblemLi
     if (size < headerBytes) {
         noticeProblem(problems, ProblemKind::readInPart,
                       "it ends at byte " + std::to_string(size) + ", before its count of facets", std::string(), 0);
-        return true;
+        ProgressLook end = {&progress, 0};
+        return goOnAt(end, size);
     }
     uint64_t declared = littleEndian32(bytes + 80);
     uint64_t whole = (size - headerBytes) / facetBytes;
@@ -216,8 +217,8 @@ bool readStlBytes(const unsigned char* bytes, size_t size, Mesh& out, ProblemLis
     ProblemList found;
     ProblemTallies tallies;
     bool binary = hasBinaryStlSignature(bytes, size, size) || !startsAsText(bytes, size);
-    bool whole = size == 0 || (binary ? readBinaryStl(bytes, size, out, found, tallies, progress)
-                                      : readAsciiStl(bytes, size, out, found, tallies, progress));
+    bool whole = binary ? readBinaryStl(bytes, size, out, found, tallies, progress)
+                        : readAsciiStl(bytes, size, out, found, tallies, progress);
     if (!whole) {
         out = Mesh();
         return false;
