@@ -17,6 +17,7 @@ else
     python3 libgtest-dev googletest libbenchmark-dev
     xvfb xdotool imagemagick x11-utils apitrace man-db
     clang libclang-rt-14-dev libfuzzer-14-dev valgrind
+    libassimp-dev assimp-testmodels
   )
 fi
 packages+=("$@")
