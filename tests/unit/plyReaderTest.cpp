@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -158,6 +159,22 @@ TEST(PlyReader, VerticesWithoutFacesAreDrawnAsPointsInFileOrder)
         }
         EXPECT_EQ(toldProblems(problems, "m.ply"), "");
     }
+    // without normals in the file: pointing away from the middle of the bounds, (0, 0, 1) there
+    PlainModel bare;
+    bare.positions = {-2, 0, 0, 2, 0, 0, 0, 1, 0, 0, -1, 1, 0, 0, 0.5f};
+    Mesh mesh = readPly(plyText(bare));
+    ASSERT_EQ(mesh.vertices.size(), 5u);
+    const double middle[3] = {0.0, 0.0, 0.5};
+    for (size_t v = 0; v < 4; ++v) {
+        double d[3], length = 0.0;
+        for (int k = 0; k < 3; ++k) {
+            d[k] = bare.positions[3 * v + k] - middle[k];
+            length += d[k] * d[k];
+        }
+        for (int k = 0; k < 3; ++k)
+            EXPECT_EQ((&mesh.vertices[v].normal.x)[k], float(d[k] / std::sqrt(length))) << v << ", " << k;
+    }
+    EXPECT_EQ(mesh.vertices[4].normal.z, 1.0f);
 }
 
 TEST(PlyReader, BadFilesAreToldAndWhatCanBeDrawnIsDrawn)

@@ -6,6 +6,7 @@
 #include "core/mesh/textWords.h"
 #include "core/mesh/weld.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -486,6 +487,36 @@ void dropFacesPast(PlyData& data)
     data.polygons.swap(polygons);
 }
 
+// Gives points without normals the direction from the middle of their bounds to each, so that a
+// scan's cloud is lit as a rounded body would be: a unit vector in double rounded to float, and
+// (0, 0, 1) for a point at the middle itself.
+void pointAwayFromTheMiddle(std::vector<Vertex>& points)
+{
+    if (points.empty())
+        return;
+    Vector3 low = points[0].position, high = points[0].position;
+    for (const Vertex& p : points)
+        for (int k = 0; k < 3; ++k) {
+            (&low.x)[k] = std::min((&low.x)[k], (&p.position.x)[k]);
+            (&high.x)[k] = std::max((&high.x)[k], (&p.position.x)[k]);
+        }
+    double middle[3];
+    for (int k = 0; k < 3; ++k)
+        middle[k] = 0.5 * (double((&low.x)[k]) + double((&high.x)[k]));
+    for (Vertex& p : points) {
+        double d[3], length = 0.0;
+        for (int k = 0; k < 3; ++k) {
+            d[k] = double((&p.position.x)[k]) - middle[k];
+            length += d[k] * d[k];
+        }
+        length = std::sqrt(length);
+        if (length > 0.0 && std::isfinite(length))
+            set(p.normal, float(d[0] / length), float(d[1] / length), float(d[2] / length));
+        else
+            set(p.normal, 0.0f, 0.0f, 1.0f);
+    }
+}
+
 // The vertices the triangles use, in order of first use, and the triangles renumbered so: the
 // welded mesh batchTriangles takes. Takes the data's vertices, colors and corners.
 void keepUsedVertices(PlyData& data, WeldedMesh& out)
@@ -554,6 +585,8 @@ bool readPlyBytes(const unsigned char* bytes, size_t size, Mesh& out, ProblemLis
         dropFacesPast(data);
     if (data.corners.empty()) {
         data.polygons = std::vector<PolygonRun>();
+        if (!data.normals)
+            pointAwayFromTheMiddle(data.vertices);
         batchPoints(data.vertices, data.colors, out);
     } else {
         if (!data.normals)

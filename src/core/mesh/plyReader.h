@@ -12,7 +12,8 @@
 // The passes, each handed the previous one's output: header -> elements (vertices kept as given,
 // faces fanned into triangles of vertex numbers) -> smoothed normals where the vertices have none
 // (smoothIndexedNormals) -> the vertices the faces use, in order of first use -> batches. A file
-// whose faces give no triangle (a scan's point cloud) is drawn as its vertices: points.
+// whose faces give no triangle (a scan's point cloud) is drawn as its vertices: points, pointing
+// away from the middle of their bounds where the file has no normals.
 
 #include "core/files/fileBytes.h"
 #include "core/mesh/mesh.h"
