@@ -3,6 +3,7 @@
 // every format, for make_torus, the tests and the benchmarks. Floats are written so that they
 // read back as the same floats (nine significant digits, or their bits in binary).
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -86,6 +87,20 @@ inline void appendScalar(std::string& text, const char* type, double value, cons
 inline float colorValue(unsigned char c)
 {
     return float(double(c) / 255.0);
+}
+
+// The facet's unit normal, as exporters store it.
+inline void facetNormal(const float* a, const float* b, const float* c, float* normal)
+{
+    double u[3], v[3];
+    for (int k = 0; k < 3; ++k) {
+        u[k] = double(b[k]) - a[k];
+        v[k] = double(c[k]) - a[k];
+    }
+    double n[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
+    double length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+    for (int k = 0; k < 3; ++k)
+        normal[k] = length > 0.0 ? float(n[k] / length) : 0.0f;
 }
 
 } // namespace modelText
@@ -229,8 +244,8 @@ inline std::string plyText(const PlainModel& model, const PlyLayout& layout = Pl
 }
 
 // The model's faces, fanned into triangles, as an STL file: binary (an 80-byte header starting with
-// `solid`, as many writers make it, the count, then 50 bytes a facet) or ASCII (one solid). The
-// facets' stored normals are zero.
+// `solid`, as many writers make it, the count, then 50 bytes a facet) or ASCII (one solid), each
+// facet with its unit normal.
 inline std::string stlText(const PlainModel& model, bool binary)
 {
     using namespace modelText;
@@ -254,8 +269,11 @@ inline std::string stlText(const PlainModel& model, bool binary)
         PlyLayout little;
         little.encoding = PlyEncoding::binaryLittle;
         for (size_t t = 0; t < triangles.size(); t += 3) {
+            float normal[3];
+            facetNormal(&model.positions[3 * triangles[t]], &model.positions[3 * triangles[t + 1]],
+                        &model.positions[3 * triangles[t + 2]], normal);
             for (int k = 0; k < 3; ++k)
-                appendScalar(text, "float", 0.0, little);
+                appendScalar(text, "float", normal[k], little);
             for (int c = 0; c < 3; ++c)
                 for (int k = 0; k < 3; ++k)
                     appendScalar(text, "float", model.positions[3 * triangles[t + c] + k], little);
@@ -265,7 +283,13 @@ inline std::string stlText(const PlainModel& model, bool binary)
     }
     text = "solid torus\n";
     for (size_t t = 0; t < triangles.size(); t += 3) {
-        text += "  facet normal 0 0 0\n    outer loop\n";
+        float normal[3];
+        facetNormal(&model.positions[3 * triangles[t]], &model.positions[3 * triangles[t + 1]],
+                    &model.positions[3 * triangles[t + 2]], normal);
+        text += "  facet normal";
+        for (int k = 0; k < 3; ++k)
+            appendFloat(text, normal[k]);
+        text += "\n    outer loop\n";
         for (int c = 0; c < 3; ++c) {
             text += "      vertex";
             for (int k = 0; k < 3; ++k)

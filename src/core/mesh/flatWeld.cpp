@@ -1,14 +1,18 @@
 #include "core/mesh/flatWeld.h"
 
 #include "core/mesh/smoothing.h"
+#include "core/platform/platform.h"
 
 #include <utility>
 
 namespace {
 
 // The facets a cell keeps in its chain before their vertices go to the grid.
-constexpr uint8_t chainedFacets = 8;
-constexpr uint8_t gridCell = 0xFF;
+constexpr uint32_t chainedFacets = 8;
+constexpr uint32_t gridCell = 0xFFFFFFFFu;
+
+// How many facets ahead of the one being welded their normals' cells are found and fetched.
+constexpr size_t lookahead = 8;
 
 // A normal's cell numbers lie within 1 / (30 tolerances) of 0 (normals are unit or zero), well
 // inside 16 bits with this offset.
@@ -31,30 +35,22 @@ size_t slotHash(uint64_t key)
 }
 
 // The slot of `key`, or the empty slot where it would go.
-size_t cellSlot(const FlatWelding& welding, uint64_t key)
+size_t cellSlot(const std::vector<NormalCell>& cells, uint64_t key)
 {
-    size_t mask = welding.cellKeys.size() - 1;
+    size_t mask = cells.size() - 1;
     size_t i = slotHash(key) & mask;
-    while (welding.cellKeys[i] != 0 && welding.cellKeys[i] != key)
+    while (cells[i].key != 0 && cells[i].key != key)
         i = (i + 1) & mask;
     return i;
 }
 
 void resizeCellTable(FlatWelding& welding, size_t size)
 {
-    std::vector<uint64_t> keys(size, 0);
-    std::vector<uint32_t> last(size, 0);
-    std::vector<uint8_t> count(size, 0);
-    keys.swap(welding.cellKeys);
-    last.swap(welding.lastFacet);
-    count.swap(welding.facetCount);
-    for (size_t i = 0; i < keys.size(); ++i)
-        if (keys[i] != 0) {
-            size_t slot = cellSlot(welding, keys[i]);
-            welding.cellKeys[slot] = keys[i];
-            welding.lastFacet[slot] = last[i];
-            welding.facetCount[slot] = count[i];
-        }
+    std::vector<NormalCell> cells(size, NormalCell{0, 0, 0});
+    cells.swap(welding.cells);
+    for (const NormalCell& cell : cells)
+        if (cell.key != 0)
+            welding.cells[cellSlot(welding.cells, cell.key)] = cell;
 }
 
 // Calls `visit` with each vertex facet f made: its corners' vertices from its first one on,
@@ -69,53 +65,68 @@ void forMadeVertices(const FlatWelding& welding, uint32_t f, Visit visit)
             visit(corners[k]);
 }
 
-// Puts the vertices of the facets of the cell in `slot` into the grid: the cell is crowded.
-void moveCellToGrid(FlatWelding& welding, size_t slot)
+// Puts the vertices of the facets of `cell` into the grid: the cell is crowded.
+void moveCellToGrid(FlatWelding& welding, NormalCell& cell)
 {
     WeldedMesh& mesh = welding.welder.mesh;
-    for (uint32_t f = welding.lastFacet[slot]; f != 0; f = welding.previousFacet[f - 1])
+    for (uint32_t f = cell.lastFacet; f != 0; f = welding.previousFacet[f - 1])
         forMadeVertices(welding, f - 1, [&](uint32_t v) {
             addToWeldGrid(welding.welder.grid, mesh.vertices, v, weldCellKey(mesh.vertices[v]));
         });
-    welding.lastFacet[slot] = 0;
-    welding.facetCount[slot] = gridCell;
+    cell.lastFacet = 0;
+    cell.facetCount = gridCell;
 }
 
-// Where a facet's corners look: the facets of the chained cells within reach of its normal, and
-// whether a cell within reach has its vertices in the grid.
+// A facet worked out ahead of its welding: its normal and the cells within reach of it (those of
+// every normal within the tolerance: low or low + 1 on the straddling axes), own among them.
+struct FacetAhead {
+    Vector3 normal;
+    int64_t low[3];
+    unsigned straddling;
+    uint64_t own;
+};
+
+void prepareFacet(const Vector3* corners, FacetAhead& ahead)
+{
+    ahead.normal = faceNormal(corners[0], corners[1], corners[2]);
+    Vertex asPosition = {ahead.normal, {0.0f, 0.0f}, {0.0f, 0.0f, 0.0f}};
+    WeldSearch search;
+    prepareWeldSearch(asPosition, search);
+    for (int i = 0; i < 3; ++i)
+        ahead.low[i] = search.low[i];
+    ahead.straddling = search.straddling & 7u;  // the other axes are 0, well inside their cell
+    ahead.own = packedCell(search.own.cell);
+}
+
+// Where a facet's corners look: the vertices made by the facets of the chained cells within
+// reach, and whether a cell within reach has its vertices in the grid.
 struct Reach {
-    uint32_t chains[8];  // 1 + the last facet of each chained cell
-    int chainCount;
+    uint32_t candidates[8 * chainedFacets * 3];
+    size_t candidateCount;
     bool grid;
     size_t ownSlot;
 };
 
-void reachOf(FlatWelding& welding, const Vector3& normal, Reach& reach)
+void reachOf(FlatWelding& welding, const FacetAhead& facet, Reach& reach)
 {
-    Vertex asPosition = {normal, {0.0f, 0.0f}, {0.0f, 0.0f, 0.0f}};
-    WeldSearch search;
-    prepareWeldSearch(asPosition, search);
-    reach.chainCount = 0;
+    reach.candidateCount = 0;
     reach.grid = false;
-    unsigned straddling = search.straddling & 7u;  // the other axes are 0, well inside their cell
-    for (unsigned steps = straddling;; steps = (steps - 1) & straddling) {
+    for (unsigned steps = facet.straddling;; steps = (steps - 1) & facet.straddling) {
         int64_t cell[3];
         for (int i = 0; i < 3; ++i)
-            cell[i] = search.low[i] + ((steps >> i) & 1);
-        size_t slot = cellSlot(welding, packedCell(cell));
-        if (welding.cellKeys[slot] != 0) {
-            if (welding.facetCount[slot] == gridCell)
-                reach.grid = true;
-            else
-                reach.chains[reach.chainCount++] = welding.lastFacet[slot];
-        }
+            cell[i] = facet.low[i] + ((steps >> i) & 1);
+        const NormalCell& found = welding.cells[cellSlot(welding.cells, packedCell(cell))];
+        if (found.key != 0 && found.facetCount == gridCell)
+            reach.grid = true;
+        else if (found.key != 0)
+            for (uint32_t f = found.lastFacet; f != 0; f = welding.previousFacet[f - 1])
+                forMadeVertices(welding, f - 1, [&](uint32_t v) { reach.candidates[reach.candidateCount++] = v; });
         if (steps == 0)
             break;
     }
-    uint64_t own = packedCell(search.own.cell);
-    reach.ownSlot = cellSlot(welding, own);
-    if (welding.cellKeys[reach.ownSlot] == 0) {
-        welding.cellKeys[reach.ownSlot] = own;
+    reach.ownSlot = cellSlot(welding.cells, facet.own);
+    if (welding.cells[reach.ownSlot].key == 0) {
+        welding.cells[reach.ownSlot] = NormalCell{facet.own, 0, 0};
         ++welding.usedCells;
     }
 }
@@ -127,12 +138,11 @@ uint32_t firstMatch(const FlatWelding& welding, const Reach& reach, const Vertex
 {
     const std::vector<Vertex>& vertices = welding.welder.mesh.vertices;
     uint32_t best = prepared ? findWeldMatch(welding.welder.grid, vertices, v, *prepared) : noVertex;
-    for (int c = 0; c < reach.chainCount; ++c)
-        for (uint32_t f = reach.chains[c]; f != 0; f = welding.previousFacet[f - 1])
-            forMadeVertices(welding, f - 1, [&](uint32_t i) {
-                if (i < best && verticesMatch(vertices[i], v))
-                    best = i;
-            });
+    for (size_t c = 0; c < reach.candidateCount; ++c) {
+        uint32_t i = reach.candidates[c];
+        if (i < best && verticesMatch(vertices[i], v))
+            best = i;
+    }
     for (uint32_t i = made; i < vertices.size() && i < best; ++i)
         if (verticesMatch(vertices[i], v))
             best = i;
@@ -149,22 +159,37 @@ void startFlatWelding(FlatWelding& welding, size_t expectedFacets)
     welding.welder.mesh.indices.reserve(3 * expectedFacets);
     welding.previousFacet.reserve(expectedFacets);
     welding.firstVertex.reserve(expectedFacets);
+    // room for a cell every other facet, as facets in pairs (quads) or twins share them
+    size_t size = 1024;
+    while (size < expectedFacets)
+        size *= 2;
+    welding.cells.assign(size, NormalCell{0, 0, 0});
 }
 
 void weldFlatTriangles(FlatWelding& welding, const Vector3* positions, size_t triangles)
 {
     WeldedMesh& mesh = welding.welder.mesh;
+    FacetAhead ahead[lookahead];
+    size_t next = 0;
     for (size_t t = 0; t < triangles; ++t) {
-        if (2 * (welding.usedCells + 8) > welding.cellKeys.size())
-            resizeCellTable(welding, welding.cellKeys.empty() ? 1024 : 2 * welding.cellKeys.size());
+        if (2 * (welding.usedCells + 8) > welding.cells.size()) {
+            resizeCellTable(welding, welding.cells.empty() ? 1024 : 2 * welding.cells.size());
+            next = t;  // the slots fetched ahead moved
+        }
+        for (; next < triangles && next < t + lookahead; ++next) {
+            prepareFacet(positions + 3 * next, ahead[next % lookahead]);
+            prefetch(&welding.cells[slotHash(ahead[next % lookahead].own) & (welding.cells.size() - 1)]);
+        }
         const Vector3* corners = positions + 3 * t;
-        Vector3 normal = faceNormal(corners[0], corners[1], corners[2]);
+        const FacetAhead& facetAhead = ahead[t % lookahead];
+        Vector3 normal = facetAhead.normal;
         Reach reach;
-        reachOf(welding, normal, reach);
+        reachOf(welding, facetAhead, reach);
         uint32_t facet = uint32_t(welding.firstVertex.size());
         uint32_t made = uint32_t(mesh.vertices.size());
         welding.firstVertex.push_back(made);
-        bool gridded = welding.facetCount[reach.ownSlot] == gridCell;
+        NormalCell* own = &welding.cells[reach.ownSlot];
+        bool gridded = own->facetCount == gridCell;
         for (int k = 0; k < 3; ++k) {
             Vertex v = {corners[k], {0.0f, 0.0f}, normal};
             WeldSearch search;
@@ -184,10 +209,10 @@ void weldFlatTriangles(FlatWelding& welding, const Vector3* positions, size_t tr
             welding.previousFacet.push_back(0);
             continue;
         }
-        welding.previousFacet.push_back(welding.lastFacet[reach.ownSlot]);
-        welding.lastFacet[reach.ownSlot] = facet + 1;
-        if (++welding.facetCount[reach.ownSlot] > chainedFacets)
-            moveCellToGrid(welding, reach.ownSlot);
+        welding.previousFacet.push_back(own->lastFacet);
+        own->lastFacet = facet + 1;
+        if (++own->facetCount > chainedFacets)
+            moveCellToGrid(welding, *own);
     }
 }
 

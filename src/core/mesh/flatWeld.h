@@ -16,14 +16,18 @@
 #include <cstdint>
 #include <vector>
 
+// A cell of the facets' normals: its numbers packed (0 for an empty slot), 1 + the last facet of
+// its chain (0 for none), and how many facets the chain holds, or gridCell once their vertices
+// are in the grid.
+struct NormalCell {
+    uint64_t key;
+    uint32_t lastFacet;
+    uint32_t facetCount;
+};
+
 struct FlatWelding {
     Welder welder;  // the welded mesh so far; its grid holds the vertices of the crowded cells
-    // The cells of the facets' normals: open addressing, size a power of two. A key is the cell's
-    // numbers packed, 0 in an empty slot; `lastFacet` is 1 + the last facet of the cell's chain,
-    // and `facetCount` counts them, or is gridCell once their vertices are in the grid.
-    std::vector<uint64_t> cellKeys;
-    std::vector<uint32_t> lastFacet;
-    std::vector<uint8_t> facetCount;
+    std::vector<NormalCell> cells;  // open addressing, size a power of two, at most half full
     size_t usedCells = 0;
     std::vector<uint32_t> previousFacet;  // per facet: 1 + the facet before it in its cell's chain, or 0
     std::vector<uint32_t> firstVertex;    // per facet: the number of the first vertex it may have made

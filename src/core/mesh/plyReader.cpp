@@ -523,26 +523,20 @@ void keepUsedVertices(PlyData& data, WeldedMesh& out)
 {
     const uint32_t unused = 0xFFFFFFFFu;
     std::vector<uint32_t> number(data.vertices.size(), unused);
-    size_t used = 0;
-    for (uint32_t& corner : data.corners) {
-        uint32_t& n = number[corner];
-        if (n == unused)
-            n = uint32_t(used++);
-        corner = n;
-    }
+    bool colored = !data.colors.empty();
     // room for the copies the batches make at their borders, taken only as they are made
     out.vertices.reserve(data.corners.size());
-    out.vertices.resize(used);
-    if (!data.colors.empty()) {
+    if (colored)
         out.colors.reserve(data.corners.size());
-        out.colors.resize(used);
-    }
-    for (size_t v = 0; v < number.size(); ++v) {
-        if (number[v] == unused)
-            continue;
-        out.vertices[number[v]] = data.vertices[v];
-        if (!data.colors.empty())
-            out.colors[number[v]] = data.colors[v];
+    for (uint32_t& corner : data.corners) {
+        uint32_t& n = number[corner];
+        if (n == unused) {
+            n = uint32_t(out.vertices.size());
+            out.vertices.push_back(data.vertices[corner]);
+            if (colored)
+                out.colors.push_back(data.colors[corner]);
+        }
+        corner = n;
     }
     data.vertices = std::vector<Vertex>();
     data.colors = std::vector<Vector3>();

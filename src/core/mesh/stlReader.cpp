@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <utility>
 
@@ -18,16 +19,40 @@ uint32_t littleEndian32(const unsigned char* p)
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
 
-void addTriangle(FlatWelding& welding, const Vector3& a, const Vector3& b, const Vector3& c)
+// Facets handed to the weld at a time: enough for it to work some ahead, few enough to stay in
+// the cache.
+constexpr size_t facetsPerPart = 1024;
+
+// The facets read, welded a part at a time.
+struct StlWelding {
+    FlatWelding welding;
+    Vector3 part[3 * facetsPerPart];
+    size_t partFacets = 0;
+};
+
+void startStlWelding(StlWelding& w, size_t expectedFacets)
 {
-    const Vector3 corners[3] = {a, b, c};
-    weldFlatTriangles(welding, corners, 1);
+    startFlatWelding(w.welding, expectedFacets);
+    w.partFacets = 0;
+}
+
+void addTriangle(StlWelding& w, const Vector3& a, const Vector3& b, const Vector3& c)
+{
+    Vector3* corners = w.part + 3 * w.partFacets;
+    corners[0] = a;
+    corners[1] = b;
+    corners[2] = c;
+    if (++w.partFacets == facetsPerPart) {
+        weldFlatTriangles(w.welding, w.part, w.partFacets);
+        w.partFacets = 0;
+    }
 }
 
 // The welded facets, in batches, into `out`.
-void finishWelding(FlatWelding& welding, Mesh& out)
+void finishWelding(StlWelding& w, Mesh& out)
 {
-    WeldedMesh welded = finishFlatWelding(welding);
+    weldFlatTriangles(w.welding, w.part, w.partFacets);
+    WeldedMesh welded = finishFlatWelding(w.welding);
     batchWeldedTriangles(welded, out);
 }
 
@@ -70,8 +95,8 @@ bool readBinaryStl(const unsigned char* bytes, size_t size, Mesh& out, ProblemLi
         noticeSome(tallies[ProblemKind::trailingBytes], headerBytes + declared * facetBytes,
                    left > UINT32_MAX ? UINT32_MAX : uint32_t(left));
     }
-    FlatWelding welding;
-    startFlatWelding(welding, size_t(count));
+    std::unique_ptr<StlWelding> welding(new StlWelding);
+    startStlWelding(*welding, size_t(count));
     ProgressLook look = {&progress, progressEvery};
     for (uint64_t facet = 0; facet < count; ++facet) {
         size_t at = headerBytes + size_t(facet) * facetBytes;
@@ -81,12 +106,12 @@ bool readBinaryStl(const unsigned char* bytes, size_t size, Mesh& out, ProblemLi
         Vector3 a = binaryCorner(bytes, at + 12, tallies);
         Vector3 b = binaryCorner(bytes, at + 24, tallies);
         Vector3 c = binaryCorner(bytes, at + 36, tallies);
-        addTriangle(welding, a, b, c);
+        addTriangle(*welding, a, b, c);
     }
     ProgressLook end = {&progress, 0};
     if (!goOnAt(end, size))
         return false;
-    finishWelding(welding, out);
+    finishWelding(*welding, out);
     return true;
 }
 
@@ -139,8 +164,8 @@ Vector3 asciiCorner(Words words, uint64_t line, ProblemTallies& tallies)
 bool readAsciiStl(const unsigned char* bytes, size_t size, Mesh& out, ProblemList& problems, ProblemTallies& tallies,
                   const ReadProgress& progress)
 {
-    FlatWelding welding;
-    startFlatWelding(welding, size / 256);  // some 256 bytes of text a facet
+    std::unique_ptr<StlWelding> welding(new StlWelding);
+    startStlWelding(*welding, size / 256);  // some 256 bytes of text a facet
     ProgressLook look = {&progress, progressEvery};
     AsciiFacet facet;
     bool inSolid = false;
@@ -163,7 +188,7 @@ bool readAsciiStl(const unsigned char* bytes, size_t size, Mesh& out, ProblemLis
             if (++facet.corners == 1)
                 facet.first = corner;
             else if (facet.corners >= 3)
-                addTriangle(welding, facet.first, facet.previous, corner);
+                addTriangle(*welding, facet.first, facet.previous, corner);
             facet.previous = corner;
         } else if (wordIs(word, length, "facet")) {
             openFacet(facet, line, tallies);  // its normal is not read
@@ -187,7 +212,7 @@ bool readAsciiStl(const unsigned char* bytes, size_t size, Mesh& out, ProblemLis
     ProgressLook end = {&progress, 0};
     if (!goOnAt(end, size))
         return false;
-    finishWelding(welding, out);
+    finishWelding(*welding, out);
     return true;
 }
 
