@@ -8,7 +8,10 @@
 #  4. files made to be hard (a fan of smoothing groups, huge coordinates, a crowd within one weld
 #     cell), each at 1, 2 and 4 times a size: their time must grow linearly too;
 #  5. the gaps between frames while the viewer reloads a 57 MB model again and again
-#     (scripts/reloadGaps.py, in a private Xvfb).
+#     (scripts/reloadGaps.py, in a private Xvfb);
+#  6. PLY and STL: the million-triangle scan as binary PLY and binary STL beside the same model as
+#     OBJ, in one process beside libassimp (format_bench), and as whole processes, read alone and
+#     read and drawn by the viewer without a display, beside libassimp (scripts/timeFormats.py).
 #   scripts/bench.sh [Google Benchmark options]     REPETITIONS=5 by default
 # FAST_OBJ=PROGRAM adds a parse-only reader of one's own to step 2 (a program taking the file as
 # its one argument), compared as the fastest parse-only reader.
@@ -25,7 +28,8 @@ for package in libtinyobjloader-dev libmeshoptimizer-dev; do
   fi
 done
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$(nproc)" --target obj_bench load_obj tinyobj_load make_torus spinview >/dev/null
+cmake --build build -j"$(nproc)" --target obj_bench load_obj tinyobj_load make_torus spinview \
+  format_bench assimp_load >/dev/null
 
 build/bench/obj_bench --benchmark_filter=-readHardFile --benchmark_repetitions="${REPETITIONS:-5}" \
   --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true "$@"
@@ -54,3 +58,11 @@ GLIBC_TUNABLES=glibc.malloc.trim_threshold=4294967295:glibc.malloc.mmap_threshol
 
 echo
 python3 scripts/reloadGaps.py --rounds 5
+
+echo
+build/bench/format_bench --benchmark_repetitions="${REPETITIONS:-5}" --benchmark_enable_random_interleaving=true \
+  --benchmark_report_aggregates_only=true "$@"
+build/make_torus build/scan-torus.ply --scan 708 708 >/dev/null
+build/make_torus build/scan-torus.stl --scan 708 708 >/dev/null
+echo
+python3 scripts/timeFormats.py build/scan-torus.obj build/scan-torus.ply build/scan-torus.stl

@@ -54,8 +54,8 @@ inline void appendScalar(std::string& text, const char* type, double value, cons
     bool isFloat = t == "float" || t == "float32" || t == "double" || t == "float64";
     if (layout.encoding == PlyEncoding::ascii) {
         char number[40];
-        if (isFloat)
-            snprintf(number, sizeof(number), " %.17g", t == "float" || t == "float32" ? double(float(value)) : value);
+        if (isFloat)  // nine digits give the float back, as the readers take it
+            snprintf(number, sizeof(number), " %.9g", double(float(value)));
         else
             snprintf(number, sizeof(number), " %lld", (long long)value);
         text += number;

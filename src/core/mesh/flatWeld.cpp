@@ -131,6 +131,14 @@ void reachOf(FlatWelding& welding, const FacetAhead& facet, Reach& reach)
     }
 }
 
+// False when the vertices' x differ by more than the tolerance, as verticesMatch would find
+// first: most candidates are told apart here, without a call.
+inline bool xMayMatch(const Vertex& a, const Vertex& b)
+{
+    float difference = a.position.x - b.position.x;
+    return !(difference > tolerance || difference < -tolerance);
+}
+
 // The first vertex that `v` welds to among those within reach, or noVertex. `made` is the first
 // vertex this facet made, `prepared` v's grid search when the reach has a grid cell.
 uint32_t firstMatch(const FlatWelding& welding, const Reach& reach, const Vertex& v, uint32_t made,
@@ -140,11 +148,11 @@ uint32_t firstMatch(const FlatWelding& welding, const Reach& reach, const Vertex
     uint32_t best = prepared ? findWeldMatch(welding.welder.grid, vertices, v, *prepared) : noVertex;
     for (size_t c = 0; c < reach.candidateCount; ++c) {
         uint32_t i = reach.candidates[c];
-        if (i < best && verticesMatch(vertices[i], v))
+        if (i < best && xMayMatch(vertices[i], v) && verticesMatch(vertices[i], v))
             best = i;
     }
     for (uint32_t i = made; i < vertices.size() && i < best; ++i)
-        if (verticesMatch(vertices[i], v))
+        if (xMayMatch(vertices[i], v) && verticesMatch(vertices[i], v))
             best = i;
     return best;
 }
