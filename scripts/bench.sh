@@ -11,7 +11,8 @@
 #     (scripts/reloadGaps.py, in a private Xvfb);
 #  6. PLY and STL: the million-triangle scan as binary PLY and binary STL beside the same model as
 #     OBJ, in one process beside libassimp (format_bench), and as whole processes, read alone and
-#     read and drawn by the viewer without a display, beside libassimp (scripts/timeFormats.py).
+#     read and drawn by the viewer without a display, beside libassimp (scripts/timeFormats.py),
+#     and the STL file beside the same model shaded flat as OBJ (`s off`).
 #   scripts/bench.sh [Google Benchmark options]     REPETITIONS=5 by default
 # FAST_OBJ=PROGRAM adds a parse-only reader of one's own to step 2 (a program taking the file as
 # its one argument), compared as the fastest parse-only reader.
@@ -66,3 +67,7 @@ build/make_torus build/scan-torus.ply --scan 708 708 >/dev/null
 build/make_torus build/scan-torus.stl --scan 708 708 >/dev/null
 echo
 python3 scripts/timeFormats.py build/scan-torus.obj build/scan-torus.ply build/scan-torus.stl
+# the STL file's model shaded flat as OBJ: the same mesh drawn
+(echo "s off"; cat build/scan-torus.obj) >build/scan-faceted.obj
+echo
+python3 scripts/timeFormats.py --runs 5 --no-assimp build/scan-faceted.obj build/scan-torus.stl

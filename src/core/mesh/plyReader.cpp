@@ -374,11 +374,6 @@ ElementEnd readAsciiElement(AsciiReading& r, const PlyHeader& header, const PlyE
 
 // ---- the whole
 
-std::string countText(uint64_t count)
-{
-    return std::to_string(count);
-}
-
 // Gets the data ready for an element: what its vertices have, room for what the rest of the
 // file can hold of it (no more, whatever its count says).
 void prepareElement(const PlyHeader& header, const PlyElement& element, size_t bytesLeft, PlyData& data)
@@ -409,12 +404,6 @@ void prepareElement(const PlyHeader& header, const PlyElement& element, size_t b
     }
 }
 
-// An element without properties takes no bytes: its instances, however many, are passed over at once.
-bool takesNoBytes(const PlyElement& element)
-{
-    return element.propertyCount == 0;
-}
-
 // Reads the elements the header declares, in order, into `data`; a file that ends or breaks
 // before their end is told. False when the progress stopped it.
 bool readElements(const unsigned char* bytes, size_t size, const PlyHeader& header, PlyData& data,
@@ -431,8 +420,8 @@ bool readElements(const unsigned char* bytes, size_t size, const PlyHeader& head
     for (const PlyElement& element : header.elements) {
         if (element.holdsFaces && element.count > 0)
             noticeProblem(problems, ProblemKind::undrawnFaces, element.name, std::string(), 0);
-        if (takesNoBytes(element))
-            continue;
+        if (element.propertyCount == 0)
+            continue;  // no bytes an instance: however many, they are passed over at once
         size_t at = isAscii ? ascii.at : binary.at;
         prepareElement(header, element, size - at, data);
         uint64_t read = 0;
@@ -442,11 +431,11 @@ bool readElements(const unsigned char* bytes, size_t size, const PlyHeader& head
             return false;
         if (end == ElementEnd::whole)
             continue;
-        std::string what = isAscii                       ? "it ends at line " + countText(ascii.line)
-                           : end == ElementEnd::ended ? "it ends at byte " + countText(size)
-                                                      : "a list count that is none at byte " + countText(binary.at);
+        std::string what = isAscii                       ? "it ends at line " + std::to_string(ascii.line)
+                           : end == ElementEnd::ended ? "it ends at byte " + std::to_string(size)
+                                                      : "a list count that is none at byte " + std::to_string(binary.at);
         noticeProblem(problems, ProblemKind::readInPart,
-                      what + ", after " + countText(read) + " of its " + countText(element.count) + " " +
+                      what + ", after " + std::to_string(read) + " of its " + std::to_string(element.count) + " " +
                           element.name + " elements",
                       std::string(), 0);
         return true;
@@ -518,7 +507,7 @@ void pointAwayFromTheMiddle(std::vector<Vertex>& points)
 }
 
 // The vertices the triangles use, in order of first use, and the triangles renumbered so: the
-// welded mesh batchTriangles takes. Takes the data's vertices, colors and corners.
+// welded mesh batchWeldedTriangles takes. Takes the data's vertices, colors and corners.
 void keepUsedVertices(PlyData& data, WeldedMesh& out)
 {
     const uint32_t unused = 0xFFFFFFFFu;
