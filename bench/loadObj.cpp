@@ -1,7 +1,7 @@
 // Reads, welds and batches one model file as the viewer does, without OpenGL:
 //   load_obj [--one-thread] FILE
 // (--one-thread reads an OBJ file on one thread, however large)
-// Prints the problems met, the counts, and the peak of the process's resident memory above what it held before
+// Prints the counts, the problems, and the peak of the process's resident memory above what it held before
 // loading (heap and the file's mapped pages alike), from /proc/self/status where there is one.
 
 #include "core/mesh/modelFile.h"
@@ -46,9 +46,12 @@ int main(int argc, char** argv)
         fprintf(stderr, "Cannot open file [%s]\n", path);
         return 1;
     }
+    if (mesh.primitive == MeshPrimitive::points)
+        printf("%zu points in %zu batches\n", mesh.vertices.size(), mesh.batches.size());
+    else
+        printf("%zu vertices in %zu batches, %zu triangles\n", mesh.vertices.size(), mesh.batches.size(),
+               mesh.indices.size() / 3);
     logProblems(problems, path);
-    printf("%zu vertices in %zu batches, %zu triangles\n", mesh.vertices.size(), mesh.batches.size(),
-           mesh.indices.size() / 3);
     long peak = statusKb("VmHWM");
     if (baseline >= 0 && peak >= 0)
         printf("peak memory above the baseline: %.1f MB\n", double(peak - baseline) * 1024.0 / 1e6);

@@ -9,7 +9,11 @@
 #     cell), each at 1, 2 and 4 times a size: their time must grow linearly too;
 #  5. one model of a million triangles as OBJ and as GLB, read and drawn (scripts/formatBench.py);
 #  6. the gaps between frames while the viewer reloads a 57 MB model again and again
-#     (scripts/reloadGaps.py, in a private Xvfb).
+#     (scripts/reloadGaps.py, in a private Xvfb);
+#  7. PLY and STL: the million-triangle scan as binary PLY and binary STL beside the same model as
+#     OBJ, in one process beside libassimp (format_bench), and as whole processes, read alone and
+#     read and drawn by the viewer without a display, beside libassimp (scripts/timeFormats.py),
+#     and the STL file beside the same model shaded flat as OBJ (`s off`).
 #   scripts/bench.sh [Google Benchmark options]     REPETITIONS=5 by default
 # FAST_OBJ=PROGRAM adds a parse-only reader of one's own to step 2 (a program taking the file as
 # its one argument), compared as the fastest parse-only reader.
@@ -26,7 +30,8 @@ for package in libtinyobjloader-dev libmeshoptimizer-dev; do
   fi
 done
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$(nproc)" --target obj_bench load_obj tinyobj_load make_torus spinview >/dev/null
+cmake --build build -j"$(nproc)" --target obj_bench load_obj tinyobj_load make_torus spinview \
+  format_bench assimp_load >/dev/null
 
 build/bench/obj_bench --benchmark_filter=-readHardFile --benchmark_repetitions="${REPETITIONS:-5}" \
   --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true "$@"
@@ -64,3 +69,15 @@ rm -f build/million-torus.obj build/million-torus.glb
 
 echo
 python3 scripts/reloadGaps.py --rounds 5
+
+echo
+build/bench/format_bench --benchmark_repetitions="${REPETITIONS:-5}" --benchmark_enable_random_interleaving=true \
+  --benchmark_report_aggregates_only=true "$@"
+build/make_torus build/scan-torus.ply --scan 708 708 >/dev/null
+build/make_torus build/scan-torus.stl --scan 708 708 >/dev/null
+echo
+python3 scripts/timeFormats.py build/scan-torus.obj build/scan-torus.ply build/scan-torus.stl
+# the STL file's model shaded flat as OBJ: the same mesh drawn
+(echo "s off"; cat build/scan-torus.obj) >build/scan-faceted.obj
+echo
+python3 scripts/timeFormats.py --runs 5 --no-assimp build/scan-faceted.obj build/scan-torus.stl

@@ -6,6 +6,8 @@
 //   make_torus OUTPUT --quads RINGS SIDES    the same records, in quads
 //   make_torus OUTPUT --scan RINGS SIDES     bare positions in triangles, as scans come: normals to compute
 //   make_torus OUTPUT --per-corner RINGS SIDES  each triangle with its own v, vt and vn records
+// An OUTPUT ending in .ply or .stl gets the same torus (but --per-corner) as a binary
+// little-endian PLY file or a binary STL file; --ascii after the sizes writes them as text.
 
 #include "torusObj.h"
 
@@ -16,7 +18,7 @@
 namespace {
 
 const char* const usage =
-    "usage: make_torus [OUTPUT] [--limit | --grid|--quads|--scan|--per-corner RINGS SIDES]\n";
+    "usage: make_torus [OUTPUT] [--limit | --grid|--quads|--scan|--per-corner RINGS SIDES [--ascii]]\n";
 
 } // namespace
 
@@ -45,7 +47,17 @@ int main(int argc, char** argv)
         fprintf(stderr, "make_torus: at least 3 rings and 3 sides\n");
         return 2;
     }
-    std::string text = torusObj(shape);
+    std::string name = path;
+    std::string extension = name.size() > 4 ? name.substr(name.size() - 4) : "";
+    bool ply = extension == ".ply", stl = extension == ".stl";
+    bool ascii = strcmp(argv[argc - 1], "--ascii") == 0;
+    if ((ply || stl) && shape.layout == TorusLayout::perCorner) {
+        fprintf(stderr, "make_torus: PLY and STL files hold shared vertices: --grid, --quads or --scan\n");
+        return 2;
+    }
+    PlyLayout layout;
+    layout.encoding = ascii ? PlyEncoding::ascii : PlyEncoding::binaryLittle;
+    std::string text = ply ? plyText(torusModel(shape), layout) : stl ? stlText(torusModel(shape), !ascii) : torusObj(shape);
     FILE* file = fopen(path, "wb");
     if (!file || fwrite(text.data(), 1, text.size(), file) != text.size() || fclose(file) != 0) {
         fprintf(stderr, "make_torus: cannot write [%s]\n", path);

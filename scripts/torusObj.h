@@ -2,6 +2,8 @@
 // Writes a parametric torus as OBJ text: centred on the origin, its hole along z, in faces wound
 // counter-clockwise seen from outside.
 
+#include "modelText.h"
+
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -85,4 +87,50 @@ inline std::string torusObj(const TorusShape& shape)
             writeTriangle(i, j, i + 1, j + 1, i, j + 1);
         }
     return text;
+}
+
+// The same torus as plain lists, for the writers of modelText.h: one vertex a grid point, in the
+// order torusObj writes them; bare positions in triangles for positionsOnly, positions, texture
+// coordinates and normals in triangles for shared, or in quads for sharedQuads (perCorner is not
+// written so). With `colored`, each vertex gets a color of its own from its place on the grid.
+inline PlainModel torusModel(const TorusShape& shape, bool colored = false)
+{
+    const double twoPi = 6.283185307179586;
+    PlainModel model;
+    bool records = shape.layout != TorusLayout::positionsOnly;
+    for (int i = 0; i < shape.rings; ++i)
+        for (int j = 0; j < shape.sides; ++j) {
+            double u = twoPi * i / shape.rings, v = twoPi * j / shape.sides;
+            double cu = std::cos(u), su = std::sin(u), cv = std::cos(v), sv = std::sin(v);
+            double ring = shape.majorRadius + shape.minorRadius * cv;
+            // rounded to six decimals, as torusObj writes them
+            model.positions.push_back(float(std::round(ring * cu * 1e6) / 1e6));
+            model.positions.push_back(float(std::round(ring * su * 1e6) / 1e6));
+            model.positions.push_back(float(std::round(shape.minorRadius * sv * 1e6) / 1e6));
+            if (records) {
+                model.texCoords.push_back(float(double(i) / shape.rings));
+                model.texCoords.push_back(float(double(j) / shape.sides));
+                model.normals.push_back(float(cv * cu));
+                model.normals.push_back(float(cv * su));
+                model.normals.push_back(float(sv));
+            }
+            if (colored) {
+                model.colors.push_back((unsigned char)(i * 255 / shape.rings));
+                model.colors.push_back((unsigned char)(j * 255 / shape.sides));
+                model.colors.push_back((unsigned char)((i + j) % 256));
+            }
+        }
+    auto index = [&](int i, int j) { return uint32_t((i % shape.rings) * shape.sides + (j % shape.sides)); };
+    for (int i = 0; i < shape.rings; ++i)
+        for (int j = 0; j < shape.sides; ++j) {
+            uint32_t a = index(i, j), b = index(i + 1, j), c = index(i + 1, j + 1), d = index(i, j + 1);
+            if (shape.layout == TorusLayout::sharedQuads) {
+                model.faceSizes.push_back(4);
+                model.corners.insert(model.corners.end(), {a, b, c, d});
+            } else {
+                model.faceSizes.insert(model.faceSizes.end(), {3, 3});
+                model.corners.insert(model.corners.end(), {a, b, c, a, c, d});
+            }
+        }
+    return model;
 }

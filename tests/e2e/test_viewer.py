@@ -1,7 +1,9 @@
 """End-to-end checks of the real spinview, each in its own private Xvfb."""
 
+import math
 import os
 import re
+import struct
 import time
 import unittest
 
@@ -282,6 +284,94 @@ DRIVER_READS_PAST_OUR_VECTOR = """\
 ==7==    by 0x10D0AA: readObj ({src}/assets/objReader.cpp:213)
 ==7== 
 """
+
+
+def float32(value):
+    """The float nearest to value, as the files below store it."""
+    return struct.unpack("<f", struct.pack("<f", value))[0]
+
+
+def torus_lists(rings=32, sides=16):
+    """A torus as float positions and triangles of 0-based vertex numbers."""
+    positions = []
+    for i in range(rings):
+        for j in range(sides):
+            u, v = 2 * math.pi * i / rings, 2 * math.pi * j / sides
+            ring = 13.0 + 6.0 * math.cos(v)
+            positions.append(tuple(float32(c) for c in (ring * math.cos(u), ring * math.sin(u), 6.0 * math.sin(v))))
+    triangles = []
+    for i in range(rings):
+        for j in range(sides):
+            a, b = i * sides + j, (i + 1) % rings * sides + j
+            c, d = (i + 1) % rings * sides + (j + 1) % sides, i * sides + (j + 1) % sides
+            triangles += [(a, b, c), (a, c, d)]
+    return positions, triangles
+
+
+def obj_bytes(positions, triangles, faceted=False):
+    lines = ["s off"] if faceted else []
+    lines += ["v %.9g %.9g %.9g" % p for p in positions]
+    lines += ["f %d %d %d" % tuple(n + 1 for n in t) for t in triangles]
+    return ("\n".join(lines) + "\n").encode()
+
+
+def ply_bytes(positions, triangles, encoding="ascii"):
+    header = ("ply\nformat %s 1.0\nelement vertex %d\nproperty float x\nproperty float y\nproperty float z\n"
+              "element face %d\nproperty list uchar int vertex_indices\nend_header\n"
+              % (encoding, len(positions), len(triangles))).encode()
+    if encoding == "ascii":
+        return header + "".join("%.9g %.9g %.9g\n" % p for p in positions).encode() + \
+            "".join("3 %d %d %d\n" % t for t in triangles).encode()
+    order = ">" if encoding == "binary_big_endian" else "<"
+    return header + b"".join(struct.pack(order + "fff", *p) for p in positions) + \
+        b"".join(struct.pack(order + "Biii", 3, *t) for t in triangles)
+
+
+def stl_bytes(positions, triangles, binary=True):
+    if binary:
+        facets = b"".join(struct.pack("<3f", 0, 0, 0) + b"".join(struct.pack("<3f", *positions[n]) for n in t) +
+                          b"\0\0" for t in triangles)
+        return b"solid made by a test".ljust(80) + struct.pack("<I", len(triangles)) + facets
+    text = "solid torus\n"
+    for t in triangles:
+        text += "facet normal 0 0 0\nouter loop\n" + "".join("vertex %.9g %.9g %.9g\n" % positions[n] for n in t)
+        text += "endloop\nendfacet\n"
+    return (text + "endsolid torus\n").encode()
+
+
+class ModelFormatTest(harness.ViewerCase):
+    def snapshot(self, name, content):
+        viewer = self.start(files={name: content}, args=["--fit", "--snapshot", "frame.png", name])
+        self.assertEqual(viewer.wait(120), 0, viewer.output() + viewer.errors())
+        return viewer.output(), harness.read_png(viewer.path("frame.png"))
+
+    def test_ply_and_stl_files_draw_as_their_models_written_as_obj(self):
+        positions, triangles = torus_lists()
+        validated = "Program validated successfully !\n"
+        smooth = self.snapshot("reference.obj", obj_bytes(positions, triangles))[1]
+        faceted = self.snapshot("reference.obj", obj_bytes(positions, triangles, faceted=True))[1]
+        self.assertGreater(smooth.differs(faceted), 1000)  # flat and smooth shading are told apart
+        cloud, _ = torus_lists(96, 48)
+        cases = (  # file name, content, the picture it must give (None: a point cloud), what is told
+            ("model.ply", ply_bytes(positions, triangles), smooth, ""),
+            ("model.ply", ply_bytes(positions, triangles, "binary_big_endian"), smooth, ""),
+            ("model.stl", stl_bytes(positions, triangles), faceted, ""),
+            ("MODEL.STL", stl_bytes(positions, triangles, binary=False), faceted, ""),
+            ("model.obj", stl_bytes(positions, triangles), faceted,
+             "[model.obj] is STL by its content, whatever its name says: read as such\n"),
+            ("scan.ply", ply_bytes(cloud, [], "binary_little_endian"), None, ""),
+        )
+        for name, content, expected, told in cases:
+            output, image = self.snapshot(name, content)
+            self.assertEqual(output, told + validated, name)
+            if expected is not None:
+                self.assertEqual(image.differs(expected), 0, name)
+                continue
+            # the points of the cloud's near half, lit: some bright, none where the model is not
+            lit = [image.pixel(x, y) for y in range(512) for x in range(512) if not image.is_clear(x, y)]
+            self.assertGreater(len(lit), 1000, name)
+            self.assertTrue(any(max(p) > 150 for p in lit), name)
+            self.assertEqual(image.count_not_clear(300, 0, 512, 512), 0, name)
 
 
 class MemcheckReportTest(unittest.TestCase):

@@ -142,3 +142,40 @@ TEST(Batches, SixteenBitLimitIsTheDefault)
     EXPECT_EQ(out.batches[1].vertexCount, 4u);
     EXPECT_EQ(out.vertices[65535 + 2].position.x, 0.0f);
 }
+
+TEST(Batches, InPlaceSplitIsTheSplit)
+{
+    std::mt19937 rng(7);
+    for (int round = 0; round < 300; ++round) {
+        uint32_t vertexCount = 3 + rng() % 300;
+        size_t limit = round == 0 ? maxBatchVertices : 3 + rng() % 60;
+        std::vector<uint32_t> indices;
+        for (int t = int(rng() % 400); t > 0; --t) {
+            uint32_t a = rng() % vertexCount;
+            for (int k = 0; k < 3; ++k)  // far jumps too: vertices from long before, copied again
+                indices.push_back(rng() % 4 == 0 ? a : rng() % 8 == 0 ? rng() % vertexCount : (a + rng() % 5) % vertexCount);
+        }
+        std::vector<uint32_t> firstUse(vertexCount, ~0u);
+        uint32_t used = 0;
+        for (uint32_t& index : indices)
+            index = firstUse[index] == ~0u ? (firstUse[index] = used++) : firstUse[index];
+        WeldedMesh welded = numberedMesh(used, indices);
+        if (round % 2)
+            for (uint32_t i = 0; i < used; ++i)
+                welded.colors.push_back(Vector3{float(i), 0.5f, 1.0f});
+        WeldedMesh copy = welded;
+        Batched expected, inPlace;
+        std::vector<Vector3> expectedColors, inPlaceColors;
+        splitIntoBatches(welded, expected.vertices, expected.indices, expected.batches, limit, &expectedColors);
+        splitIntoBatchesInPlace(copy, inPlace.vertices, inPlace.indices, inPlace.batches, limit, &inPlaceColors);
+        ASSERT_EQ(inPlace.indices, expected.indices) << "round " << round;
+        ASSERT_EQ(inPlace.vertices.size(), expected.vertices.size()) << "round " << round;
+        ASSERT_EQ(memcmp(inPlace.vertices.data(), expected.vertices.data(), expected.vertices.size() * sizeof(Vertex)), 0);
+        ASSERT_EQ(inPlace.batches.size(), expected.batches.size());
+        ASSERT_EQ(memcmp(inPlace.batches.data(), expected.batches.data(), expected.batches.size() * sizeof(MeshBatch)), 0);
+        ASSERT_EQ(inPlaceColors.size(), expectedColors.size());
+        ASSERT_TRUE(expectedColors.empty() ||
+                    memcmp(inPlaceColors.data(), expectedColors.data(), expectedColors.size() * sizeof(Vector3)) == 0);
+        ASSERT_TRUE(copy.vertices.empty() && copy.indices.empty());
+    }
+}

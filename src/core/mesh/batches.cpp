@@ -72,6 +72,67 @@ void splitIntoBatches(WeldedMesh& welded, std::vector<Vertex>& vertices, std::ve
     welded = WeldedMesh();
 }
 
+void splitIntoBatchesInPlace(WeldedMesh& welded, std::vector<Vertex>& vertices, std::vector<uint16_t>& indices,
+                             std::vector<MeshBatch>& batches, size_t limit, std::vector<Vector3>* colors)
+{
+    if (welded.vertices.size() <= limit) {
+        splitIntoBatches(welded, vertices, indices, batches, limit, colors);
+        return;
+    }
+    vertices.clear();
+    indices.clear();
+    batches.clear();
+    if (colors)
+        colors->clear();
+    bool colored = colors && !welded.colors.empty();
+
+    // the batches as splitIntoBatches makes them, but naming each batch vertex's welded vertex
+    std::vector<uint32_t> source;
+    source.reserve(welded.vertices.size() + welded.vertices.size() / 8);
+    std::vector<uint32_t> local(welded.vertices.size(), notInBatch);  // welded vertex -> batch vertex
+    indices.reserve(welded.indices.size());
+    batches.push_back(MeshBatch{0, 0, 0, 0, 0, 0});
+    for (size_t t = 0; t < welded.indices.size(); t += 3) {
+        const uint32_t* corners = &welded.indices[t];
+        MeshBatch& batch = batches.back();
+        uint32_t newVertices = 0;
+        for (int k = 0; k < 3; ++k)
+            newVertices += local[corners[k]] == notInBatch && (k == 0 || corners[k] != corners[0]) &&
+                           (k < 2 || corners[k] != corners[1]);
+        if (batch.vertexCount + newVertices > limit) {
+            for (size_t i = batch.firstIndex; i < t; ++i)
+                local[welded.indices[i]] = notInBatch;
+            batches.push_back(MeshBatch{uint32_t(source.size()), 0, uint32_t(indices.size()), 0, 0, 0});
+        }
+        MeshBatch& current = batches.back();
+        for (int k = 0; k < 3; ++k) {
+            uint32_t& slot = local[corners[k]];
+            if (slot == notInBatch) {
+                slot = current.vertexCount++;
+                source.push_back(corners[k]);
+            }
+            indices.push_back(uint16_t(slot));
+            ++current.indexCount;
+        }
+    }
+    local = std::vector<uint32_t>();
+    welded.indices = std::vector<uint32_t>();
+    // Batch vertex k copies welded vertex source[k] <= k: the welded vertices come in order of first
+    // use, and each is in a batch at or after its place among them. From the last back, every
+    // write lands past the welded vertices still to be read.
+    welded.vertices.resize(source.size());
+    for (size_t k = source.size(); k-- > 0;)
+        welded.vertices[k] = welded.vertices[source[k]];
+    vertices = std::move(welded.vertices);
+    if (colored) {
+        welded.colors.resize(source.size());
+        for (size_t k = source.size(); k-- > 0;)
+            welded.colors[k] = welded.colors[source[k]];
+        *colors = std::move(welded.colors);
+    }
+    welded = WeldedMesh();
+}
+
 void groupByMaterial(const std::vector<MaterialRun>& materialOf, uint32_t materialCount, std::vector<uint16_t>& indices,
                      std::vector<MeshBatch>& batches, std::vector<MeshRange>& ranges)
 {

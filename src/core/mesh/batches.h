@@ -35,6 +35,14 @@ void splitIntoBatches(WeldedMesh& welded, std::vector<Vertex>& vertices, std::ve
                       std::vector<MeshBatch>& batches, size_t limit = maxBatchVertices,
                       std::vector<Vector3>* colors = nullptr);
 
+// splitIntoBatches' result, in less memory: the batches' vertices (and colours) take the welded
+// mesh's storage, grown by the copies at the borders (within its capacity, when it has room, so
+// that no second copy is made), and are moved into place from the last back. The welded vertices
+// must come in order of first use, as weldCorners makes them. Takes the welded mesh's contents.
+void splitIntoBatchesInPlace(WeldedMesh& welded, std::vector<Vertex>& vertices, std::vector<uint16_t>& indices,
+                             std::vector<MeshBatch>& batches, size_t limit = maxBatchVertices,
+                             std::vector<Vector3>* colors = nullptr);
+
 // Groups the triangles of each batch by material, keeping their order within a material (a
 // stable reordering of the batch's indices), and gives each batch one range per material it
 // uses, in the order of the materials' numbers. `materialOf` gives the material of the file's

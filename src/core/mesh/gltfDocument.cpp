@@ -152,7 +152,7 @@ bool viewNamedFile(DocumentReading& reading, GltfBuffer& buffer)
     if (!stamped)
         reading.files.push_back(ModelFile{buffer.file, fileStamp(buffer.file.c_str())});
     if (!reading.openFiles || viewFile(buffer.file.c_str(), buffer.view) != FileStatus::ok) {
-        buffer.view = FileView{nullptr, 0, false};
+        buffer.view = FileView{nullptr, 0, false, 0};
         return false;
     }
     buffer.data = reinterpret_cast<const unsigned char*>(buffer.view.data);
@@ -368,7 +368,7 @@ void closeGltfDocument(GltfDocument& document, ProblemList& problems)
             continue;
         if (!closeFileView(buffer.view))
             noticeProblem(problems, ProblemKind::fileShrank, std::string(), buffer.file, 0);
-        buffer.view = FileView{nullptr, 0, false};
+        buffer.view = FileView{nullptr, 0, false, 0};
         buffer.data = nullptr;
         buffer.size = 0;
     }

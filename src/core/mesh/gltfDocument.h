@@ -24,7 +24,7 @@ struct GltfBuffer {
     const unsigned char* data = nullptr;
     size_t size = 0;
     std::vector<unsigned char> decoded;  // a data: URI's bytes, which `data` points into
-    FileView view = {nullptr, 0, false}; // a file's, which `data` points into
+    FileView view = {nullptr, 0, false, 0};  // a file's, which `data` points into
     std::string file;                    // that file's path
 };
 

@@ -4,6 +4,8 @@
 #include "core/mesh/gltfMesh.h"
 #include "core/mesh/importer.h"
 #include "core/mesh/objMesh.h"
+#include "core/mesh/plyReader.h"
+#include "core/mesh/stlReader.h"
 #include "core/platform/platform.h"
 
 #include <cctype>
@@ -21,6 +23,8 @@ FileStatus readObj(const char* path, Mesh& out, ProblemList& problems, const std
 // Every format read, a line each; OBJ, read when no other is told apart or named, last.
 const ModelReader readers[] = {
     {"glTF", ".gltf .glb ", nullptr, hasGlbSignature, readGltfFile},
+    {"PLY", ".ply ", nullptr, hasPlySignature, readPlyFile},
+    {"STL", ".stl ", nullptr, hasBinaryStlSignature, readStlFile},
     {"general importer", "", importerTakesExtension, nullptr, readImportedFile},
     {"OBJ", ".obj ", nullptr, nullptr, readObj},
 };

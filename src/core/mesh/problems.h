@@ -78,7 +78,14 @@ enum class ProblemShape : uint8_t { counted, countedSubject, once, onceSubject, 
     X(opaqueTr, countedSubject,                                                                                     \
       "Read %u Tr statement%s [%s] of full transparency as opaque in [%s], first at line %llu: exporters disagree " \
       "on its sense",                                                                                               \
-      nullptr)
+      nullptr)                                                                                                      \
+    X(readInPart, onceSubject, "Read [%s] only in part: %s", nullptr)                                               \
+    X(headerFault, onceSubject, "Read [%s] only as far as its header holds: %s", nullptr)                           \
+    X(undrawnFaces, onceSubject, "[%s] holds faces in element [%s], which are not drawn", nullptr)                  \
+    X(trailingBytes, counted, "Ignored %u byte%s past the data of [%s], from byte %llu", nullptr)                   \
+    X(invalidFacesAtFace, counted, "Skipped %u face%s with invalid indices in [%s], first at face %llu", nullptr)   \
+    X(nonFiniteAtByte, counted, "Read %u non-finite number%s as 0 in [%s], first at byte %llu", nullptr)            \
+    X(shortFacets, counted, "Skipped %u facet%s of fewer than three vertices in [%s], first at line %llu", nullptr)
 
 enum class ProblemKind : uint8_t {
 #define SPINVIEW_PROBLEM_ENUM(kind, shape, format, formatMany) kind,

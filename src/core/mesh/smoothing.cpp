@@ -244,3 +244,105 @@ void fillMissingNormals(ObjRecords& records)
     Smoothing smoothing;
     finishSmoothing(smoothing, records, nullptr);
 }
+
+namespace {
+
+// Corner i of the polygon whose fan of vertex numbers starts at `fan`, as polygonCorner.
+uint32_t& fanCorner(uint32_t* fan, uint32_t i)
+{
+    return i < 2 ? fan[i] : fan[3 * (i - 2) + 2];
+}
+
+// A polygon's area vector, as areaOf, of indexed vertices.
+Sum indexedAreaOf(const std::vector<Vertex>& vertices, const uint32_t* fan, uint32_t triangles)
+{
+    Sum area = {0.0, 0.0, 0.0};
+    for (uint32_t j = 0; j < triangles; ++j) {
+        const uint32_t* t = fan + 3 * j;
+        Sum cross = crossOfEdges(vertices[t[0]].position, vertices[t[1]].position, vertices[t[2]].position);
+        if (j == 0) {
+            area = cross;
+            continue;
+        }
+        area.x += cross.x;
+        area.y += cross.y;
+        area.z += cross.z;
+    }
+    return area;
+}
+
+// The triangles of the polygon whose fan starts at triangle t: 1 for a triangle. `next` is the
+// first run not before t, and is moved past this polygon's.
+uint32_t indexedFanLength(const std::vector<PolygonRun>& polygons, size_t& next, size_t t)
+{
+    if (next < polygons.size() && polygons[next].firstTriangle == t)
+        return polygons[next++].triangles;
+    return 1;
+}
+
+} // namespace
+
+void smoothIndexedNormals(std::vector<Vertex>& vertices, std::vector<Vector3>& colors, std::vector<uint32_t>& corners,
+                          const std::vector<PolygonRun>& polygons)
+{
+    struct VertexSum {
+        double x, y, z;
+        double weight;  // negative once the sum is found to cancel out
+    };
+    std::vector<VertexSum> sums(vertices.size(), VertexSum{0.0, 0.0, 0.0, 0.0});
+    size_t triangles = corners.size() / 3;
+    size_t next = 0;
+    for (size_t t = 0, n; t < triangles; t += n) {
+        n = indexedFanLength(polygons, next, t);
+        uint32_t* fan = &corners[3 * t];
+        Sum area = indexedAreaOf(vertices, fan, uint32_t(n));
+        double weight = std::fabs(area.x) + std::fabs(area.y) + std::fabs(area.z);
+        for (uint32_t k = 0; k < n + 2; ++k) {
+            VertexSum& sum = sums[fanCorner(fan, k)];
+            sum.x += area.x;
+            sum.y += area.y;
+            sum.z += area.z;
+            sum.weight += weight;
+        }
+    }
+    bool cancelledAny = false;
+    for (size_t v = 0; v < vertices.size(); ++v) {
+        Sum sum = {sums[v].x, sums[v].y, sums[v].z};
+        vertices[v].normal = unitOf(sum);
+        if (!(lengthOf(sum) > cancellation * sums[v].weight)) {
+            sums[v].weight = -1.0;
+            cancelledAny = true;  // or a vertex no face uses, which no corner then asks for
+        }
+    }
+    if (!cancelledAny)
+        return;
+    // each polygon at a cancelled vertex: a vertex of its own there, with the polygon's normal
+    next = 0;
+    for (size_t t = 0, n; t < triangles; t += n) {
+        n = indexedFanLength(polygons, next, t);
+        uint32_t* fan = &corners[3 * t];
+        bool touches = false;
+        for (uint32_t k = 0; k < n + 2 && !touches; ++k)
+            touches = sums[fanCorner(fan, k)].weight < 0.0;
+        if (!touches)
+            continue;
+        Vector3 normal = unitOf(indexedAreaOf(vertices, fan, uint32_t(n)));
+        for (uint32_t k = 0; k < n + 2; ++k) {
+            uint32_t& corner = fanCorner(fan, k);
+            if (corner >= sums.size() || sums[corner].weight >= 0.0)
+                continue;  // smoothed, or a vertex of its own already
+            Vertex own = vertices[corner];
+            own.normal = normal;
+            if (!colors.empty()) {
+                Vector3 color = colors[corner];
+                colors.push_back(color);
+            }
+            corner = uint32_t(vertices.size());
+            vertices.push_back(own);
+        }
+        for (uint32_t j = 1; j < n; ++j) {  // the fan's copies of its corners
+            fan[3 * j] = fan[0];
+            fan[3 * j + 1] = fan[3 * j - 1];
+        }
+    }
+}

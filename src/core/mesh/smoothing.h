@@ -3,6 +3,7 @@
 
 #include "core/mesh/groupSums.h"
 #include "core/mesh/objRecords.h"
+#include "core/mesh/vertex.h"
 #include "core/mesh/workLooks.h"
 
 #include <cstddef>
@@ -41,6 +42,18 @@ bool addToSmoothing(Smoothing& smoothing, ObjRecords& records, WorkLooks* looks)
 // fillMissingNormals on the whole of the records; `smoothing` is emptied. Looks at whether to go
 // on as addToSmoothing does; false, the records then unusable, when told to stop.
 bool finishSmoothing(Smoothing& smoothing, ObjRecords& records, WorkLooks* looks);
+
+// Normals for indexed vertices that have none (a PLY file's), as fillMissingNormals gives the
+// corners of one smoothing group that share position records: each vertex gets the sum, in double
+// and in face order, of the area vectors of the faces that use it, once for each such corner,
+// normalised in double and rounded to float. Where that sum cancels out (as fillMissingNormals
+// tells), each face using the vertex gets a vertex of its own there, appended to `vertices` (and
+// to `colors`, unless empty) with the face's unit area vector, and its corners renumbered.
+// `corners` holds three vertex numbers per triangle, polygons fanned from their first corner;
+// `polygons` the runs of those of more than three corners, as ObjRecords::polygons. Vertices no
+// face uses get a zero normal.
+void smoothIndexedNormals(std::vector<Vertex>& vertices, std::vector<Vector3>& colors, std::vector<uint32_t>& corners,
+                          const std::vector<PolygonRun>& polygons);
 
 // The triangle's unit normal, computed in double and rounded to float; zero for a degenerate one.
 Vector3 faceNormal(const Vector3& a, const Vector3& b, const Vector3& c);
