@@ -32,10 +32,12 @@ std::string bufferContents(GLenum target, GLuint buffer)
     return bytes;
 }
 
-// Loads the file as the viewer's model; returns what was printed.
+// Starts the viewer with the file as its model and loads it; returns what was printed.
 std::string loadModel(Viewer& viewer, const std::string& path)
 {
-    viewer.options.model = path.c_str();
+    ViewerOptions options;
+    options.model = path.c_str();
+    startViewer(viewer, options);
     return captureStdout([&] { loadObjMesh(viewer); });
 }
 
