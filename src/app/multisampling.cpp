@@ -22,16 +22,21 @@ void readLimit(Multisampling& multisampling)
 
 } // namespace
 
-const MultisampleTarget* bindMultisampledFrame(Viewer& viewer, int width, int height)
+int frameSamples(Viewer& viewer)
 {
     Multisampling& multisampling = viewer.multisampling;
     if (multisampling.samples < 2)
-        return nullptr;
-    if (!multisampling.limitRead) {
+        return 0;
+    if (!multisampling.limitRead)
         readLimit(multisampling);
-        if (multisampling.samples < 2)
-            return nullptr;
-    }
+    return multisampling.samples < 2 ? 0 : multisampling.samples;
+}
+
+const MultisampleTarget* bindMultisampledFrame(Viewer& viewer, int width, int height)
+{
+    Multisampling& multisampling = viewer.multisampling;
+    if (frameSamples(viewer) == 0)
+        return nullptr;
     MultisampleTarget& target = multisampling.target;
     if (target.framebuffer && target.width == width && target.height == height) {
         glBindFramebuffer(GL_FRAMEBUFFER, target.framebuffer);

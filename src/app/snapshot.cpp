@@ -1,5 +1,6 @@
 #include "app/snapshot.h"
 
+#include "app/multisampling.h"
 #include "app/scene.h"
 #include "core/diag/log.h"
 #include "core/files/framePattern.h"
@@ -126,7 +127,7 @@ bool refuseFramesOverwritingInputs(const Viewer& viewer, unsigned frames)
 // driver cannot make it (multisampling then off, said).
 bool multisampledSnapshot(Viewer& viewer, int width, int height, FrameTarget& target)
 {
-    if (viewer.multisampling.samples < 2)
+    if (frameSamples(viewer) == 0)
         return false;
     if (haveFrameTargets() && createFrameTarget(target, width, height))
         return true;
