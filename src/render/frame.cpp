@@ -207,7 +207,8 @@ void drawFrame(FrameResources& resources, ShaderState& main, PassPrograms& passe
         const PassSpec& pass = plan.passes[i];
         ShaderState& program = passProgram(main, passes, i);
         bool inScene = pass.kind == PassKind::background || pass.kind == PassKind::skybox || pass.kind == PassKind::main;
-        TextureTarget* target = inScene && sceneResolved ? nullptr : passTarget(resources.targets, pass, sceneOffscreen);
+        TextureTarget* target =
+            inScene && sceneResolved ? nullptr : passTarget(resources.targets, pass, sceneOffscreen);
         if ((pass.kind == PassKind::buffer || pass.kind == PassKind::doubleBuffer) && !target)
             continue;
         if (pass.kind == PassKind::postprocessing && !sceneOffscreen)
