@@ -1,8 +1,8 @@
 #pragma once
 // The viewer's command line:
 //   spinview [--fit] [--no-spin] [--no-cut] [--orbit YAW,PITCH] [--at SECONDS] [--vertex FILE]
-//            [--fragment FILE] [--texture NAME=FILE]... [--snapshot FILE.png [--frames N [--fps F]]
 //            [--samples N] [--edges] [--grid] [--background COLOR[,COLOR]] [--point-size N]
+//            [--fragment FILE] [--texture NAME=FILE]... [--snapshot FILE.png [--frames N [--fps F]]
 //            [--size WxH] [--transparent] [--raw]] [--cubemap FILE [--skybox]] [MODEL.obj] [SHADER.frag]
 // plus --help and --version. GLUT's own options (-display, -geometry, -iconic, -direct,
 // -indirect, -gldebug, -sync), written as glutInit reads them, are left for it; other spellings of

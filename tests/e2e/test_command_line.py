@@ -16,8 +16,8 @@ import harness
 
 VALIDATED = "Program validated successfully !\n"
 USAGE = ("usage: spinview [--fit] [--no-spin] [--no-cut] [--orbit YAW,PITCH] [--at SECONDS] [--vertex FILE]\n"
-         "                [--fragment FILE] [--texture NAME=FILE]... [--snapshot FILE.png [--frames N [--fps F]]\n"
          "                [--samples N] [--edges] [--grid] [--background COLOR[,COLOR]] [--point-size N]\n"
+         "                [--fragment FILE] [--texture NAME=FILE]... [--snapshot FILE.png [--frames N [--fps F]]\n"
          "                [--size WxH] [--transparent] [--raw]] [--cubemap FILE [--skybox]] [MODEL.obj]\n"
          "                [SHADER.frag]\n")
 
