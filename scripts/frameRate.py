@@ -7,7 +7,8 @@
                                                          in a 512 x 512 window, the runs interleaved,
                                                          and the cost of each pass beside a frame
                                                          of the full-window quad alone
-The viewer is build/spinview (SPINVIEW_BIN names another); models are given --fit. The window's
+The viewer is build/spinview (SPINVIEW_BIN names another); models are given --fit, and the
+arguments after a `--` too (`orbit MODEL 5 -- --samples 0`). The window's
 rate comes from its own frame times (SPINVIEW_FRAME_TIMES); a turntable's from the wall time of the
 whole process, start-up included."""
 
@@ -24,12 +25,12 @@ import harness  # noqa: E402
 BIN = os.environ.get("SPINVIEW_BIN", os.path.join(REPO, "build", "spinview"))
 
 
-def orbit(model, seconds):
+def orbit(model, seconds, extra=()):
     xvfb = harness.Xvfb()
     folder = tempfile.mkdtemp(prefix="spinview-rate-")
     times = os.path.join(folder, "frames.txt")
     try:
-        viewer = harness.Viewer(xvfb, binary=BIN, args=["--fit", os.path.abspath(model)],
+        viewer = harness.Viewer(xvfb, binary=BIN, args=["--fit"] + list(extra) + [os.path.abspath(model)],
                                 env={"SPINVIEW_FRAME_TIMES": times})
         viewer.find_window()
         viewer.wait_for_frame()
@@ -51,8 +52,8 @@ def orbit(model, seconds):
     finally:
         xvfb.stop()
     span = (ticks[-1] - ticks[0]) / 1000.0
-    print("%s orbiting: %d frames in %.2f s, %.1f frames/s" % (os.path.basename(model), len(ticks) - 1, span,
-                                                               (len(ticks) - 1) / span))
+    print("%s%s orbiting: %d frames in %.2f s, %.1f frames/s" % (
+        os.path.basename(model), "".join(" " + a for a in extra), len(ticks) - 1, span, (len(ticks) - 1) / span))
 
 
 def frame_rate(args, seconds, folder):
@@ -115,29 +116,32 @@ def passes(seconds, rounds):
                                                                                              extra / alone, alone))
 
 
-def turntable(model, frames):
+def turntable(model, frames, extra=()):
     folder = tempfile.mkdtemp(prefix="spinview-rate-")
-    args = [BIN, "--fit", "--snapshot", os.path.join(folder, "f%03d.png"), "--frames", str(frames),
-            os.path.abspath(model)]
+    args = [BIN, "--fit", "--snapshot", os.path.join(folder, "f%03d.png"), "--frames", str(frames)] + list(extra) + [
+        os.path.abspath(model)]
     xvfb = harness.Xvfb()
     try:
         for where, env in (("offscreen", dict(os.environ, DISPLAY="")), ("under Xvfb", xvfb.env())):
             began = time.time()
             subprocess.run(args, env=env, cwd=folder, stdout=subprocess.DEVNULL, check=True)
             took = time.time() - began
-            print("%s turntable of %d frames %s: %.2f s, %.1f frames/s" % (os.path.basename(model), frames, where,
-                                                                            took, frames / took))
+            print("%s%s turntable of %d frames %s: %.2f s, %.1f frames/s" % (
+                os.path.basename(model), "".join(" " + a for a in extra), frames, where, took, frames / took))
     finally:
         xvfb.stop()
 
 
 if __name__ == "__main__":
+    extra = sys.argv[sys.argv.index("--") + 1:] if "--" in sys.argv else []
+    if "--" in sys.argv:
+        sys.argv = sys.argv[:sys.argv.index("--")]
     if sys.argv[1:2] == ["passes"]:
         passes(float(sys.argv[2]) if len(sys.argv) > 2 else 5.0, int(sys.argv[3]) if len(sys.argv) > 3 else 3)
         sys.exit(0)
     if len(sys.argv) < 3 or sys.argv[1] not in ("orbit", "turntable"):
         sys.exit(__doc__)
     if sys.argv[1] == "orbit":
-        orbit(sys.argv[2], float(sys.argv[3]) if len(sys.argv) > 3 else 5.0)
+        orbit(sys.argv[2], float(sys.argv[3]) if len(sys.argv) > 3 else 5.0, extra)
     else:
-        turntable(sys.argv[2], int(sys.argv[3]) if len(sys.argv) > 3 else 72)
+        turntable(sys.argv[2], int(sys.argv[3]) if len(sys.argv) > 3 else 72, extra)

@@ -88,7 +88,7 @@ void registerCallbacks(Viewer& drawn)
 
 void renderFrame()
 {
-    drawViewerFrame(*viewer);
+    drawViewerFrameInto(*viewer, 0, 0);  // the window needs no depth
     glutSwapBuffers();
     checkGlError();
     if (viewer->frameLog) {

@@ -22,6 +22,7 @@ namespace {
 
 const char* const usage =
     "usage: spinview [--fit] [--no-spin] [--no-cut] [--orbit YAW,PITCH] [--at SECONDS] [--vertex FILE]\n"
+    "                [--samples N] [--edges] [--grid] [--background COLOR[,COLOR]] [--point-size N]\n"
     "                [--fragment FILE] [--texture NAME=FILE]... [--snapshot FILE.png [--frames N [--fps F]]\n"
     "                [--size WxH] [--transparent] [--raw]] [--cubemap FILE [--skybox]] [MODEL.obj]\n"
     "                [SHADER.frag]\n";
@@ -50,6 +51,13 @@ const char* const help =
     "  --raw              with --snapshot -: raw RGBA rows, top to bottom, frame after frame\n"
     "  --cubemap FILE     an equirectangular PNG, JPEG or Radiance .hdr image: u_cubeMap and u_SH\n"
     "  --skybox           draw the cube map behind the model, where the shader has no BACKGROUND\n"
+    "  --samples N        multisampling: N samples a pixel, 0 or 1 none (4 with a model named, else 0);\n"
+    "                     as many as the OpenGL has at most\n"
+    "  --edges            draw the edges of the triangles over the shaded model (key e)\n"
+    "  --grid             draw a ground grid under the model (key g)\n"
+    "  --background COLOR[,COLOR]  the background: one colour, or a vertical gradient from the top one\n"
+    "                     to the bottom one; each #rrggbb, in hexadecimal (quoted for the shell)\n"
+    "  --point-size N     draw each point of a point cloud N pixels across (from 1 to 64)\n"
     "  --help, --version  this text, the version\n"
     "\n"
     "GLUT's options, such as -display :1 and -geometry WxH+X+Y, are passed on to GLUT.\n"
@@ -73,7 +81,12 @@ enum Option {
     cubeMap,
     skybox,
     helpOption,
-    version
+    version,
+    samples,
+    edges,
+    grid,
+    background,
+    pointSize
 };
 
 const option longOptions[] = {
@@ -95,6 +108,11 @@ const option longOptions[] = {
     {"texture", required_argument, nullptr, texture},
     {"cubemap", required_argument, nullptr, cubeMap},
     {"skybox", no_argument, nullptr, skybox},
+    {"samples", required_argument, nullptr, samples},
+    {"edges", no_argument, nullptr, edges},
+    {"grid", no_argument, nullptr, grid},
+    {"background", required_argument, nullptr, background},
+    {"point-size", required_argument, nullptr, pointSize},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -295,6 +313,79 @@ bool isFragmentShaderName(const char* name)
     return false;
 }
 
+// One hexadecimal digit's value, or -1.
+int hexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// "#rrggbb" at the start of the text, each channel two hexadecimal digits, as red, green and blue
+// from 0 to 1; advances `text` past it. False, with `rgb` as it was, otherwise.
+bool readHexColor(const char*& text, float rgb[3])
+{
+    if (text[0] != '#')
+        return false;
+    int values[3];
+    for (int i = 0; i < 3; ++i) {
+        int high = hexDigit(text[1 + 2 * i]);
+        int low = high < 0 ? -1 : hexDigit(text[2 + 2 * i]);
+        if (low < 0)
+            return false;
+        values[i] = 16 * high + low;
+    }
+    for (int i = 0; i < 3; ++i)
+        rgb[i] = float(values[i]) / 255.0f;
+    text += 7;
+    return true;
+}
+
+// "COLOR" or "COLOR,COLOR", each #rrggbb: the background's colours, top first, and how many.
+bool readBackground(const char* text, ViewerOptions& options)
+{
+    float colors[2][3];
+    int count = 0;
+    while (count < 2 && readHexColor(text, colors[count])) {
+        ++count;
+        if (*text != ',')
+            break;
+        ++text;
+    }
+    if (count == 0 || *text != '\0' || text[-1] == ',')
+        return false;
+    options.backgroundColors = count;
+    for (int i = 0; i < count; ++i)
+        for (int c = 0; c < 3; ++c)
+            options.background[i][c] = colors[i][c];
+    return true;
+}
+
+// A whole number of samples from 0 to 256.
+bool readSamples(const char* text, int& samples)
+{
+    long value = 0;
+    if (!readBoundedInteger(text, false, 0, 256, value) || *text != '\0')
+        return false;
+    samples = int(value);
+    return true;
+}
+
+// A point's size in pixels: a number from 1 to 64.
+bool readPointSize(const char* text, float& size)
+{
+    char* end = nullptr;
+    double value = strtod(text, &end);
+    if (end == text || *end != '\0' || !(value >= 1.0 && value <= 64.0))
+        return false;
+    size = float(value);
+    return true;
+}
+
 // The uniforms and attributes a program may take by name, after the keys and the mouse.
 void printInputsHelp()
 {
@@ -360,6 +451,21 @@ CommandLine parseCommandLine(int argc, char** argv, ViewerOptions& options)
             break;
         case cubeMap: options.cubeMap = optarg; break;
         case skybox: options.skybox = true; break;
+        case samples:
+            if (!readSamples(optarg, options.samples))
+                return wrong("spinview: --samples takes a count from 0 to 256, not '%s'\n", optarg);
+            break;
+        case edges: options.edges = true; break;
+        case grid: options.grid = true; break;
+        case background:
+            if (!readBackground(optarg, options))
+                return wrong("spinview: --background takes #rrggbb or #rrggbb,#rrggbb (top, bottom), not '%s'\n",
+                             optarg);
+            break;
+        case pointSize:
+            if (!readPointSize(optarg, options.pointSize))
+                return wrong("spinview: --point-size takes pixels from 1 to 64, not '%s'\n", optarg);
+            break;
         case helpOption:
             fputs(usage, stdout);
             fputs(help, stdout);
@@ -393,5 +499,7 @@ CommandLine parseCommandLine(int argc, char** argv, ViewerOptions& options)
         }
     }
     options.canvas = options.canvas && !options.modelNamed;
+    if (options.samples < 0)
+        options.samples = options.modelNamed ? 4 : 0;
     return CommandLine::run;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The viewer's command line:
 //   spinview [--fit] [--no-spin] [--no-cut] [--orbit YAW,PITCH] [--at SECONDS] [--vertex FILE]
+//            [--samples N] [--edges] [--grid] [--background COLOR[,COLOR]] [--point-size N]
 //            [--fragment FILE] [--texture NAME=FILE]... [--snapshot FILE.png [--frames N [--fps F]]
 //            [--size WxH] [--transparent] [--raw]] [--cubemap FILE [--skybox]] [MODEL.obj] [SHADER.frag]
 // plus --help and --version. GLUT's own options (-display, -geometry, -iconic, -direct,
@@ -53,6 +54,16 @@ struct ViewerOptions {
     bool canvas = false;
     const char* cubeMap = nullptr;  // --cubemap: the equirectangular image of u_cubeMap and u_SH
     bool skybox = false;            // --skybox: the cube map drawn behind the model
+    // --samples: the samples a pixel of a multisampled frame, 0 or 1 for none; until the command
+    // line is read, -1: 4 once a model is named, else 0
+    int samples = -1;
+    bool edges = false;  // --edges: the edges of the triangles drawn over the shaded model
+    bool grid = false;   // --grid: a ground grid under the model
+    // --background: none (the clear colour of the viewer without it), one colour, or two for a
+    // vertical gradient, top first; each red, green, blue from 0 to 1
+    int backgroundColors = 0;
+    float background[2][3] = {{0.0f, 0.0f, 0.0f}, {0.0f, 0.0f, 0.0f}};
+    float pointSize = 0.0f;  // --point-size: the pixels across a point; 0: OpenGL's own, 1
 };
 
 enum class CommandLine {

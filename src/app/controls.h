@@ -12,6 +12,7 @@ enum class Response { redraw, quit };
 // Space pauses or resumes the spin, c turns the cut on or off, r puts the camera and the spin
 // back as they started, f turns the fit on or off, w the wireframe, h prints controlsHelp; Esc
 // and q (or Q) quit; every key redraws.
+// e turns the edges over the model on or off, g the ground grid.
 Response pressKey(Viewer& viewer, unsigned char key);
 
 // A mouse button pressed (down) or let go at x, y: the left one orbits (with Shift: pans), the

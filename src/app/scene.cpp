@@ -3,6 +3,7 @@
 #include "app/environmentFile.h"
 #include "app/shaderSources.h"
 #include "app/modelMaterials.h"
+#include "app/multisampling.h"
 #include "app/reload.h"
 #include "app/textureFiles.h"
 #include "core/diag/log.h"
@@ -105,6 +106,7 @@ void placeModel(Viewer& viewer)
 {
     ModelExtent extent;
     measureModel(viewer.meshStore.meshVertices, extent);
+    groundGrid(turningRadius(extent, viewer.view.fit), viewer.gridLines);
     if (viewer.view.fit) {
         fitToView(viewer.modelFit, extent);
         return;
@@ -129,7 +131,12 @@ bool initScene(Viewer& viewer)
     glEnable(GL_DEPTH_TEST);
     glDepthMask(GL_TRUE);
     glDepthFunc(GL_LESS);
-    glClearColor(0.2f, 0.2f, 0.2f, 1.0f);
+    // --background's colour, its top one for a gradient
+    const float grey[3] = {0.2f, 0.2f, 0.2f};
+    const float* clear = viewer.options.backgroundColors ? viewer.options.background[0] : grey;
+    glClearColor(clear[0], clear[1], clear[2], 1.0f);
+    if (viewer.options.pointSize > 0.0f)
+        glPointSize(viewer.options.pointSize);
 
     glewInit();  // its result is not acted on: the entry points themselves are checked
     checkGlError();
@@ -164,9 +171,15 @@ void toggleFit(Viewer& viewer)
         viewer.positionScale = fitPrescaleExponent(extent);
         scaleMeshPositions(viewer.meshStore, viewer.positionScale);
         placeModel(viewer);
-    } else if (viewer.positionScale != 0) {
-        scaleMeshPositions(viewer.meshStore, -viewer.positionScale);
-        viewer.positionScale = 0;
+    } else {
+        if (viewer.positionScale != 0) {
+            scaleMeshPositions(viewer.meshStore, -viewer.positionScale);
+            viewer.positionScale = 0;
+        }
+        // the grid goes under the model as it is without the fit
+        ModelExtent extent;
+        measureModel(viewer.meshStore.meshVertices, extent);
+        groundGrid(turningRadius(extent, false), viewer.gridLines);
     }
 }
 
@@ -198,13 +211,34 @@ void frameInputs(Viewer& viewer, FrameInputs& out)
     standard.mouse[1] = float(viewer.windowHeight - viewer.pointer.y);
     setStandardMatrices(out.world, view, projection, standard);
     cameraEye(viewer.view.camera, standard.camera);
+
+    FrameExtras& extras = out.extras;
+    const ViewerOptions& options = viewer.options;
+    extras.edges = viewer.view.edges && !options.canvas;
+    extras.grid = viewer.view.grid && !options.canvas && !viewer.gridLines.empty() ? &viewer.gridLines : nullptr;
+    extras.gradient = options.backgroundColors == 2;
+    for (int c = 0; c < 3; ++c) {
+        extras.top[c] = options.background[0][c];
+        extras.bottom[c] = options.background[1][c];
+    }
 }
 
-void drawViewerFrame(Viewer& viewer)
+void drawViewerFrame(Viewer& viewer, const MultisampleTarget* multisample)
 {
     FrameInputs inputs;
     frameInputs(viewer, inputs);
     FrameResources resources{viewer.meshStore, viewer.textures, viewer.materials, viewer.environment, viewer.quad,
-                             viewer.targets};
+                             viewer.targets, multisample};
     drawFrame(resources, viewer.shaderState, viewer.passes, inputs);
+}
+
+void drawViewerFrameInto(Viewer& viewer, GLuint into, GLenum depthFormat)
+{
+    const MultisampleTarget* multisample = bindMultisampledFrame(viewer, viewer.windowWidth, viewer.windowHeight);
+    if (!multisample) {
+        drawViewerFrame(viewer);
+        return;
+    }
+    drawViewerFrame(viewer, multisample);
+    resolveMultisampleTarget(*multisample, into, depthFormat);
 }

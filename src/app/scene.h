@@ -50,5 +50,12 @@ void toggleFit(Viewer& viewer);
 // counts the frame as drawn.
 void frameInputs(Viewer& viewer, FrameInputs& out);
 
-// Draws the frame of now into the framebuffer bound, without swapping.
-void drawViewerFrame(Viewer& viewer);
+// Draws the frame of now into the framebuffer bound, without swapping; into `multisample`, the
+// multisampled target bound, the scene that post-processing samples is resolved before it does.
+void drawViewerFrame(Viewer& viewer, const MultisampleTarget* multisample = nullptr);
+
+// Draws the frame of now into `into` (a framebuffer object, or 0 for the default framebuffer, of
+// the viewer's window size, bound): with multisampling, into the multisampled target, then
+// resolved into `into` (its depth too where its depth is of `depthFormat`), which is left bound;
+// otherwise as drawViewerFrame does, with no other call.
+void drawViewerFrameInto(Viewer& viewer, GLuint into, GLenum depthFormat);

@@ -1,5 +1,6 @@
 #include "app/snapshot.h"
 
+#include "app/multisampling.h"
 #include "app/scene.h"
 #include "core/diag/log.h"
 #include "core/files/framePattern.h"
@@ -121,6 +122,21 @@ bool refuseFramesOverwritingInputs(const Viewer& viewer, unsigned frames)
     return false;
 }
 
+// With multisampling, makes `target` a framebuffer object of width x height, which the frames
+// are resolved into, and binds it; false, with nothing made, without multisampling or when the
+// driver cannot make it (multisampling then off, said).
+bool multisampledSnapshot(Viewer& viewer, int width, int height, FrameTarget& target)
+{
+    if (frameSamples(viewer) == 0)
+        return false;
+    if (haveFrameTargets() && createFrameTarget(target, width, height))
+        return true;
+    logMessage("Multisampling is off: no framebuffer object of %d x %d to resolve the snapshot into", width,
+               height);
+    viewer.multisampling.samples = 0;
+    return false;
+}
+
 } // namespace
 
 bool writeSnapshot(const char* path, int width, int height, int channels, const unsigned char* bottomUp)
@@ -155,10 +171,11 @@ int writeSnapshotFrames(Viewer& viewer, int width, int height)
     if (refuseFramesOverwritingInputs(viewer, frames))
         return 2;
     FrameTarget target;
-    // at the window's size into its buffer, as it shows; at another into a framebuffer object
-    if (!options.snapshotWidth) {
+    // at the window's size into its buffer, as it shows; at another into a framebuffer object,
+    // and so at any size when multisampled: resolved into it
+    if (!options.snapshotWidth && !multisampledSnapshot(viewer, width, height, target)) {
         defaultFrameTarget(target, width, height);
-    } else {
+    } else if (options.snapshotWidth) {
         width = options.snapshotWidth;
         height = options.snapshotHeight;
         viewer.view.aspect = double(width) / height;
@@ -178,7 +195,7 @@ int writeSnapshotFrames(Viewer& viewer, int width, int height)
     int status = 0;
     for (unsigned i = 0; i < frames && status == 0; ++i) {
         viewer.clock = SpinClock{false, 0, 0, double(options.atMs) / 1000.0 + i * step};
-        drawViewerFrame(viewer);
+        drawViewerFrameInto(viewer, target.framebuffer, target.depthFormat);
         readFrameTarget(target, rgba, options.transparent ? &depths : nullptr);
         if (options.transparent && viewer.passes.plan.sceneTarget)
             readSceneDepths(viewer.targets, depths);  // the scene's, under the post-processing

@@ -24,6 +24,10 @@ void startViewer(Viewer& viewer, const ViewerOptions& options)
     viewer.view.cut = options.cut;
     viewer.view.fit = options.fit;
     viewer.view.aspect = 1.0;
+    viewer.view.edges = options.edges;
+    viewer.view.grid = options.grid;
+    viewer.multisampling.samples = options.samples;
+    viewer.multisampling.refusedWidth = viewer.multisampling.refusedHeight = -1;
     viewer.windowWidth = options.windowWidth;
     viewer.windowHeight = options.windowHeight;
     startViewAndSpin(viewer, 0);  // the process's own start

@@ -10,6 +10,7 @@
 #include "render/environmentGpu.h"
 #include "render/materialsGpu.h"
 #include "render/meshGpu.h"
+#include "render/multisampleTarget.h"
 #include "render/passPrograms.h"
 #include "render/passTargets.h"
 #include "render/program.h"
@@ -40,6 +41,8 @@ struct ViewState {
     bool wireframe;  // only the edges of the triangles are drawn
     bool fit;        // the world matrix also applies modelFit
     double aspect;   // of the projection: 1 for the window, which stretches; a snapshot's --size
+    bool edges;      // the edges of the triangles drawn over the shaded model
+    bool grid;       // a ground grid drawn under the model
 };
 
 // The mouse button held down, and where the pointer was at the last event.
@@ -93,6 +96,16 @@ struct Watch {
     WatchedFile cubeMap;                   // --cubemap's image
 };
 
+// Multisampling: the frame drawn into a multisampled target, then resolved into the one shown
+// or read.
+struct Multisampling {
+    int samples;        // a pixel, as asked and then as the driver allows; 0 or 1: none
+    bool limitRead;     // the driver's largest count was looked at
+    bool toldRefused;   // a size the driver refused was said
+    int refusedWidth, refusedHeight;  // not tried again
+    MultisampleTarget target;
+};
+
 // The frames drawn, for u_frame and u_delta.
 struct FrameCount {
     uint32_t drawn;
@@ -120,6 +133,8 @@ struct Viewer {
     std::vector<TextureGpu> textures;  // one per --texture, in order: texture unit i is textures[i]
     FrameCount frames;
     int windowWidth, windowHeight;  // as the last reshape gave them
+    Multisampling multisampling;
+    std::vector<float> gridLines;  // the ground grid's, under the model as placed (groundGrid)
 };
 
 // A viewer with these options, nothing loaded yet: the camera, the spin, the cut and the fit as

@@ -184,21 +184,31 @@ void drawModelPass(FrameResources& resources, ShaderState& shader, const FrameIn
 void drawFrame(FrameResources& resources, ShaderState& main, PassPrograms& passes, const FrameInputs& inputs)
 {
     const FramePlan& plan = passes.plan;
+    const FrameExtras& extras = inputs.extras;
     if (isSingleModelPass(plan)) {
         clearColorAndDepth();
+        if (extras.gradient)
+            drawBackgroundGradient(extras);
+        if (extras.grid)
+            drawGroundGrid(*extras.grid, inputs.viewProjection);
         drawModelPass(resources, main, inputs, true);
+        if (extras.edges)
+            drawModelEdges(resources.mesh, inputs.viewProjection, inputs.world, inputs.cut);
         return;
     }
     GLuint frame = boundFramebuffer();
     bool targetsMade = prepareTargets(resources.targets, plan, inputs.width, inputs.height);
     bindFramebuffer(frame);
     bool sceneOffscreen = plan.sceneTarget && targetsMade;
+    // multisampled, the scene is drawn into the frame's own target and resolved into the scene's
+    bool sceneResolved = sceneOffscreen && resources.multisample;
     bool sceneCleared = false;
     for (size_t i = 0; i < plan.passes.size(); ++i) {
         const PassSpec& pass = plan.passes[i];
         ShaderState& program = passProgram(main, passes, i);
-        TextureTarget* target = passTarget(resources.targets, pass, sceneOffscreen);
         bool inScene = pass.kind == PassKind::background || pass.kind == PassKind::skybox || pass.kind == PassKind::main;
+        TextureTarget* target =
+            inScene && sceneResolved ? nullptr : passTarget(resources.targets, pass, sceneOffscreen);
         if ((pass.kind == PassKind::buffer || pass.kind == PassKind::doubleBuffer) && !target)
             continue;
         if (pass.kind == PassKind::postprocessing && !sceneOffscreen)
@@ -209,6 +219,8 @@ void drawFrame(FrameResources& resources, ShaderState& main, PassPrograms& passe
             bindFramebuffer(frame);
         if ((inScene && !sceneCleared) || pass.kind == PassKind::postprocessing)
             clearColorAndDepth();
+        if (inScene && !sceneCleared && extras.gradient)
+            drawBackgroundGradient(extras);
         sceneCleared = sceneCleared || inScene;
         bool sceneReadable = !(inScene && sceneOffscreen);
         if (pass.kind == PassKind::background || pass.kind == PassKind::skybox) {
@@ -217,12 +229,19 @@ void drawFrame(FrameResources& resources, ShaderState& main, PassPrograms& passe
             glDepthMask(GL_TRUE);
             checkGlError();
         } else if (pass.drawsModel) {
+            if (extras.grid)
+                drawGroundGrid(*extras.grid, inputs.viewProjection);
             drawModelPass(resources, program, inputs, sceneReadable);
+            if (extras.edges)
+                drawModelEdges(resources.mesh, inputs.viewProjection, inputs.world, inputs.cut);
         } else {
             drawQuadPass(resources, program, inputs, passName(pass), sceneReadable);
         }
         if (target)
             finishDrawingTarget(*target);
+        if (pass.kind == PassKind::main && sceneResolved)
+            resolveMultisampleTarget(*resources.multisample, resources.targets.scene.framebuffers[0],
+                                     resources.targets.scene.depthFormat);
     }
     bindFramebuffer(frame);
 }

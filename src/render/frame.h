@@ -5,10 +5,12 @@
 #include "render/environmentGpu.h"
 #include "render/meshGpu.h"
 #include "render/materialsGpu.h"
+#include "render/multisampleTarget.h"
 #include "render/passPrograms.h"
 #include "render/passTargets.h"
 #include "render/program.h"
 #include "render/quadGpu.h"
+#include "render/sceneExtras.h"
 #include "render/textures.h"
 
 #include <cstdint>
@@ -23,6 +25,7 @@ struct FrameInputs {
     bool cut;        // clip plane 0 keeps z >= 0 of what the shader writes to gl_ClipVertex
     bool wireframe;  // only the edges of the triangles
     int width, height;  // the frame's size in pixels: its targets' too
+    FrameExtras extras;  // the gradient, the grid and the edges asked for
 };
 
 // What the passes draw and sample, besides their programs.
@@ -33,6 +36,9 @@ struct FrameResources {
     const EnvironmentGpu& environment;
     QuadGpu& quad;
     PassTargets& targets;
+    // the multisampled target bound as the frame starts, or nullptr: the scene that
+    // post-processing samples is then drawn into it and resolved into the scene target
+    const MultisampleTarget* multisample = nullptr;
 };
 
 // Draws the frame into the framebuffer bound, without swapping, pass after pass as the plan
@@ -45,6 +51,8 @@ struct FrameResources {
 // colour and depth unless it draws into them, --cubemap's environment, the --texture images.
 // Targets that cannot be made leave their passes out: the main pass then draws into the
 // framebuffer bound. Every pass leaves the state as it found it.
+// The extras asked for go into the scene: the gradient as it is cleared, the grid before the main
+// pass, the edges after it (a canvas has neither).
 void drawFrame(FrameResources& resources, ShaderState& main, PassPrograms& passes, const FrameInputs& inputs);
 
 // Draws the model through the program, without clearing: uploads the matrices, and the u_

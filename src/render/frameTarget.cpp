@@ -15,7 +15,7 @@ namespace {
 // framebuffer is not complete.
 bool createFrameTargetWithDepth(FrameTarget& target, int width, int height, GLenum depthFormat)
 {
-    target = FrameTarget{0, 0, 0, width, height};
+    target = FrameTarget{0, 0, 0, width, height, depthFormat};
     glGenFramebuffers(1, &target.framebuffer);
     glGenRenderbuffers(1, &target.color);
     glGenRenderbuffers(1, &target.depth);
@@ -53,7 +53,7 @@ bool createFrameTarget(FrameTarget& target, int width, int height)
 
 void defaultFrameTarget(FrameTarget& target, int width, int height)
 {
-    target = FrameTarget{0, 0, 0, width, height};
+    target = FrameTarget{0, 0, 0, width, height, 0};
 }
 
 void readFrameTarget(const FrameTarget& target, std::vector<uint8_t>& rgba, std::vector<float>* depths)
@@ -78,5 +78,5 @@ void deleteFrameTarget(FrameTarget& target)
     glDeleteRenderbuffers(1, &target.color);
     glDeleteRenderbuffers(1, &target.depth);
     checkGlError();
-    target = FrameTarget{0, 0, 0, 0, 0};
+    target = FrameTarget{0, 0, 0, 0, 0, 0};
 }

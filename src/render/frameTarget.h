@@ -11,6 +11,7 @@
 struct FrameTarget {
     GLuint framebuffer, color, depth;  // all 0 for the default framebuffer
     int width, height;
+    GLenum depthFormat;  // the depth renderbuffer's internal format; 0 for the default framebuffer
 };
 
 // The default framebuffer, as it is, of width x height.

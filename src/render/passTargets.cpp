@@ -47,6 +47,7 @@ bool createTarget(TextureTarget& target, int colors, GLint depth, TargetFormat f
     target = TextureTarget();
     GLint internal = format == TargetFormat::halfFloat ? GL_RGBA16F_ARB : GL_RGBA8;
     GLenum type = format == TargetFormat::halfFloat ? GL_HALF_FLOAT_ARB : GL_UNSIGNED_BYTE;
+    target.depthFormat = GLenum(depth);
     if (depth)
         target.depth = createTexture(depth, GL_DEPTH_COMPONENT, GL_UNSIGNED_INT, width, height,
                                      GL_NEAREST);

@@ -17,6 +17,7 @@ struct TextureTarget {
     GLuint framebuffers[2] = {0, 0};
     GLuint colors[2] = {0, 0};
     GLuint depth = 0;
+    GLenum depthFormat = 0;  // the depth texture's internal format
     int shown = 0;
 };
 

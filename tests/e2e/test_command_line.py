@@ -16,6 +16,7 @@ import harness
 
 VALIDATED = "Program validated successfully !\n"
 USAGE = ("usage: spinview [--fit] [--no-spin] [--no-cut] [--orbit YAW,PITCH] [--at SECONDS] [--vertex FILE]\n"
+         "                [--samples N] [--edges] [--grid] [--background COLOR[,COLOR]] [--point-size N]\n"
          "                [--fragment FILE] [--texture NAME=FILE]... [--snapshot FILE.png [--frames N [--fps F]]\n"
          "                [--size WxH] [--transparent] [--raw]] [--cubemap FILE [--skybox]] [MODEL.obj]\n"
          "                [SHADER.frag]\n")
@@ -97,6 +98,12 @@ class CommandLineTest(harness.ViewerCase):
             (["--snapshot", "x.png", "--frames", "1000", "--fps", "0.0001", "--at", "4000000"], "4294967"),
             (["--bogus"], "unrecognized option"),
         ]
+        # what is seen: samples a count, colours #rrggbb, one or two, a point's size in pixels
+        for option, values in (("--samples", ("-1", "x", "4.5", "257", "", "4x")),
+                               ("--background", ("red", "#12345", "#1234567", "#gg0000", "#000000,", ",#000000",
+                                                 "#000000,#111111,#222222", "#000000;#111111", "", "1,0,0")),
+                               ("--point-size", ("0", "0.5", "65", "nan", "inf", "3px", ""))):
+            wrong += [([option, value], "spinview: %s takes " % option) for value in values]
         for args, reason in wrong:
             run = subprocess.run([harness.find_binary()] + args, env=env, stdout=subprocess.PIPE,
                                  stderr=subprocess.PIPE, timeout=20)

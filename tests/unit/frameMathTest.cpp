@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cfloat>
 #include <chrono>
 #include <cmath>
@@ -183,6 +184,45 @@ TEST(FitToView, CentresTheBoxAndFitsItsSphereToTheView)
     fitToView(m, extentOf({}));
     EXPECT_EQ(m[12], 0.0f);
     EXPECT_EQ(m[0], 1.0f);
+}
+
+TEST(GroundGrid, LiesUnderTheModelAtEveryMomentOfTheSpin)
+{
+    // a box off the origin: with the fit and without, every corner stays on or above the grid as
+    // the model spins; fitted, the lowest comes within a third of the radius of it
+    const std::vector<Vector3> corners = {{1, 6, 3}, {3, 2, 7}, {1, 2, 7}, {3, 6, 3}, {3, 6, 7}, {1, 2, 3}};
+    ModelExtent extent = extentOf({{1, 6, 3}, {3, 2, 7}, {1, 2, 7}, {3, 6, 3}, {3, 6, 7}, {1, 2, 3}});
+    for (bool fit : {true, false}) {
+        std::vector<float> lines;
+        groundGrid(turningRadius(extent, fit), lines);
+        ASSERT_EQ(lines.size(), size_t(2 * 17 * 2 * 3)) << fit;
+        float ground = lines[1];
+        for (size_t i = 1; i < lines.size(); i += 3)
+            EXPECT_EQ(lines[i], ground);
+        // square, centred under the origin, twice the radius each side
+        EXPECT_FLOAT_EQ(lines[0], 2.0f * ground);
+        EXPECT_FLOAT_EQ(lines[3], -2.0f * ground);
+        Matrix4 fitted;
+        fitToView(fitted, extent);
+        double lowest = 1e30;
+        for (int step = 0; step < 400; ++step) {
+            Matrix4 world;
+            worldRotation(world, step * 0.05);
+            if (fit)
+                multiply(world, world, fitted);
+            for (const Vector3& c : corners)
+                lowest = std::min(lowest, double(apply(world, c.x, c.y, c.z).y));
+        }
+        EXPECT_GE(lowest, ground - 1e-4) << fit;
+        EXPECT_TRUE(!fit || lowest < ground * 0.7) << lowest;
+    }
+    // nothing to stand under
+    std::vector<float> lines = {1.0f};
+    for (double radius : {turningRadius(extentOf({}), true), turningRadius(extentOf({{2, 2, 2}}), true), 0.0,
+                          -1.0, std::nan(""), HUGE_VAL}) {
+        groundGrid(radius, lines);
+        EXPECT_TRUE(lines.empty()) << radius;
+    }
 }
 
 TEST(FitToView, PrescalesOnlySizesOutsideItsRangeToBetweenOneAndTwo)

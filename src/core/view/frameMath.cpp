@@ -85,3 +85,29 @@ ModelView viewOf(const ModelExtent& extent)
     double pixelsPerUnit = windowPixels / (2.0 * cameraDistance * std::tan(halfFieldOfView));
     return modelSize(extent) * pixelsPerUnit < 8.0 ? ModelView::speck : ModelView::fine;
 }
+
+double turningRadius(const ModelExtent& extent, bool fit)
+{
+    if (extent.empty || modelSize(extent) == 0.0)
+        return 0.0;
+    return fit ? cameraDistance * std::sin(halfFieldOfView) : extent.reach;
+}
+
+void groundGrid(double radius, std::vector<float>& lines)
+{
+    lines.clear();
+    if (!(radius > 0.0) || !std::isfinite(radius))
+        return;
+    const int cells = 8;  // each side of the centre
+    double half = 2.0 * radius, y = -radius;
+    for (int axis = 0; axis < 2; ++axis)
+        for (int i = -cells; i <= cells; ++i) {
+            double at = half * i / cells;
+            // along x at z = at, then along z at x = at
+            double ends[2][3] = {{axis == 0 ? -half : at, y, axis == 0 ? at : -half},
+                                 {axis == 0 ? half : at, y, axis == 0 ? at : half}};
+            for (const double* end : ends)
+                for (int c = 0; c < 3; ++c)
+                    lines.push_back(float(end[c]));
+        }
+}

@@ -52,3 +52,14 @@ void scalePositions(std::vector<Vertex>& vertices, int exponent);
 // size (empty, or welded into one point) is fine: no fit would help it.
 enum class ModelView { fine, speck, pastCamera };
 ModelView viewOf(const ModelExtent& extent);
+
+// The radius of the sphere the model turns in: with the fit, the radius the fit gives the sphere
+// around its box (about 19.1); without, the farthest any position is from the origin. 0 for an
+// empty model or one of no size.
+double turningRadius(const ModelExtent& extent, bool fit);
+
+// The lines of a square ground grid under a model turning in a sphere of `radius` about the
+// origin: the plane y = -radius, from -2 radius to 2 radius along x and z, 8 cells each side of
+// the centre. Writes the lines' ends into `lines`, x, y, z each, two ends a line (17 lines along x,
+// then 17 along z); nothing for a radius that is not above 0 and finite.
+void groundGrid(double radius, std::vector<float>& lines);
