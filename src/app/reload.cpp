@@ -6,7 +6,10 @@
 #include "app/textureFiles.h"
 #include "core/diag/log.h"
 #include "core/platform/platform.h"
+#include "core/view/frameMath.h"
+#include "render/frame.h"
 
+#include <algorithm>
 #include <initializer_list>
 #include <string>
 #include <utility>
@@ -18,6 +21,10 @@ namespace {
 const size_t uploadPieceBytes = size_t(8) << 20;
 // A held model version is shown when its file has stayed the same this long after it was read.
 const uint32_t heldQuietMs = 2000;
+// A reloaded model of this many indices or more, more than any shown before, is drawn offscreen in
+// this many growing parts, a part a frame, before it is shown (WarmUp).
+const size_t warmUpIndices = size_t(1) << 18;
+const uint32_t warmUpParts = 4;
 
 // True when the file is no longer the version the watcher settled on: it was written to while it
 // was read, and its next version is read when it settles.
@@ -64,28 +71,86 @@ void tellReloaded(Viewer& viewer)
     logFrameEvent(viewer, "shown");
 }
 
+// True when a reloaded model is to be drawn before it is shown (WarmUp): it has warmUpIndices or
+// more, more than any model shown before.
+bool needsWarmUp(const Viewer& viewer, const Mesh& mesh)
+{
+    return mesh.indices.size() >= warmUpIndices && mesh.indices.size() > viewer.mostIndicesShown;
+}
+
+// Plans the warm-up of a model about to go up, its positions prepared for the fit.
+void planWarmUp(WarmUp& warm, const Mesh& mesh)
+{
+    warm = WarmUp();
+    warm.parts = warmUpParts;
+    ModelExtent extent;
+    measureModel(mesh.vertices, extent);
+    fitToView(warm.fit, extent);
+}
+
+// What the frame drawn now would be drawn with, with `fit` for the model's fit; the frames drawn
+// and the model's fit left as they were.
+void warmUpInputs(Viewer& viewer, const Matrix4& fit, FrameInputs& out)
+{
+    FrameCount frames = viewer.frames;
+    Matrix4 shownFit = viewer.modelFit;
+    viewer.modelFit = fit;
+    frameInputs(viewer, out);
+    viewer.modelFit = shownFit;
+    viewer.frames = frames;
+}
+
+// Draws the next part of the model up through the main program, as the next frame would draw
+// it, into the framebuffer bound (the window's back buffer, which the next frame clears before it
+// draws: the picture shown is the same), and returns true; false once every part is drawn, or
+// when there is none.
+bool drawWarmUpPart(Viewer& viewer)
+{
+    WarmUp& warm = viewer.watch.warmUp;
+    if (warm.partsDrawn == warm.parts) {
+        warm = WarmUp();
+        return false;
+    }
+    MeshStore part;
+    uploadPartStore(viewer.watch.upload, ++warm.partsDrawn, warm.parts, part);
+    FrameInputs inputs;
+    warmUpInputs(viewer, warm.fit, inputs);
+    FrameResources resources{part, viewer.textures, viewer.materials, viewer.environment, viewer.quad,
+                             viewer.targets};
+    drawModelPass(resources, viewer.shaderState, inputs, true);
+    return true;
+}
+
 // Shows a reloaded model: at once when it is small, else it goes up a piece each frame from now
-// on (continueUpload) while the old one draws. True when what is drawn changed now.
+// on (continueUpload) while the old one draws, and then, when it is larger than any shown before,
+// is drawn unseen in parts (drawWarmUpPart). True when what is drawn changed now.
 bool showReloadedModel(Viewer& viewer, Mesh& mesh, const ProblemList& problems)
 {
     MeshUpload& upload = viewer.watch.upload;
     abandonMeshUpload(upload);  // a newer version replaces one still going up
-    if (mesh.vertices.size() * sizeof(Vertex) + mesh.indices.size() * sizeof(uint16_t) <= uploadPieceBytes) {
+    viewer.watch.warmUp = WarmUp();
+    bool small = mesh.vertices.size() * sizeof(Vertex) + mesh.indices.size() * sizeof(uint16_t) <= uploadPieceBytes;
+    bool warm = needsWarmUp(viewer, mesh);
+    if (small && !warm) {
         showModel(viewer, mesh, problems);
         tellReloaded(viewer);
         return true;
     }
     viewer.watch.uploadPositionScale = prepareModel(viewer, mesh, problems);
+    if (warm)
+        planWarmUp(viewer.watch.warmUp, mesh);
     startMeshUpload(upload, mesh);
     return false;
 }
 
-// The next piece of a large model going up; true once it is all up and drawn.
+// The next piece of a large model going up, or the next part of its warm-up; true once it is all
+// up and drawn.
 bool continueUpload(Viewer& viewer)
 {
     MeshUpload& upload = viewer.watch.upload;
-    if (!upload.active || !continueMeshUpload(upload, uploadPieceBytes))
+    if (!upload.active || !continueMeshUpload(upload, uploadPieceBytes) || drawWarmUpPart(viewer))
         return false;
+    viewer.mostIndicesShown = std::max(viewer.mostIndicesShown, upload.mesh.indices.size());
     takeMaterials(viewer, upload.mesh);
     finishMeshUpload(viewer.meshStore, upload);
     // as prepared; or as the drawn positions are, when the fit was turned off meanwhile

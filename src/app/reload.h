@@ -25,7 +25,9 @@ void watchModelFiles(Viewer& viewer);
 // Called from the idle callback. At most every 100 ms, looks at the files' stamps; a file that
 // changed and settled (fileSettledAfterChange) is read again. A model is read on a worker thread
 // while the one shown keeps drawing (a newer change stops the reading in progress); when it reads
-// it replaces the one drawn, a large one going up a piece each frame, unless it has problems the
+// it replaces the one drawn, a large one going up a piece each frame (and one of 2^18 indices or
+// more, more than any shown before, then drawn unseen in four growing parts, a part a frame, into
+// the framebuffer bound, which the next frame clears, before it is shown), unless it has problems the
 // model drawn has not: that version is held back until its file has been quiet for two seconds.
 // The shaders, when both compile and link, replace the program, which the next frame validates;
 // so do the files they include. A texture that reads replaces its image. Each success prints

@@ -14,6 +14,7 @@
 #include "render/entryPoints.h"
 #include "render/glCheck.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <new>
@@ -83,6 +84,7 @@ void showModel(Viewer& viewer, Mesh& mesh, const ProblemList& problems)
 {
     viewer.positionScale = prepareModel(viewer, mesh, problems);
     takeMaterials(viewer, mesh);
+    viewer.mostIndicesShown = std::max(viewer.mostIndicesShown, mesh.indices.size());
     replaceMesh(viewer.meshStore, mesh);
     checkGlError();
     placeModel(viewer);

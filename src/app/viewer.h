@@ -72,6 +72,15 @@ struct ModelReading {
     FileStatus status;
 };
 
+// A reloaded model larger than any shown before, drawn unseen in growing parts, a part a frame,
+// before it is shown: the driver grows what it keeps for drawing a frame (llvmpipe: the memory of
+// the triangles it sorts into tiles) in those frames, and not in the one that shows the model.
+struct WarmUp {
+    uint32_t partsDrawn;
+    uint32_t parts;  // 0: the model going up is shown without
+    Matrix4 fit;     // the new model's, with the fit on
+};
+
 // A file that a shader includes, watched as the shaders are.
 struct WatchedInclude {
     std::string path;
@@ -89,6 +98,7 @@ struct Watch {
     std::unique_ptr<ModelReading> reading;  // none while no model is being read
     MeshUpload upload;                      // a large model going up a piece each frame
     int uploadPositionScale;                // its positions' power of two for the fit
+    WarmUp warmUp;                          // of the model going up, once it is up
     bool timerArmed;  // a timer will look at the files: the spin stands, and no idle callback does
     std::vector<WatchedFile> textures;     // one per --texture, in order
     std::vector<WatchedInclude> includes;  // the files the shaders included when last read
@@ -119,6 +129,7 @@ struct Viewer {
     std::vector<ModelFile> modelFiles;  // the files it was read from besides its own, and its maps, watched with it
     ProblemList modelProblems;          // the problems of the model drawn
     int positionScale;      // the power of two the drawn positions were multiplied by for the fit
+    size_t mostIndicesShown;  // the most indices of a model shown so far
     ShaderState shaderState;  // the main pass's program
     PassPrograms passes;      // the frame's passes, and the programs of those but the main one
     PassTargets targets;      // the textures the passes draw into

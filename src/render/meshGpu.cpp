@@ -219,6 +219,23 @@ void abandonMeshUpload(MeshUpload& upload)
     upload = MeshUpload();
 }
 
+void uploadPartStore(const MeshUpload& upload, uint32_t part, uint32_t parts, MeshStore& out)
+{
+    const Mesh& mesh = upload.mesh;
+    uint32_t corners = mesh.primitive == MeshPrimitive::points ? 1 : 3;
+    out = MeshStore();
+    out.vertexBuffer = upload.vertexBuffer;
+    out.indexBuffer = upload.indexBuffer;
+    out.colorBuffer = upload.colorBuffer;
+    out.meshPrimitive = mesh.primitive;
+    out.meshBatches = mesh.batches;
+    for (MeshBatch& batch : out.meshBatches) {
+        uint64_t shapes = uint64_t(batch.indexCount / corners) * part / parts;
+        batch.indexCount = uint32_t(shapes * corners);
+        batch.firstRange = batch.rangeCount = 0;
+    }
+}
+
 void scaleMeshPositions(MeshStore& store, int exponent)
 {
     if (exponent == 0)

@@ -46,6 +46,11 @@ void finishMeshUpload(MeshStore& store, MeshUpload& upload);
 // Deletes an upload's buffers, unfinished.
 void abandonMeshUpload(MeshUpload& upload);
 
+// A store that draws the first `part` of every `parts` of each batch's triangles (or points)
+// from the upload's buffers, filled, with its primitive and without its ranges: for drawing the
+// new mesh before it is the store's. Its vertex and index arrays stay empty. Needs 0 < part <= parts.
+void uploadPartStore(const MeshUpload& upload, uint32_t part, uint32_t parts, MeshStore& out);
+
 // Multiplies the positions of the store's vertices by 2^exponent and fills its vertex buffer
 // with them again (bound, filled and unbound, checked). Nothing for 0.
 void scaleMeshPositions(MeshStore& store, int exponent);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include <cstdio>
 #include <cstdlib>
@@ -113,6 +114,111 @@ TEST(Reload, ThousandReloadsLeaveNoObjectOrMemoryBehind)
     for (size_t at = printed.find("Reloaded ["); at != std::string::npos; at = printed.find("Reloaded [", at + 1))
         ++lines;
     EXPECT_EQ(lines, 3000u);
+
+    for (const std::string& path : {model, vertex, fragment})
+        unlink(path.c_str());
+    rmdir(folder);
+}
+
+namespace {
+
+// A grid of n x n positions, its heights a ripple, in quads: 6 (n - 1)^2 indices.
+std::string rippleObj(int n)
+{
+    std::string text;
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < n; ++j)
+            text += "v " + std::to_string(i) + " " + std::to_string(j) + " " +
+                    std::to_string(3.0 * std::sin(i * 0.2) * std::cos(j * 0.15)) + "\n";
+    for (int i = 0; i + 1 < n; ++i)
+        for (int j = 0; j + 1 < n; ++j) {
+            int a = i * n + j + 1;
+            text += "f " + std::to_string(a) + " " + std::to_string(a + n) + " " + std::to_string(a + n + 1) + " " +
+                    std::to_string(a + 1) + "\n";
+        }
+    return text;
+}
+
+// The frame of now as the window's back buffer holds it after drawing it.
+std::vector<uint8_t> drawnPicture(Viewer& viewer)
+{
+    drawViewerFrame(viewer);
+    std::vector<uint8_t> rgba(size_t(viewer.windowWidth) * size_t(viewer.windowHeight) * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, viewer.windowWidth, viewer.windowHeight, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    return rgba;
+}
+
+// The pixels of the RGBA picture that are not the viewer's clear colour.
+size_t pixelsNotClear(const std::vector<uint8_t>& rgba)
+{
+    size_t count = 0;
+    for (size_t at = 0; at + 3 < rgba.size(); at += 4)
+        count += rgba[at] != 51 || rgba[at + 1] != 51 || rgba[at + 2] != 51;
+    return count;
+}
+
+} // namespace
+
+TEST(Reload, AModelLargerThanAnyShownIsDrawnUnseenInPartsFirstAndShowsAsOneShownAtOnce)
+{
+    char folder[] = "/tmp/spinview-warm-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string model = std::string(folder) + "/model.obj", vertex = std::string(folder) + "/shader.vert",
+                      fragment = std::string(folder) + "/shader.frag";
+    writeFile(model, rippleObj(20));
+    writeFile(vertex, "#version 120\nuniform vec4 VPMatrix[4];\nuniform vec4 WMatrix[4];\nvarying vec3 n;\n"
+                      "void main() {\n"
+                      "  mat4 vp = mat4(VPMatrix[0], VPMatrix[1], VPMatrix[2], VPMatrix[3]);\n"
+                      "  mat4 w = mat4(WMatrix[0], WMatrix[1], WMatrix[2], WMatrix[3]);\n"
+                      "  gl_Position = vp * w * gl_Vertex;\n  n = gl_MultiTexCoord1.xyz;\n}\n");
+    writeFile(fragment, "#version 120\nvarying vec3 n;\nvoid main() { gl_FragColor = vec4(abs(n), 1.0); }\n");
+
+    ViewerOptions options;
+    options.model = model.c_str();
+    options.vertexShader = vertex.c_str();
+    options.fragmentShader = fragment.c_str();
+    options.fit = true;
+    options.cut = false;
+    options.spin = false;
+    options.atMs = 700;
+    options.windowWidth = options.windowHeight = 64;  // the test window's
+    Viewer viewer;
+    startViewer(viewer, options);
+    std::string printed = captureStdout([&] { EXPECT_TRUE(initScene(viewer)); });
+    ASSERT_NE(viewer.shaderState.program, 0u) << printed;
+    glViewport(0, 0, 64, 64);
+    const std::vector<uint8_t> small = drawnPicture(viewer);
+    ASSERT_GT(pixelsNotClear(small), 500u) << "the model fills the picture";
+
+    // 6 x 219^2 = 287,766 indices, past the 2^18 from which a model larger than any shown is
+    // drawn unseen first, a part a frame; its pictures meanwhile are the small model's
+    writeFile(model, rippleObj(220));
+    watchDataFiles(viewer);  // as the version read: the watcher starts no reading of its own
+    std::vector<uint32_t> partsBeforeShown;
+    bool shown = false;
+    printed = captureStdout([&] {
+        shown = reloadModel(viewer);
+        for (int call = 0; call < 20 && !shown; ++call) {
+            shown = reloadChangedFiles(viewer);
+            if (!shown) {
+                partsBeforeShown.push_back(viewer.watch.warmUp.partsDrawn);
+                EXPECT_EQ(drawnPicture(viewer), small) << "while part " << partsBeforeShown.back() << " was drawn";
+            }
+        }
+    });
+    EXPECT_TRUE(shown) << printed;
+    EXPECT_EQ(partsBeforeShown, (std::vector<uint32_t>{1, 2, 3, 4}));
+    EXPECT_EQ(viewer.watch.warmUp.parts, 0u);
+    EXPECT_EQ(viewer.mostIndicesShown, size_t(287766));
+    const std::vector<uint8_t> warmed = drawnPicture(viewer);
+    EXPECT_NE(warmed, small);
+
+    // the same model again is no larger than one shown: it shows at once, as the warmed one showed
+    printed = captureStdout([&] { EXPECT_TRUE(reloadModel(viewer)); });
+    EXPECT_EQ(viewer.watch.warmUp.parts, 0u);
+    EXPECT_EQ(drawnPicture(viewer), warmed);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 
     for (const std::string& path : {model, vertex, fragment})
         unlink(path.c_str());

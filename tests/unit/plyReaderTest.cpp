@@ -192,6 +192,18 @@ TEST(PlyReader, BadFilesAreToldAndWhatCanBeDrawnIsDrawn)
             bytes += le("int", c);
         return bytes;
     };
+    // faces of vertex numbers of `type`, counted by an unsigned byte
+    auto byteCounted = [&](const std::string& type) {
+        std::string header = fourVertices;
+        header.replace(header.find("list char int"), 13, "list uchar " + type);
+        return header;
+    };
+    auto byteFace = [](const std::string& type, std::initializer_list<double> corners) {
+        std::string bytes = le("uchar", double(corners.size()));
+        for (double c : corners)
+            bytes += le(type.c_str(), c);
+        return bytes;
+    };
     std::string nanFloat = le("float", 0.0);
     const uint32_t nanBits = 0x7FC00000u, infBits = 0x7F800000u;
     memcpy(&nanFloat[0], &nanBits, 4);
@@ -240,6 +252,14 @@ TEST(PlyReader, BadFilesAreToldAndWhatCanBeDrawnIsDrawn)
          fourVertices + quadVertices + face({0, 1, 4}) + face({0, -1, 2}) + face({0, 1}) + face({0, 1, 2, 3}) +
              face({3, 2, 1, 1000000}),
          2, 0, "Skipped 4 faces with invalid indices in [m.ply], first at face 1\n"},
+        {"indices past the vertices or negative, counted by an unsigned byte, three or four a face",
+         byteCounted("int") + quadVertices + byteFace("int", {0, 1, 4}) + byteFace("int", {0, -1, 2}) +
+             byteFace("int", {0, 1, 2}) + byteFace("int", {0, 1, 2, 3}) + byteFace("int", {3, 2, -7}),
+         3, 0, "Skipped 3 faces with invalid indices in [m.ply], first at face 1\n"},
+        {"unsigned indices past the vertices, counted by an unsigned byte",
+         byteCounted("uint") + quadVertices + byteFace("uint", {0, 1, 2}) + byteFace("uint", {4294967295.0, 1, 2}) +
+             byteFace("uint", {0, 2, 3}) + byteFace("uint", {3, 2, 4}) + byteFace("uint", {0, 1, 3}),
+         3, 0, "Skipped 2 faces with invalid indices in [m.ply], first at face 2\n"},
         {"indices past the vertices, negative, too few or not whole, in ASCII",
          asciiHeader(3, 5) + "0 0 0\n1 0 0\n0 1 0\n3 0 1 3\n3 0 -1 2\n2 0 1\n3 0 1 2\n3 0 1 1.5\n", 1, 0,
          "Skipped 4 faces with invalid indices in [m.ply], first at line 13\n"},

@@ -178,6 +178,18 @@ void readElementFloats(const unsigned char* element, const Layout& layout, int c
     }
 }
 
+// Copies the layout's elements of float components, `components` of each, to `out`, `stride`
+// floats apart: what readElementFloats gives each, a component at a time.
+void copyFloatElements(const Layout& layout, int components, float* out, size_t stride)
+{
+    for (size_t i = 0; i < layout.count; ++i) {
+        const unsigned char* element = layout.data + i * layout.stride;
+        float* to = out + i * stride;
+        for (int c = 0; c < components; ++c)
+            memcpy(to + c, element + sizeof(float) * size_t(c), sizeof(float));
+    }
+}
+
 } // namespace
 
 GltfReading startGltfReading(const GltfDocument& document, ProblemList& problems)
@@ -212,9 +224,12 @@ void readGltfFloats(GltfReading& reading, int accessor, int components, bool nor
                 out[i * stride + size_t(c)] = 0.0f;
         components = layout.components;
     }
-    for (size_t i = 0; i < layout.count; ++i)
-        readElementFloats(layout.data ? layout.data + i * layout.stride : nullptr, layout, components, normalize,
-                          out + i * stride);
+    if (layout.data && layout.componentType == TINYGLTF_COMPONENT_TYPE_FLOAT)
+        copyFloatElements(layout, components, out, stride);
+    else
+        for (size_t i = 0; i < layout.count; ++i)
+            readElementFloats(layout.data ? layout.data + i * layout.stride : nullptr, layout, components, normalize,
+                              out + i * stride);
     size_t valueSize = size_t(layout.componentSize) * size_t(layout.components);
     for (size_t s = 0; s < layout.sparseCount; ++s) {
         size_t i = componentIndex(layout.sparseIndices + s * size_t(layout.sparseIndexSize), layout.sparseIndexSize);

@@ -124,6 +124,14 @@ uint64_t loadBits(const unsigned char* p, size_t bytes, bool big)
     return bits;
 }
 
+// The four bytes at p as a number, stored big- or little-endian; the bytes must be there.
+uint32_t load32(const unsigned char* p, bool big)
+{
+    if (big)
+        return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | uint32_t(p[3]);
+    return uint32_t(p[3]) << 24 | uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | uint32_t(p[0]);
+}
+
 // The value of `type` at p; the bytes must be there.
 double binaryValue(const unsigned char* p, PlyType type, bool big)
 {
@@ -187,6 +195,74 @@ bool vertexNumber(double value, uint64_t limit, uint32_t& number)
     return true;
 }
 
+// True when every property of the element is a float, none a list: its vertices are read whole
+// (readFloatVertex).
+bool allScalarFloats(const PlyProperty* properties, size_t count)
+{
+    for (size_t p = 0; p < count; ++p)
+        if (properties[p].countType != PlyType::none || properties[p].type != PlyType::float32)
+            return false;
+    return true;
+}
+
+// True when the element is one list of 32-bit vertex numbers counted by a byte: its triangles are
+// read whole (readTriangle).
+bool isTriangleList(const PlyElement& element, const PlyProperty* properties)
+{
+    if (element.kind != PlyElementKind::face || element.propertyCount != 1)
+        return false;
+    const PlyProperty& list = properties[0];
+    return list.role == PlyRole::indices && list.countType == PlyType::uint8 &&
+           (list.type == PlyType::int32 || list.type == PlyType::uint32);
+}
+
+// Reads a vertex of float properties alone (allScalarFloats) into `values` as the general reading
+// does, non-finite numbers of a role read as 0 and noticed at their byte; false, with nothing read, when
+// the file holds less than the whole vertex.
+bool readFloatVertex(BinaryReading& r, const PlyProperty* properties, size_t count, VertexValues& values,
+                     PlyData& data)
+{
+    if (r.size - r.at < 4 * count)
+        return false;
+    for (size_t p = 0; p < count; ++p) {
+        if (properties[p].role == PlyRole::none)
+            continue;
+        uint32_t bits = load32(r.data + r.at + 4 * p, r.big);
+        float f;
+        memcpy(&f, &bits, sizeof(f));
+        if (!std::isfinite(f)) {
+            notice(data.tallies[ProblemKind::nonFiniteAtByte], r.at + 4 * p);
+            f = 0.0f;
+        }
+        values.of[size_t(properties[p].role)] = double(f);
+    }
+    r.at += 4 * count;
+    return true;
+}
+
+// Reads a face of three vertex numbers (isTriangleList) as the general reading does: added when
+// each is below `limit`, else noticed as invalid. False, with nothing read, for another count or
+// when the file holds less than the whole face.
+bool readTriangle(BinaryReading& r, const PlyProperty& list, uint64_t limit, uint64_t face, PlyData& data)
+{
+    if (r.size - r.at < 13 || r.data[r.at] != 3)
+        return false;
+    uint32_t numbers[3];
+    bool valid = true;
+    for (int i = 0; i < 3; ++i) {
+        uint32_t bits = load32(r.data + r.at + 1 + 4 * i, r.big);
+        bool negative = list.type == PlyType::int32 && int32_t(bits) < 0;
+        valid = valid && !negative && bits < limit;
+        numbers[i] = bits;
+    }
+    if (valid)
+        addPolygon(data, numbers, 3);
+    else
+        notice(data.tallies[ProblemKind::invalidFacesAtFace], face);
+    r.at += 13;
+    return true;
+}
+
 // Reads the instances of one element; `read` counts those read whole.
 ElementEnd readBinaryElement(BinaryReading& r, const PlyHeader& header, const PlyElement& element, PlyData& data,
                        uint64_t& read, std::vector<uint32_t>& numbers)
@@ -197,9 +273,17 @@ ElementEnd readBinaryElement(BinaryReading& r, const PlyHeader& header, const Pl
     for (size_t p = 0; p < element.propertyCount; ++p)
         types[size_t(properties[p].role)] = properties[p].type;
     uint64_t limit = vertexNumberLimit(data.vertexCount);
+    bool floatVertices = element.kind == PlyElementKind::vertex && allScalarFloats(properties, element.propertyCount);
+    bool triangles = isTriangleList(element, properties);
     for (read = 0; read < element.count; ++read) {
         if (!goOnAt(r.look, r.at))
             return ElementEnd::stopped;
+        if (floatVertices && readFloatVertex(r, properties, element.propertyCount, values, data)) {
+            storeVertex(values, types, data);
+            continue;
+        }
+        if (triangles && readTriangle(r, properties[0], limit, read + 1, data))
+            continue;
         bool faceRead = false, faceValid = false;
         size_t faceCorners = 0;
         for (size_t p = 0; p < element.propertyCount; ++p) {
