@@ -24,7 +24,7 @@ const char* const usage =
     "usage: spinview [--fit] [--no-spin] [--no-cut] [--orbit YAW,PITCH] [--at SECONDS] [--vertex FILE]\n"
     "                [--fragment FILE] [--texture NAME=FILE]... [--snapshot FILE.png [--frames N [--fps F]]\n"
     "                [--size WxH] [--transparent] [--raw]] [--cubemap FILE [--skybox]] [MODEL.obj]\n"
-    "                [SHADER.frag]\n";
+    "                [SHADER.frag] [--look pbr|classic] [--exposure EV] [--light-follows on|off]\n";
 
 const char* const help =
     "Draws MODEL.obj (torus.obj by default) spinning, through the GLSL shaders VertexProgram.glsl and\n"
@@ -50,6 +50,10 @@ const char* const help =
     "  --raw              with --snapshot -: raw RGBA rows, top to bottom, frame after frame\n"
     "  --cubemap FILE     an equirectangular PNG, JPEG or Radiance .hdr image: u_cubeMap and u_SH\n"
     "  --skybox           draw the cube map behind the model, where the shader has no BACKGROUND\n"
+    "  --look pbr|classic the physically based look (a named model's, without shaders there) or the\n"
+    "                     shipped shaders' (see the README's \"The look\")\n"
+    "  --exposure EV      the look's exposure in stops, from -20 to 20 (0 by default)\n"
+    "  --light-follows on|off  the look's key light follows the camera (on) or stays in the world\n"
     "  --help, --version  this text, the version\n"
     "\n"
     "GLUT's options, such as -display :1 and -geometry WxH+X+Y, are passed on to GLUT.\n"
@@ -72,6 +76,9 @@ enum Option {
     texture,
     cubeMap,
     skybox,
+    lookOption,
+    exposure,
+    lightFollows,
     helpOption,
     version
 };
@@ -95,6 +102,9 @@ const option longOptions[] = {
     {"texture", required_argument, nullptr, texture},
     {"cubemap", required_argument, nullptr, cubeMap},
     {"skybox", no_argument, nullptr, skybox},
+    {"look", required_argument, nullptr, lookOption},
+    {"exposure", required_argument, nullptr, exposure},
+    {"light-follows", required_argument, nullptr, lightFollows},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -295,6 +305,21 @@ bool isFragmentShaderName(const char* name)
     return false;
 }
 
+// A finite number of stops from -20 to 20.
+bool readExposure(const char* text, double& stops)
+{
+    char* end = nullptr;
+    stops = strtod(text, &end);
+    return end != text && *end == '\0' && stops >= -20.0 && stops <= 20.0;
+}
+
+// `on` or `off`.
+bool readOnOff(const char* text, bool& on)
+{
+    on = strcmp(text, "on") == 0;
+    return on || strcmp(text, "off") == 0;
+}
+
 // The uniforms and attributes a program may take by name, after the keys and the mouse.
 void printInputsHelp()
 {
@@ -360,6 +385,20 @@ CommandLine parseCommandLine(int argc, char** argv, ViewerOptions& options)
             break;
         case cubeMap: options.cubeMap = optarg; break;
         case skybox: options.skybox = true; break;
+        case lookOption:
+            if (strcmp(optarg, "pbr") != 0 && strcmp(optarg, "classic") != 0)
+                return wrong("spinview: --look takes pbr or classic, not '%s'\n", optarg);
+            options.classicLook = strcmp(optarg, "classic") == 0;
+            options.lookNamed = true;
+            break;
+        case exposure:
+            if (!readExposure(optarg, options.exposure))
+                return wrong("spinview: --exposure takes stops from -20 to 20, not '%s'\n", optarg);
+            break;
+        case lightFollows:
+            if (!readOnOff(optarg, options.lightFollows))
+                return wrong("spinview: --light-follows takes on or off, not '%s'\n", optarg);
+            break;
         case helpOption:
             fputs(usage, stdout);
             fputs(help, stdout);
@@ -393,5 +432,8 @@ CommandLine parseCommandLine(int argc, char** argv, ViewerOptions& options)
         }
     }
     options.canvas = options.canvas && !options.modelNamed;
+    if (options.lookNamed && !options.classicLook && (options.vertexNamed || options.fragmentNamed))
+        return wrong("spinview: --look pbr draws with the viewer's own shaders: not with --vertex, --fragment or a "
+                     "shader named\n");
     return CommandLine::run;
 }

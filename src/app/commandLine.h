@@ -3,6 +3,7 @@
 //   spinview [--fit] [--no-spin] [--no-cut] [--orbit YAW,PITCH] [--at SECONDS] [--vertex FILE]
 //            [--fragment FILE] [--texture NAME=FILE]... [--snapshot FILE.png [--frames N [--fps F]]
 //            [--size WxH] [--transparent] [--raw]] [--cubemap FILE [--skybox]] [MODEL.obj] [SHADER.frag]
+//            [--look pbr|classic] [--exposure EV] [--light-follows on|off]
 // plus --help and --version. GLUT's own options (-display, -geometry, -iconic, -direct,
 // -indirect, -gldebug, -sync), written as glutInit reads them, are left for it; other spellings of
 // them (--display, -disp, -display=:1) are refused.
@@ -53,6 +54,14 @@ struct ViewerOptions {
     bool canvas = false;
     const char* cubeMap = nullptr;  // --cubemap: the equirectangular image of u_cubeMap and u_SH
     bool skybox = false;            // --skybox: the cube map drawn behind the model
+    // the physically based look: --look classic keeps the shipped shaders; --look pbr asks for the
+    // look, which a named model gets by default (useBuiltinShadersWhereMissing sets `look` when it
+    // is taken); its exposure in EV and whether its key light follows the camera
+    bool classicLook = false;
+    bool lookNamed = false;
+    bool look = false;
+    double exposure = 0.0;
+    bool lightFollows = true;
 };
 
 enum class CommandLine {

@@ -8,7 +8,8 @@
 
 const char* const controlsHelp =
     "Keys: Space pauses or resumes the spin, c turns the cut on or off, r resets the camera and the\n"
-    "spin, f turns the fit to view on or off, w the wireframe, h prints this, Esc or q quits.\n"
+    "spin, f turns the fit to view on or off, w the wireframe, l the look's key light following the\n"
+    "camera or staying where it is, h prints this, Esc or q quits.\n"
     "Mouse: left drag orbits, right drag or the wheel zooms, middle drag or Shift and left drag pans.";
 
 namespace {
@@ -31,6 +32,7 @@ Response pressKey(Viewer& viewer, unsigned char key)
     case 'r': resetView(viewer); break;
     case 'f': toggleFit(viewer); break;
     case 'w': view.wireframe = !view.wireframe; break;
+    case 'l': toggleLightFollows(view); break;
     case 'h': logMessage("%s", controlsHelp); break;
     default: break;
     }

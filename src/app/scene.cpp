@@ -7,12 +7,14 @@
 #include "app/textureFiles.h"
 #include "core/diag/log.h"
 #include "core/files/readingThreads.h"
+#include "core/look/keyLight.h"
 #include "core/mesh/modelFile.h"
 #include "core/view/camera.h"
 #include "core/view/frameMath.h"
 #include "render/entryPoints.h"
 #include "render/glCheck.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <new>
@@ -198,6 +200,11 @@ void frameInputs(Viewer& viewer, FrameInputs& out)
     standard.mouse[1] = float(viewer.windowHeight - viewer.pointer.y);
     setStandardMatrices(out.world, view, projection, standard);
     cameraEye(viewer.view.camera, standard.camera);
+    standard.exposure = float(std::exp2(viewer.options.exposure));
+    if (viewer.view.lightFollows)
+        keyLightDirection(view, standard.lightDirection);
+    else
+        standard.lightDirection = viewer.view.fixedLight;
 }
 
 void drawViewerFrame(Viewer& viewer)
