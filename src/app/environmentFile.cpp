@@ -8,8 +8,8 @@
 
 namespace {
 
-// The studio is made this wide: its cube faces are the prefiltered map's largest level's double.
-const int studioWidth = 1024;
+// The studio is made this wide: its cube faces are as large as the prefiltered map's first level.
+const int studioWidth = 512;
 
 // Turns the image into the environment's cube map and coefficients; for the look, prefilters it
 // too, and says once when that cannot be done here.

@@ -94,26 +94,28 @@ vec3 mappedNormal(vec3 n)
 
 void main()
 {
-    bool materials = u_opacity > 0.0;
-    vec4 baseMap = texture2D(u_diffuseMap, surfaceCoord);
-    vec3 base = vertexColour * (materials ? u_diffuseColor * linearOfSrgb(baseMap.rgb) : vec3(0.8));
-    float alpha = u_opacity * baseMap.a;
-    if (materials && alpha < u_alphaCutoff)
-        discard;
-    vec4 metalRough = texture2D(u_metallicRoughnessMap, surfaceCoord);
-    float metallic = materials ? clamp(u_metallic * metalRough.b, 0.0, 1.0) : 0.0;
-    float roughness = materials ? clamp(u_roughness * metalRough.g, 0.0, 1.0) : 0.5;
-    vec3 reflectance = materials ? u_reflectance : vec3(0.04);
-    float occlusion = materials ? texture2D(u_occlusionMap, surfaceCoord).r : 1.0;
-    vec3 emitted = materials ? u_emissiveColor * linearOfSrgb(texture2D(u_emissiveMap, surfaceCoord).rgb) : vec3(0.0);
-
     // both sides of every face are drawn, lit on the side seen, whatever the winding
     vec3 v = normalize(u_camera - worldPosition);
     vec3 n = normalize(worldNormal);
     if (dot(n, v) < 0.0)
         n = -n;
-    if (materials)
+    // a model without materials: light grey, roughness 0.5; the maps are read only for one with
+    vec3 base = vertexColour * 0.8;
+    float metallic = 0.0, roughness = 0.5, occlusion = 1.0;
+    vec3 reflectance = vec3(0.04), emitted = vec3(0.0);
+    if (u_opacity > 0.0) {
+        vec4 baseMap = texture2D(u_diffuseMap, surfaceCoord);
+        if (u_opacity * baseMap.a < u_alphaCutoff)
+            discard;
+        base = vertexColour * u_diffuseColor * linearOfSrgb(baseMap.rgb);
+        vec4 metalRough = texture2D(u_metallicRoughnessMap, surfaceCoord);
+        metallic = clamp(u_metallic * metalRough.b, 0.0, 1.0);
+        roughness = clamp(u_roughness * metalRough.g, 0.0, 1.0);
+        reflectance = u_reflectance;
+        occlusion = texture2D(u_occlusionMap, surfaceCoord).r;
+        emitted = u_emissiveColor * linearOfSrgb(texture2D(u_emissiveMap, surfaceCoord).rgb);
         n = mappedNormal(n);
+    }
     float nDotV = clamp(dot(n, v), 1e-4, 1.0);
     vec3 f0 = mix(reflectance, base, metallic);
     vec3 diffuseColour = base * (1.0 - metallic);
@@ -129,7 +131,8 @@ void main()
     float dd = nDotH * nDotH * (a2 - 1.0) + 1.0;
     float distribution = a2 / (pi * dd * dd);
     float visibility = 0.5 / (nDotL * sqrt(nDotV * nDotV * (1.0 - a2) + a2) + nDotV * sqrt(nDotL * nDotL * (1.0 - a2) + a2) + 1e-7);
-    vec3 fresnel = f0 + (1.0 - f0) * pow(1.0 - vDotH, 5.0);
+    float grazing = 1.0 - vDotH, grazing2 = grazing * grazing;
+    vec3 fresnel = f0 + (1.0 - f0) * (grazing2 * grazing2 * grazing);
     vec3 direct = keyLight * nDotL * ((1.0 - fresnel) * diffuseColour / pi + fresnel * distribution * visibility);
 
     // the environment

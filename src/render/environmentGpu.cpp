@@ -226,9 +226,6 @@ bool prefilterEnvironment(EnvironmentGpu& environment)
     if (environment.prefiltered)
         glDeleteTextures(1, &environment.prefiltered);
     environment.prefiltered = map;
-    // the small levels would show their faces' edges otherwise
-    if (drawn && (GLEW_VERSION_3_2 || GLEW_ARB_seamless_cube_map))
-        glEnable(GL_TEXTURE_CUBE_MAP_SEAMLESS);
     checkGlError();
     return drawn;
 }

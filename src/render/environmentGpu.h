@@ -30,8 +30,9 @@ void replaceEnvironment(EnvironmentGpu& environment, const CubeFaces& faces,
 // from the source's mip level that averages what it stands for); and makes the split-sum table
 // (32 x 32) the first time. Replaces the prefiltered map before; deletes nothing else. False,
 // with the prefiltered map left 0, when the context cannot draw into a cube map's faces
-// (framebuffer objects, float targets) or the program does not build; the caller says so. Turns
-// seamless cube map filtering on where the driver has it.
+// (framebuffer objects, float targets) or the program does not build; the caller says so.
+// Seamless cube map filtering stays off: it halves the look's frame rate on llvmpipe, and the
+// levels' faces meet at texels of the same directions, whose colours differ little.
 // Leaves the framebuffer, viewport, depth test and program as it found them (each step checked).
 bool prefilterEnvironment(EnvironmentGpu& environment);
 
