@@ -7,6 +7,9 @@
                                                          in a 512 x 512 window, the runs interleaved,
                                                          and the cost of each pass beside a frame
                                                          of the full-window quad alone
+    python3 scripts/frameRate.py looks MODEL [SECONDS [ROUNDS]]  the model spinning in the physically
+                                                         based look and with the classic shaders,
+                                                         the runs interleaved, and their ratio
 The viewer is build/spinview (SPINVIEW_BIN names another); models are given --fit, and the
 arguments after a `--` too (`orbit MODEL 5 -- --samples 0`). The window's
 rate comes from its own frame times (SPINVIEW_FRAME_TIMES); a turntable's from the wall time of the
@@ -116,6 +119,19 @@ def passes(seconds, rounds):
                                                                                              extra / alone, alone))
 
 
+def looks(model, seconds, rounds):
+    folder = tempfile.mkdtemp(prefix="spinview-rate-")
+    rates = {"pbr": [], "classic": []}
+    for _ in range(rounds):
+        for look in rates:
+            rates[look].append(frame_rate(["--look", look, "--fit", os.path.abspath(model)], seconds, folder))
+    median = {look: sorted(r)[len(r) // 2] for look, r in rates.items()}
+    for look, r in rates.items():
+        print("%s look: %s frames/s, median %.1f" % (look, " ".join("%.1f" % x for x in r), median[look]))
+    print("the physically based look draws %.2f times as many frames a second as the classic shaders"
+          % (median["pbr"] / median["classic"]))
+
+
 def turntable(model, frames, extra=()):
     folder = tempfile.mkdtemp(prefix="spinview-rate-")
     args = [BIN, "--fit", "--snapshot", os.path.join(folder, "f%03d.png"), "--frames", str(frames)] + list(extra) + [
@@ -136,6 +152,9 @@ if __name__ == "__main__":
     extra = sys.argv[sys.argv.index("--") + 1:] if "--" in sys.argv else []
     if "--" in sys.argv:
         sys.argv = sys.argv[:sys.argv.index("--")]
+    if sys.argv[1:2] == ["looks"] and len(sys.argv) > 2:
+        looks(sys.argv[2], float(sys.argv[3]) if len(sys.argv) > 3 else 5.0, int(sys.argv[4]) if len(sys.argv) > 4 else 3)
+        sys.exit(0)
     if sys.argv[1:2] == ["passes"]:
         passes(float(sys.argv[2]) if len(sys.argv) > 2 else 5.0, int(sys.argv[3]) if len(sys.argv) > 3 else 3)
         sys.exit(0)

@@ -22,15 +22,16 @@ namespace {
 
 const char* const usage =
     "usage: spinview [--fit] [--no-spin] [--no-cut] [--orbit YAW,PITCH] [--at SECONDS] [--vertex FILE]\n"
-    "                [--samples N] [--edges] [--grid] [--background COLOR[,COLOR]] [--point-size N]\n"
     "                [--fragment FILE] [--texture NAME=FILE]... [--snapshot FILE.png [--frames N [--fps F]]\n"
-    "                [--size WxH] [--transparent] [--raw]] [--cubemap FILE [--skybox]] [MODEL.obj]\n"
-    "                [SHADER.frag]\n";
+    "                [--size WxH] [--transparent] [--raw]] [--cubemap FILE [--skybox]] [--look pbr|classic]\n"
+    "                [--exposure EV] [--light-follows on|off] [--samples N] [--edges] [--grid]\n"
+    "                [--background COLOR[,COLOR]] [--point-size N] [MODEL.obj] [SHADER.frag]\n";
 
 const char* const help =
     "Draws MODEL.obj (torus.obj by default) spinning, through the GLSL shaders VertexProgram.glsl and\n"
     "FragmentProgram.glsl, and reloads any of the three files when it changes. A model named here is\n"
-    "drawn with the built-in shaders where those files are neither named nor in the working directory.\n"
+    "drawn in the physically based look where those files are neither named nor in the working\n"
+    "directory (with --look classic, through the built-in copies of the shaders).\n"
     "It may be of any format --version names (glTF: .gltf, .glb), told by its content or its extension.\n"
     "A fragment shader named alone (SHADER.frag, .fs or .glsl), or --fragment without a model where the\n"
     "working directory has no torus.obj, is drawn on the whole window: the canvas.\n"
@@ -58,6 +59,10 @@ const char* const help =
     "  --background COLOR[,COLOR]  the background: one colour, or a vertical gradient from the top one\n"
     "                     to the bottom one; each #rrggbb, in hexadecimal (quoted for the shell)\n"
     "  --point-size N     draw each point of a point cloud N pixels across (from 1 to 64)\n"
+    "  --look pbr|classic the physically based look (a named model's, without shaders there) or the\n"
+    "                     shipped shaders' (see the README's \"The look\")\n"
+    "  --exposure EV      the look's exposure in stops, from -20 to 20 (0 by default)\n"
+    "  --light-follows on|off  the look's key light follows the camera (on) or stays in the world\n"
     "  --help, --version  this text, the version\n"
     "\n"
     "GLUT's options, such as -display :1 and -geometry WxH+X+Y, are passed on to GLUT.\n"
@@ -80,6 +85,9 @@ enum Option {
     texture,
     cubeMap,
     skybox,
+    lookOption,
+    exposure,
+    lightFollows,
     helpOption,
     version,
     samples,
@@ -113,6 +121,9 @@ const option longOptions[] = {
     {"grid", no_argument, nullptr, grid},
     {"background", required_argument, nullptr, background},
     {"point-size", required_argument, nullptr, pointSize},
+    {"look", required_argument, nullptr, lookOption},
+    {"exposure", required_argument, nullptr, exposure},
+    {"light-follows", required_argument, nullptr, lightFollows},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -386,6 +397,21 @@ bool readPointSize(const char* text, float& size)
     return true;
 }
 
+// A finite number of stops from -20 to 20.
+bool readExposure(const char* text, double& stops)
+{
+    char* end = nullptr;
+    stops = strtod(text, &end);
+    return end != text && *end == '\0' && stops >= -20.0 && stops <= 20.0;
+}
+
+// `on` or `off`.
+bool readOnOff(const char* text, bool& on)
+{
+    on = strcmp(text, "on") == 0;
+    return on || strcmp(text, "off") == 0;
+}
+
 // The uniforms and attributes a program may take by name, after the keys and the mouse.
 void printInputsHelp()
 {
@@ -466,6 +492,20 @@ CommandLine parseCommandLine(int argc, char** argv, ViewerOptions& options)
             if (!readPointSize(optarg, options.pointSize))
                 return wrong("spinview: --point-size takes pixels from 1 to 64, not '%s'\n", optarg);
             break;
+        case lookOption:
+            if (strcmp(optarg, "pbr") != 0 && strcmp(optarg, "classic") != 0)
+                return wrong("spinview: --look takes pbr or classic, not '%s'\n", optarg);
+            options.classicLook = strcmp(optarg, "classic") == 0;
+            options.lookNamed = true;
+            break;
+        case exposure:
+            if (!readExposure(optarg, options.exposure))
+                return wrong("spinview: --exposure takes stops from -20 to 20, not '%s'\n", optarg);
+            break;
+        case lightFollows:
+            if (!readOnOff(optarg, options.lightFollows))
+                return wrong("spinview: --light-follows takes on or off, not '%s'\n", optarg);
+            break;
         case helpOption:
             fputs(usage, stdout);
             fputs(help, stdout);
@@ -501,5 +541,8 @@ CommandLine parseCommandLine(int argc, char** argv, ViewerOptions& options)
     options.canvas = options.canvas && !options.modelNamed;
     if (options.samples < 0)
         options.samples = options.modelNamed ? 4 : 0;
+    if (options.lookNamed && !options.classicLook && (options.vertexNamed || options.fragmentNamed))
+        return wrong("spinview: --look pbr draws with the viewer's own shaders: not with --vertex, --fragment or a "
+                     "shader named\n");
     return CommandLine::run;
 }

@@ -4,6 +4,7 @@
 //            [--samples N] [--edges] [--grid] [--background COLOR[,COLOR]] [--point-size N]
 //            [--fragment FILE] [--texture NAME=FILE]... [--snapshot FILE.png [--frames N [--fps F]]
 //            [--size WxH] [--transparent] [--raw]] [--cubemap FILE [--skybox]] [MODEL.obj] [SHADER.frag]
+//            [--look pbr|classic] [--exposure EV] [--light-follows on|off]
 // plus --help and --version. GLUT's own options (-display, -geometry, -iconic, -direct,
 // -indirect, -gldebug, -sync), written as glutInit reads them, are left for it; other spellings of
 // them (--display, -disp, -display=:1) are refused.
@@ -64,6 +65,14 @@ struct ViewerOptions {
     int backgroundColors = 0;
     float background[2][3] = {{0.0f, 0.0f, 0.0f}, {0.0f, 0.0f, 0.0f}};
     float pointSize = 0.0f;  // --point-size: the pixels across a point; 0: OpenGL's own, 1
+    // the physically based look: --look classic keeps the shipped shaders; --look pbr asks for the
+    // look, which a named model gets by default (useBuiltinShadersWhereMissing sets `look` when it
+    // is taken); its exposure in EV and whether its key light follows the camera
+    bool classicLook = false;
+    bool lookNamed = false;
+    bool look = false;
+    double exposure = 0.0;
+    bool lightFollows = true;
 };
 
 enum class CommandLine {

@@ -8,7 +8,8 @@
 
 const char* const controlsHelp =
     "Keys: Space pauses or resumes the spin, c turns the cut on or off, r resets the camera and the\n"
-    "spin, f turns the fit to view on or off, w the wireframe, h prints this, Esc or q quits.\n"
+    "spin, f turns the fit to view on or off, w the wireframe, l the look's key light following the\n"
+    "camera or staying where it is, h prints this, Esc or q quits.\n"
     "The e key draws the edges over the shaded model or not, g a ground grid under it.\n"
     "Mouse: left drag orbits, right drag or the wheel zooms, middle drag or Shift and left drag pans.";
 
@@ -34,6 +35,7 @@ Response pressKey(Viewer& viewer, unsigned char key)
     case 'w': view.wireframe = !view.wireframe; break;
     case 'e': view.edges = !view.edges; break;
     case 'g': view.grid = !view.grid; break;
+    case 'l': toggleLightFollows(view); break;
     case 'h': logMessage("%s", controlsHelp); break;
     default: break;
     }

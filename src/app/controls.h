@@ -10,7 +10,8 @@ extern const char* const controlsHelp;
 enum class Response { redraw, quit };
 
 // Space pauses or resumes the spin, c turns the cut on or off, r puts the camera and the spin
-// back as they started, f turns the fit on or off, w the wireframe, h prints controlsHelp; Esc
+// back as they started, f turns the fit on or off, w the wireframe, l the look's key light
+// following the camera or standing in the world, h prints controlsHelp; Esc
 // and q (or Q) quit; every key redraws.
 // e turns the edges over the model on or off, g the ground grid.
 Response pressKey(Viewer& viewer, unsigned char key);

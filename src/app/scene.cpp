@@ -8,6 +8,7 @@
 #include "app/textureFiles.h"
 #include "core/diag/log.h"
 #include "core/files/readingThreads.h"
+#include "core/look/keyLight.h"
 #include "core/mesh/modelFile.h"
 #include "core/view/camera.h"
 #include "core/view/frameMath.h"
@@ -15,6 +16,7 @@
 #include "render/glCheck.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <new>
@@ -223,6 +225,11 @@ void frameInputs(Viewer& viewer, FrameInputs& out)
         extras.top[c] = options.background[0][c];
         extras.bottom[c] = options.background[1][c];
     }
+    standard.exposure = float(std::exp2(viewer.options.exposure));
+    if (viewer.view.lightFollows)
+        keyLightDirection(view, standard.lightDirection);
+    else
+        standard.lightDirection = viewer.view.fixedLight;
 }
 
 void drawViewerFrame(Viewer& viewer, const MultisampleTarget* multisample)

@@ -1,6 +1,7 @@
 #include "app/shaderSources.h"
 
 #include "app/builtinShaders.h"
+#include "app/lookShader.h"
 #include "app/textureFiles.h"
 #include "core/diag/log.h"
 #include "core/platform/platform.h"
@@ -15,6 +16,15 @@ void useBuiltinShadersWhereMissing(ViewerOptions& options)
 {
     if (!options.modelNamed && options.fragmentNamed && !options.vertexNamed && !fileStamp(options.model).exists)
         options.canvas = true;
+    bool noShaderNamed = !options.vertexNamed && !options.fragmentNamed;
+    bool noShaderThere = !fileStamp(options.vertexShader).exists && !fileStamp(options.fragmentShader).exists;
+    if (!options.classicLook && noShaderNamed && !options.canvas &&
+        (options.lookNamed || (options.modelNamed && noShaderThere))) {
+        options.look = true;
+        options.vertexSource = builtinVertexShader;
+        options.fragmentSource = lookFragmentShader;
+        return;
+    }
     if (!options.modelNamed)
         return;
     if (!options.vertexNamed && !fileStamp(options.vertexShader).exists)
@@ -97,7 +107,7 @@ void buildMainProgram(const ViewerOptions& options, const ShaderSource& vertex, 
     }
     main.fragmentShader = fragmentRead ? compileShaderSource(fragment, GL_FRAGMENT_SHADER_ARB) : 0;
     if ((main.vertexShader && main.fragmentShader) || linkFailedStages)
-        linkProgram(main.vertexShader, main.fragmentShader, main, textures, "", &told);
+        linkProgram(main.vertexShader, main.fragmentShader, main, textures, "", &told, !options.look);
 }
 
 // The program of a pass other than the main one; false when it does not compile or link.

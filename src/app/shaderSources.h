@@ -15,7 +15,10 @@
 // For a model named on the command line, each shader that is neither named by an option nor a
 // file in the working directory (under its default name) is taken from the built-in text:
 // options.vertexSource or fragmentSource is set. Without a named model nothing changes, and the
-// files are read as named, present or not.
+// files are read as named, present or not. The physically based look is taken instead (both
+// sources built in, the fragment shader the look's, options.look set) for a model named with no
+// shader named and neither file there, unless --look classic; and for --look pbr with no shader
+// named (whatever the working directory holds), on the model named or torus.obj.
 void useBuiltinShadersWhereMissing(ViewerOptions& options);
 
 // Compiles a stage from `builtin` when it is not null (status ok, no file read), else from the

@@ -1,5 +1,6 @@
 #include "app/viewer.h"
 
+#include "core/look/keyLight.h"
 #include "core/platform/platform.h"
 
 #include <cmath>
@@ -31,6 +32,20 @@ void startViewer(Viewer& viewer, const ViewerOptions& options)
     viewer.windowWidth = options.windowWidth;
     viewer.windowHeight = options.windowHeight;
     startViewAndSpin(viewer, 0);  // the process's own start
+    viewer.view.lightFollows = options.lightFollows;
+    Matrix4 view, projection;
+    cameraMatrices(viewer.view.camera, viewer.view.aspect, view, projection);
+    keyLightDirection(view, viewer.view.fixedLight);
+}
+
+void toggleLightFollows(ViewState& view)
+{
+    if (view.lightFollows) {
+        Matrix4 matrix, projection;
+        cameraMatrices(view.camera, view.aspect, matrix, projection);
+        keyLightDirection(matrix, view.fixedLight);
+    }
+    view.lightFollows = !view.lightFollows;
 }
 
 void resetView(Viewer& viewer)

@@ -43,6 +43,9 @@ struct ViewState {
     double aspect;   // of the projection: 1 for the window, which stretches; a snapshot's --size
     bool edges;      // the edges of the triangles drawn over the shaded model
     bool grid;       // a ground grid drawn under the model
+    // the look's key light: following the camera, or standing in the world toward fixedLight
+    bool lightFollows;
+    Vector3 fixedLight;
 };
 
 // The mouse button held down, and where the pointer was at the last event.
@@ -151,6 +154,10 @@ struct Viewer {
 // A viewer with these options, nothing loaded yet: the camera, the spin, the cut and the fit as
 // the options start them (a snapshot stops the spin at its moment).
 void startViewer(Viewer& viewer, const ViewerOptions& options);
+
+// The look's key light stops following the camera, standing where it is in the world, or follows
+// it again.
+void toggleLightFollows(ViewState& view);
 
 // Puts the camera and the spin back as the viewer started.
 void resetView(Viewer& viewer);

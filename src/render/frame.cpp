@@ -45,10 +45,11 @@ void switchMaterial(void* context, uint32_t material)
     useMaterial(*c.materials, *c.inputs, material, c.unit);
 }
 
-// The unit of the frame's own samplers: after --texture's and the materials' map.
+// The unit of the frame's own samplers: after --texture's and the materials' maps (one unit each
+// kind, so that a sampler of another type never shares a unit with one of them).
 GLuint firstFrameUnit(const FrameResources& resources)
 {
-    return GLuint(resources.textures.size()) + 1;
+    return GLuint(resources.textures.size()) + materialMapKinds;
 }
 
 // Binds the targets' textures the program samples and the environment, from unit `unit` on

@@ -62,7 +62,11 @@ void useMaterial(const MaterialsGpu& gpu, const ProgramInputs& inputs, uint32_t 
     uploadNumber(at[uShininess], m.shininess);
     uploadNumber(at[uOpacity], m.opacity);
     uploadNumber(at[uMetallic], m.metallic);
-    uploadNumber(at[uRoughness], m.roughness);
+    float roughness;
+    Vector3 reflectance;
+    physicalInputsOf(m, roughness, reflectance);
+    uploadNumber(at[uRoughness], roughness);
+    uploadColor(at[uReflectance], reflectance);
     uploadColor(at[uEmissiveColor], m.emissive);
     uploadNumber(at[uAlphaCutoff], m.alphaMode == AlphaMode::mask ? m.alphaCutoff : 0.0f);
     checkGlError();

@@ -103,7 +103,8 @@ GLhandleARB compileShader(const char* text, const char* name, GLenum shaderType,
 }
 
 void linkProgram(GLhandleARB vertexShader, GLhandleARB fragmentShader, ShaderState& state,
-                 const std::vector<const char*>& textureNames, const std::string& pass, std::vector<std::string>* told)
+                 const std::vector<const char*>& textureNames, const std::string& pass, std::vector<std::string>* told,
+                 bool tellInputs)
 {
     state.inputs = ProgramInputs();
     state.vertexShader = vertexShader;
@@ -130,9 +131,9 @@ void linkProgram(GLhandleARB vertexShader, GLhandleARB fragmentShader, ShaderSta
         findUniformInputs(state.program, textureNames, state.inputs, told);
     }
     checkGlError();
-    if (state.program)
+    if (state.program && tellInputs)
         logProgramInputs(state.inputs, textureNames, pass);
-    else
+    else if (!state.program)
         state.inputs = ProgramInputs();
 }
 

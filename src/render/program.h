@@ -53,9 +53,10 @@ GLhandleARB compileShaderSource(const ShaderSource& source, GLenum shaderType, c
 // the driver's log and leaves `state.program` 0, the program deleted.
 // A named pass is named in the link headline and in the line of inputs ("The program of
 // [BUFFER_0] uses ..."); a wrong type already in `told` is not reported again, and is added to it.
+// Without `tellInputs` (the viewer's own programs) the line of inputs is left out.
 void linkProgram(GLhandleARB vertexShader, GLhandleARB fragmentShader, ShaderState& state,
                  const std::vector<const char*>& textureNames = {}, const std::string& pass = "",
-                 std::vector<std::string>* told = nullptr);
+                 std::vector<std::string>* told = nullptr, bool tellInputs = true);
 
 // On the first call for a program only (a failed validation is not retried): validates it and
 // logs the outcome with the driver's log; for a named pass, only a failure, with its name.

@@ -309,6 +309,13 @@ bool findFrameInput(GLhandleARB program, const Active& active, ProgramInputs& in
             inputs.cubeMapLocation = glGetUniformLocationARB(program, active.name);
         return true;
     }
+    if (strcmp(active.name, prefilteredMapName) == 0 || strcmp(active.name, brdfTableName) == 0) {
+        bool cube = strcmp(active.name, prefilteredMapName) == 0;
+        if (declaredAs(active, cube ? GlslType::samplerCube : GlslType::sampler2D, GlslType::other))
+            (cube ? inputs.prefilteredLocation : inputs.brdfTableLocation) =
+                glGetUniformLocationARB(program, active.name);
+        return true;
+    }
     if (strcmp(active.name, sphericalHarmonicsName) == 0) {
         // an array: the driver lists the elements up to the last one used
         Active element = active;
@@ -336,6 +343,7 @@ void findUniformInputs(GLhandleARB program, const std::vector<const char*>& text
     inputs.targets.clear();
     inputs.cubeMapLocation = inputs.shLocation = -1;
     inputs.shCount = 0;
+    inputs.prefilteredLocation = inputs.brdfTableLocation = -1;
     for (GLint& location : inputs.materialLocations)
         location = -1;
     GLint count = 0;
@@ -401,6 +409,10 @@ void logProgramInputs(const ProgramInputs& inputs, const std::vector<const char*
         add(cubeMapName);
     if (inputs.shLocation >= 0)
         add(sphericalHarmonicsName);
+    if (inputs.prefilteredLocation >= 0)
+        add(prefilteredMapName);
+    if (inputs.brdfTableLocation >= 0)
+        add(brdfTableName);
     if (names.empty())
         return;
     if (pass.empty())
@@ -429,6 +441,10 @@ void uploadStandardUniforms(const ProgramInputs& inputs, const StandardValues& v
         case uModelViewProjectionMatrix: uploadMatrix4(at, values.modelViewProjection); break;
         case uNormalMatrix: glUniformMatrix3fvARB(at, 1, GL_FALSE, values.normal.m); break;
         case uCamera: glUniform3fARB(at, values.camera.x, values.camera.y, values.camera.z); break;
+        case uExposure: glUniform1fARB(at, values.exposure); break;
+        case uLightDirection:
+            glUniform3fARB(at, values.lightDirection.x, values.lightDirection.y, values.lightDirection.z);
+            break;
         case standardUniformCount: break;
         }
         checkGlError();

@@ -32,15 +32,17 @@ struct ProgramInputs {
     GLint uniformLocations[standardUniformCount];
     uint32_t attributesUsed;  // bit a: standard attribute a is declared, and bound to namedAttributeLocations[a]
     std::vector<SamplerInput> samplers;
-    GLint materialLocations[materialUniformCount] = {-1, -1, -1, -1, -1, -1, -1,
+    GLint materialLocations[materialUniformCount] = {-1, -1, -1, -1, -1, -1, -1, -1,
                                                      -1, -1, -1, -1, -1, -1, -1};  // -1: not declared with its type
     std::vector<TargetSampler> targets;  // u_bufferN, u_doubleBufferN, u_scene, u_sceneDepth
     GLint cubeMapLocation = -1;          // samplerCube u_cubeMap
     GLint shLocation = -1;               // vec3 u_SH[9]
     GLint shCount = 0;                   // its elements the program uses
+    GLint prefilteredLocation = -1;      // samplerCube u_prefilteredMap
+    GLint brdfTableLocation = -1;        // sampler2D u_brdfTable
 };
 
-static_assert(materialUniformCount == 14, "every material location starts at -1");
+static_assert(materialUniformCount == 15, "every material location starts at -1");
 
 // Where the a_ attributes are bound: away from 0 (gl_Vertex) and from the locations some drivers
 // share with gl_Normal, gl_Color and the texture coordinates.

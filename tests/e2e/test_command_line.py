@@ -16,10 +16,10 @@ import harness
 
 VALIDATED = "Program validated successfully !\n"
 USAGE = ("usage: spinview [--fit] [--no-spin] [--no-cut] [--orbit YAW,PITCH] [--at SECONDS] [--vertex FILE]\n"
-         "                [--samples N] [--edges] [--grid] [--background COLOR[,COLOR]] [--point-size N]\n"
          "                [--fragment FILE] [--texture NAME=FILE]... [--snapshot FILE.png [--frames N [--fps F]]\n"
-         "                [--size WxH] [--transparent] [--raw]] [--cubemap FILE [--skybox]] [MODEL.obj]\n"
-         "                [SHADER.frag]\n")
+         "                [--size WxH] [--transparent] [--raw]] [--cubemap FILE [--skybox]] [--look pbr|classic]\n"
+         "                [--exposure EV] [--light-follows on|off] [--samples N] [--edges] [--grid]\n"
+         "                [--background COLOR[,COLOR]] [--point-size N] [MODEL.obj] [SHADER.frag]\n")
 
 # colours the still quad by its normals: red, green, blue and yellow-green corners
 NORMAL_COLOURS = harness.diagnostic_vertex_shader("gl_MultiTexCoord1.xyz")
@@ -97,6 +97,12 @@ class CommandLineTest(harness.ViewerCase):
             (["--snapshot", "x.png", "--frames", "2", "--fps", "1e-39"], "4294967"),
             (["--snapshot", "x.png", "--frames", "1000", "--fps", "0.0001", "--at", "4000000"], "4294967"),
             (["--bogus"], "unrecognized option"),
+            (["--look", "fancy", "m.obj"], "--look takes pbr or classic, not 'fancy'"),
+            (["--look", "pbr", "--fragment", "f.glsl", "m.obj"], "--look pbr draws with the viewer's own shaders"),
+            (["--look", "pbr", "m.obj", "wave.frag"], "--look pbr draws with the viewer's own shaders"),
+            (["--exposure", "21", "m.obj"], "--exposure takes stops from -20 to 20, not '21'"),
+            (["--exposure", "nan", "m.obj"], "--exposure takes stops"),
+            (["--light-follows", "yes", "m.obj"], "--light-follows takes on or off, not 'yes'"),
         ]
         # what is seen: samples a count, colours #rrggbb, one or two, a point's size in pixels
         for option, values in (("--samples", ("-1", "x", "4.5", "257", "", "4x")),

@@ -243,3 +243,17 @@ const MaterialMap& materialMap(const Material& material, MaterialMapKind kind)
     }
     return material.diffuseMap;
 }
+
+void physicalInputsOf(const Material& material, float& roughness, Vector3& reflectance)
+{
+    auto unit = [](double x) { return float(x < 0.0 ? 0.0 : x > 1.0 ? 1.0 : x); };
+    if (material.physical) {
+        roughness = unit(material.roughness);
+        reflectance = Vector3{0.04f, 0.04f, 0.04f};
+        return;
+    }
+    double shininess = material.shininess > 0.0f ? double(material.shininess) : 0.0;
+    roughness = unit(std::sqrt(2.0 / (shininess + 2.0)));
+    const Vector3& ks = material.specular;
+    reflectance = Vector3{unit(0.08 * ks.x), unit(0.08 * ks.y), unit(0.08 * ks.z)};
+}

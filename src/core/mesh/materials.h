@@ -46,6 +46,12 @@ struct Material {
 enum MaterialMapKind { diffuseMapKind, normalMapKind, metallicRoughnessMapKind, occlusionMapKind, emissiveMapKind,
                        materialMapKinds };
 
+// The roughness and the dielectric's reflectance at normal incidence (F0) of the material in the
+// physically based look: glTF's roughness and 0.04; for the other formats (OBJ, and those of the
+// general importer), sqrt(2 / (Ns + 2)) (Ns below 0 taken as 0: roughness 1) and 0.08 Ks, each
+// clamped to [0, 1], so that the common Ks of 0.5 gives glTF's 0.04 and Ks 0 no specular light.
+void physicalInputsOf(const Material& material, float& roughness, Vector3& reflectance);
+
 // The material's map of that kind.
 const MaterialMap& materialMap(const Material& material, MaterialMapKind kind);
 

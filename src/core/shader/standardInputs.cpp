@@ -17,6 +17,8 @@ const StandardInput standardUniforms[standardUniformCount] = {
     {"u_modelViewProjectionMatrix", GlslType::mat4, GlslType::other, "projection * view * model"},
     {"u_normalMatrix", GlslType::mat3, GlslType::other, "inverse transpose of view * model's upper 3 x 3"},
     {"u_camera", GlslType::vec3, GlslType::other, "the eye's position in the world"},
+    {"u_exposure", GlslType::floatType, GlslType::other, "2^EV of --exposure (1 by default)"},
+    {"u_lightDirection", GlslType::vec3, GlslType::other, "toward the key light, in the world (unit)"},
 };
 
 const StandardInput standardAttributes[standardAttributeCount] = {
@@ -33,9 +35,10 @@ const StandardInput materialUniforms[materialUniformCount] = {
     {"u_shininess", GlslType::floatType, GlslType::other, "its Ns"},
     {"u_opacity", GlslType::floatType, GlslType::other, "its d (0 for a model without materials)"},
     {"u_metallic", GlslType::floatType, GlslType::other, "its metalness (glTF; 0 for OBJ)"},
-    {"u_roughness", GlslType::floatType, GlslType::other, "its roughness (glTF; 1 for OBJ)"},
-    {"u_emissiveColor", GlslType::vec3, GlslType::other, "its emissive color (glTF)"},
+    {"u_roughness", GlslType::floatType, GlslType::other, "its roughness (glTF; sqrt(2 / (Ns + 2)) for OBJ)"},
+    {"u_emissiveColor", GlslType::vec3, GlslType::other, "its emissive color (glTF; Ke for OBJ)"},
     {"u_alphaCutoff", GlslType::floatType, GlslType::other, "its alpha cutoff (glTF mask; else 0)"},
+    {"u_reflectance", GlslType::vec3, GlslType::other, "a dielectric's F0 (glTF 0.04; 0.08 Ks for OBJ)"},
     {"u_diffuseMap", GlslType::sampler2D, GlslType::other, "its map_Kd or base color texture (white without)"},
     {"u_normalMap", GlslType::sampler2D, GlslType::other, "its normal texture (flat without)"},
     {"u_metallicRoughnessMap", GlslType::sampler2D, GlslType::other, "its metallic-roughness texture (white)"},
@@ -56,6 +59,8 @@ const StandardInput passInputs[] = {
     {"u_sceneDepth", GlslType::sampler2D, GlslType::other, "its depth: 1 where nothing is drawn"},
     {"u_cubeMap", GlslType::samplerCube, GlslType::other, "--cubemap's image around the world"},
     {"u_SH", GlslType::vec3, GlslType::other, "[9]: its spherical harmonics, for diffuse light"},
+    {"u_prefilteredMap", GlslType::samplerCube, GlslType::other, "the look's: u_cubeMap, a GGX mip per roughness"},
+    {"u_brdfTable", GlslType::sampler2D, GlslType::other, "the look's split-sum table of (n.v, roughness)"},
 };
 
 } // namespace

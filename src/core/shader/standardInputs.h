@@ -24,6 +24,8 @@ enum StandardUniform {
     uModelViewProjectionMatrix,
     uNormalMatrix,
     uCamera,
+    uExposure,
+    uLightDirection,
     standardUniformCount
 };
 
@@ -33,7 +35,7 @@ enum StandardAttribute { aPosition, aNormal, aTexcoord, aColor, standardAttribut
 // with one material; never uploaded for a model without materials or vertex colours.
 // The maps come last, in the order of MaterialMapKind.
 enum MaterialUniform { uDiffuseColor, uAmbientColor, uSpecularColor, uShininess, uOpacity, uMetallic, uRoughness,
-                       uEmissiveColor, uAlphaCutoff, uDiffuseMap, uNormalMap, uMetallicRoughnessMap, uOcclusionMap,
+                       uEmissiveColor, uAlphaCutoff, uReflectance, uDiffuseMap, uNormalMap, uMetallicRoughnessMap, uOcclusionMap,
                        uEmissiveMap, materialUniformCount };
 
 // One named input: its name, the type it must be declared with (or the second one, for an
@@ -76,6 +78,11 @@ bool readTargetName(const char* name, TargetName& out);
 constexpr const char* cubeMapName = "u_cubeMap";
 constexpr const char* sphericalHarmonicsName = "u_SH";
 constexpr int sphericalHarmonicsCount = 9;
+// The physically based look's: the environment prefiltered for each roughness (samplerCube
+// u_prefilteredMap, a mip level per roughness) and the split-sum table (sampler2D u_brdfTable);
+// made only for the look.
+constexpr const char* prefilteredMapName = "u_prefilteredMap";
+constexpr const char* brdfTableName = "u_brdfTable";
 
 // What the u_ uniforms carry in one frame.
 struct StandardValues {
@@ -87,6 +94,8 @@ struct StandardValues {
     Matrix4 model, view, projection, modelViewProjection;
     Matrix3 normal;  // inverse transpose of the upper 3 x 3 of view * model
     Vector3 camera;  // the eye, in the world
+    float exposure;  // 2^EV of --exposure
+    Vector3 lightDirection;  // toward the key light, in the world, of unit length
 };
 
 // Fills the matrices of `out` from the model, view and projection matrices: the three as given,

@@ -1,0 +1,148 @@
+#include "app/lookShader.h"
+
+// glTF's metallic-roughness reference BRDF (GGX distribution, height-correlated Smith visibility,
+// Schlick Fresnel, Lambert diffuse) under one key light, and the environment's light: diffuse from
+// its spherical harmonics, specular from the prefiltered map and the split-sum table. Then the
+// exposure, Khronos' PBR Neutral tone mapping and the sRGB encoding. u_opacity 0 is a model
+// without materials: light grey, roughness 0.5, reflectance 0.04.
+extern const char lookFragmentShader[] = R"(#version 120
+#extension GL_ARB_shader_texture_lod : require
+
+uniform vec3 u_diffuseColor;
+uniform float u_opacity;
+uniform float u_metallic;
+uniform float u_roughness;
+uniform vec3 u_reflectance;
+uniform vec3 u_emissiveColor;
+uniform float u_alphaCutoff;
+uniform sampler2D u_diffuseMap;
+uniform sampler2D u_normalMap;
+uniform sampler2D u_metallicRoughnessMap;
+uniform sampler2D u_occlusionMap;
+uniform sampler2D u_emissiveMap;
+uniform samplerCube u_prefilteredMap;
+uniform sampler2D u_brdfTable;
+uniform vec3 u_SH[9];
+uniform vec3 u_camera;
+uniform float u_exposure;
+uniform vec3 u_lightDirection;
+
+varying vec3 worldPosition;
+varying vec3 worldNormal;
+varying vec2 surfaceCoord;
+varying vec3 vertexColour;
+
+const float pi = 3.14159265;
+const float keyLight = 2.0;         // the key light's irradiance on a surface facing it
+const float prefilteredLevels = 6.0;  // as splitSum.h makes them
+
+vec3 linearOfSrgb(vec3 c)
+{
+    return mix(c / 12.92, pow((c + 0.055) / 1.055, vec3(2.4)), step(0.04045, c));
+}
+
+vec3 srgbOfLinear(vec3 c)
+{
+    return mix(c * 12.92, 1.055 * pow(c, vec3(1.0 / 2.4)) - 0.055, step(0.0031308, c));
+}
+
+// Khronos PBR Neutral: colours below 0.8 stay nearly as they are, brighter ones approach 1.
+vec3 pbrNeutral(vec3 color)
+{
+    const float startCompression = 0.8 - 0.04;
+    const float desaturation = 0.15;
+    float x = min(color.r, min(color.g, color.b));
+    float offset = x < 0.08 ? x - 6.25 * x * x : 0.04;
+    color -= offset;
+    float peak = max(color.r, max(color.g, color.b));
+    if (peak < startCompression)
+        return color;
+    const float d = 1.0 - startCompression;
+    float newPeak = 1.0 - d * d / (peak + d - startCompression);
+    color *= newPeak / peak;
+    float g = 1.0 - 1.0 / (desaturation * (peak - newPeak) + 1.0);
+    return mix(color, vec3(newPeak), g);
+}
+
+// The environment's irradiance over pi on a surface of normal n: its diffuse radiance for albedo 1.
+vec3 diffuseLight(vec3 n)
+{
+    vec3 e = 3.141593 * 0.282095 * u_SH[0]
+           + 2.094395 * 0.488603 * (u_SH[1] * n.y + u_SH[2] * n.z + u_SH[3] * n.x)
+           + 0.785398 * (1.092548 * (u_SH[4] * n.x * n.y + u_SH[5] * n.y * n.z + u_SH[7] * n.x * n.z)
+                         + 0.315392 * u_SH[6] * (3.0 * n.z * n.z - 1.0) + 0.546274 * u_SH[8] * (n.x * n.x - n.y * n.y));
+    return max(e, vec3(0.0)) / pi;
+}
+
+// The normal turned by the normal map, in a frame of the surface made from the derivatives of
+// the position and texture coordinates; the normal itself where they make none.
+vec3 mappedNormal(vec3 n)
+{
+    vec3 dp1 = dFdx(worldPosition), dp2 = dFdy(worldPosition);
+    vec2 duv1 = dFdx(surfaceCoord), duv2 = dFdy(surfaceCoord);
+    vec3 dp2perp = cross(dp2, n), dp1perp = cross(n, dp1);
+    vec3 t = dp2perp * duv1.x + dp1perp * duv2.x;
+    vec3 b = dp2perp * duv1.y + dp1perp * duv2.y;
+    float size = max(dot(t, t), dot(b, b));
+    if (!(size > 1e-20))
+        return n;
+    vec3 m = texture2D(u_normalMap, surfaceCoord).xyz * 2.0 - 1.0;
+    float scale = inversesqrt(size);
+    vec3 turned = mat3(t * scale, b * scale, n) * m;
+    return dot(turned, turned) > 0.0 ? normalize(turned) : n;
+}
+
+void main()
+{
+    // both sides of every face are drawn, lit on the side seen, whatever the winding
+    vec3 v = normalize(u_camera - worldPosition);
+    vec3 n = normalize(worldNormal);
+    if (dot(n, v) < 0.0)
+        n = -n;
+    // a model without materials: light grey, roughness 0.5; the maps are read only for one with
+    vec3 base = vertexColour * 0.8;
+    float metallic = 0.0, roughness = 0.5, occlusion = 1.0;
+    vec3 reflectance = vec3(0.04), emitted = vec3(0.0);
+    if (u_opacity > 0.0) {
+        vec4 baseMap = texture2D(u_diffuseMap, surfaceCoord);
+        if (u_opacity * baseMap.a < u_alphaCutoff)
+            discard;
+        base = vertexColour * u_diffuseColor * linearOfSrgb(baseMap.rgb);
+        vec4 metalRough = texture2D(u_metallicRoughnessMap, surfaceCoord);
+        metallic = clamp(u_metallic * metalRough.b, 0.0, 1.0);
+        roughness = clamp(u_roughness * metalRough.g, 0.0, 1.0);
+        reflectance = u_reflectance;
+        occlusion = texture2D(u_occlusionMap, surfaceCoord).r;
+        emitted = u_emissiveColor * linearOfSrgb(texture2D(u_emissiveMap, surfaceCoord).rgb);
+        n = mappedNormal(n);
+    }
+    float nDotV = clamp(dot(n, v), 1e-4, 1.0);
+    vec3 f0 = mix(reflectance, base, metallic);
+    vec3 diffuseColour = base * (1.0 - metallic);
+
+    // the key light
+    vec3 l = u_lightDirection;
+    vec3 h = normalize(l + v);
+    float nDotL = clamp(dot(n, l), 0.0, 1.0);
+    float nDotH = clamp(dot(n, h), 0.0, 1.0);
+    float vDotH = clamp(dot(v, h), 0.0, 1.0);
+    float alphaDirect = max(roughness * roughness, 0.002);
+    float a2 = alphaDirect * alphaDirect;
+    float dd = nDotH * nDotH * (a2 - 1.0) + 1.0;
+    float distribution = a2 / (pi * dd * dd);
+    float visibility = 0.5 / (nDotL * sqrt(nDotV * nDotV * (1.0 - a2) + a2) + nDotV * sqrt(nDotL * nDotL * (1.0 - a2) + a2) + 1e-7);
+    float grazing = 1.0 - vDotH, grazing2 = grazing * grazing;
+    vec3 fresnel = f0 + (1.0 - f0) * (grazing2 * grazing2 * grazing);
+    vec3 direct = keyLight * nDotL * ((1.0 - fresnel) * diffuseColour / pi + fresnel * distribution * visibility);
+
+    // the environment
+    vec3 r = reflect(-v, n);
+    vec3 prefiltered = textureCubeLod(u_prefilteredMap, r, roughness * (prefilteredLevels - 1.0)).rgb;
+    vec2 scaleBias = texture2D(u_brdfTable, vec2(nDotV, roughness)).rg;
+    vec3 specularAlbedo = f0 * scaleBias.x + scaleBias.y;
+    vec3 ambient = occlusion * ((1.0 - specularAlbedo) * diffuseColour * diffuseLight(n) + specularAlbedo * prefiltered);
+
+    vec3 colour = (direct + ambient + emitted) * u_exposure;
+    gl_FragColor = vec4(srgbOfLinear(pbrNeutral(max(colour, vec3(0.0)))), 1.0);
+}
+)";
