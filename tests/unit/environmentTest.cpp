@@ -1,6 +1,8 @@
 #include "core/environment/equirectangular.h"
 #include "core/environment/sphericalHarmonics.h"
 
+#include "support/pi.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,7 +10,6 @@
 
 namespace {
 
-const double pi = 3.14159265358979323846;
 
 double length(const Vector3& v)
 {

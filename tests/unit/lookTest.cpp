@@ -7,13 +7,14 @@
 #include "core/mesh/materials.h"
 #include "core/view/camera.h"
 
+#include "support/pi.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 namespace {
 
-const double pi = 3.14159265358979323846;
 
 // The directional albedo of glTF's specular BRDF (GGX, height-correlated Smith, Schlick's Fresnel
 // of F0) seen at cos `nDotV`, by the midpoint rule over the hemisphere of light directions: the

@@ -1,6 +1,7 @@
 #include "core/math/matrix.h"
 
 #include "support/floatBits.h"
+#include "support/pi.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +10,6 @@
 
 namespace {
 
-const double pi = 3.14159265358979323846;  // M_PI is not in every C library's <cmath>
 
 Matrix4 filled(float start)
 {
