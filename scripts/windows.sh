@@ -78,7 +78,7 @@ mkdir -p "$out/gltf-include"
 ln -sfn /usr/include/tiny_gltf.h "$out/gltf-include/tiny_gltf.h"
 ln -sfn /usr/include/nlohmann "$out/gltf-include/nlohmann"
 cmake -S . -B "$out/build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_PREFIX_PATH="$deps" \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSPINVIEW_BUILD_BENCH=OFF \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O2 -g1 -DNDEBUG" -DSPINVIEW_BUILD_BENCH=OFF \
   -DSPINVIEW_TINYGLTF_INCLUDE="$out/gltf-include" -DSPINVIEW_JSON_INCLUDE="$out/gltf-include" >/dev/null
 cmake --build "$out/build" -j"$jobs" --target spinview unit_tests log_tests
 # the programs need only GLEW's and freeglut's DLLs beside them
