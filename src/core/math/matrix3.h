@@ -13,3 +13,9 @@ struct Matrix3 {
 // transpose times the determinant, where there is one), which keep the normals' directions that
 // survive, scaled.
 void normalMatrix(const Matrix4& m, Matrix3& out);
+
+// How the column-major 4 x 4 double matrix `m` carries normals, for a model's own transforms: the
+// cofactors of its upper 3 x 3 (the inverse transpose times the determinant), column-major into
+// `normal`, negated where the determinant is negative so that normals keep facing out. True when
+// it is negative: the transform mirrors, and the winding of faces turns.
+bool cofactorNormals(const double m[16], double normal[9]);

@@ -1,5 +1,6 @@
 #include "core/mesh/gltfMesh.h"
 
+#include "core/math/matrix3.h"
 #include "core/mesh/gltfAccessors.h"
 #include "core/mesh/gltfDocument.h"
 #include "core/mesh/gltfMaterials.h"
@@ -34,22 +35,7 @@ InstanceTransform instanceTransform(const GltfMatrix& world)
 {
     InstanceTransform t;
     t.world = world;
-    const double* m = world.m;
-    const double c0[3] = {m[0], m[1], m[2]}, c1[3] = {m[4], m[5], m[6]}, c2[3] = {m[8], m[9], m[10]};
-    auto cross = [](const double* a, const double* b, double* out) {
-        out[0] = a[1] * b[2] - a[2] * b[1];
-        out[1] = a[2] * b[0] - a[0] * b[2];
-        out[2] = a[0] * b[1] - a[1] * b[0];
-    };
-    // the inverse transpose is [c1 x c2, c2 x c0, c0 x c1] / det, column by column
-    cross(c1, c2, t.normal);
-    cross(c2, c0, t.normal + 3);
-    cross(c0, c1, t.normal + 6);
-    double determinant = c0[0] * t.normal[0] + c0[1] * t.normal[1] + c0[2] * t.normal[2];
-    t.mirrors = determinant < 0.0;
-    if (t.mirrors)
-        for (double& n : t.normal)
-            n = -n;
+    t.mirrors = cofactorNormals(world.m, t.normal);
     return t;
 }
 

@@ -2,6 +2,7 @@
 #include "core/mesh/importer.h"
 
 #include "core/files/paths.h"
+#include "core/math/matrix3.h"
 #include "core/platform/platform.h"
 
 #include <assimp/Importer.hpp>
@@ -108,20 +109,7 @@ NodeTransform nodeTransform(const aiMatrix4x4& world)
     for (int r = 0; r < 4; ++r)
         for (int c = 0; c < 4; ++c)
             t.m[4 * c + r] = double(rows[4 * r + c]);
-    const double* m = t.m;
-    const double c0[3] = {m[0], m[1], m[2]}, c1[3] = {m[4], m[5], m[6]}, c2[3] = {m[8], m[9], m[10]};
-    auto cross = [](const double* a, const double* b, double* out) {
-        out[0] = a[1] * b[2] - a[2] * b[1];
-        out[1] = a[2] * b[0] - a[0] * b[2];
-        out[2] = a[0] * b[1] - a[1] * b[0];
-    };
-    cross(c1, c2, t.normal);
-    cross(c2, c0, t.normal + 3);
-    cross(c0, c1, t.normal + 6);
-    t.mirrors = c0[0] * t.normal[0] + c0[1] * t.normal[1] + c0[2] * t.normal[2] < 0.0;
-    if (t.mirrors)
-        for (double& n : t.normal)
-            n = -n;
+    t.mirrors = cofactorNormals(t.m, t.normal);
     return t;
 }
 
