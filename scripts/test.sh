@@ -67,7 +67,7 @@ if [ "$status" -ne 0 ]; then
   cat build-tsan/unit-0.log build-tsan/unit-1.log
   exit "$status"
 fi
-tail -n 1 build-tsan/unit-0.log build-tsan/unit-1.log
+grep -h "PASSED" build-tsan/unit-0.log build-tsan/unit-1.log
 # the driver preloaded, so that it is never unloaded: the sanitizer stops at the unloading of a
 # library its suppressions name
 SPINVIEW_TEST_PRELOAD="$driver" ctest --test-dir build-tsan --output-on-failure -j"$jobs" -R '^e2e\.reload\.'
