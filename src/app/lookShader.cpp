@@ -1,5 +1,7 @@
 #include "app/lookShader.h"
 
+#include <cstring>
+
 // glTF's metallic-roughness reference BRDF (GGX distribution, height-correlated Smith visibility,
 // Schlick Fresnel, Lambert diffuse) under one key light, and the environment's light: diffuse from
 // its spherical harmonics, specular from the prefiltered map and the split-sum table. Then the
@@ -8,6 +10,18 @@
 extern const char lookFragmentShader[] = R"(#version 120
 #extension GL_ARB_shader_texture_lod : require
 
+// What the program reads of the model's materials, chosen by lookFragmentText; the text as it is
+// reads all of it.
+#ifndef LOOK_VARIANT
+#define LOOK_MATERIALS
+#define LOOK_DIFFUSE_MAP
+#define LOOK_NORMAL_MAP
+#define LOOK_METALLIC_ROUGHNESS_MAP
+#define LOOK_OCCLUSION_MAP
+#define LOOK_EMISSIVE_MAP
+#endif
+
+#ifdef LOOK_MATERIALS
 uniform vec3 u_diffuseColor;
 uniform float u_opacity;
 uniform float u_metallic;
@@ -15,11 +29,22 @@ uniform float u_roughness;
 uniform vec3 u_reflectance;
 uniform vec3 u_emissiveColor;
 uniform float u_alphaCutoff;
+#endif
+#ifdef LOOK_DIFFUSE_MAP
 uniform sampler2D u_diffuseMap;
+#endif
+#ifdef LOOK_NORMAL_MAP
 uniform sampler2D u_normalMap;
+#endif
+#ifdef LOOK_METALLIC_ROUGHNESS_MAP
 uniform sampler2D u_metallicRoughnessMap;
+#endif
+#ifdef LOOK_OCCLUSION_MAP
 uniform sampler2D u_occlusionMap;
+#endif
+#ifdef LOOK_EMISSIVE_MAP
 uniform sampler2D u_emissiveMap;
+#endif
 uniform samplerCube u_prefilteredMap;
 uniform sampler2D u_brdfTable;
 uniform vec3 u_SH[9];
@@ -74,6 +99,7 @@ vec3 diffuseLight(vec3 n)
     return max(e, vec3(0.0)) / pi;
 }
 
+#ifdef LOOK_NORMAL_MAP
 // The normal turned by the normal map, in a frame of the surface made from the derivatives of
 // the position and texture coordinates; the normal itself where they make none.
 vec3 mappedNormal(vec3 n)
@@ -91,6 +117,7 @@ vec3 mappedNormal(vec3 n)
     vec3 turned = mat3(t * scale, b * scale, n) * m;
     return dot(turned, turned) > 0.0 ? normalize(turned) : n;
 }
+#endif
 
 void main()
 {
@@ -103,19 +130,41 @@ void main()
     vec3 base = vertexColour * 0.8;
     float metallic = 0.0, roughness = 0.5, occlusion = 1.0;
     vec3 reflectance = vec3(0.04), emitted = vec3(0.0);
+    // a map no material has is not read: the white one (the flat normal) each would get
+#ifdef LOOK_MATERIALS
     if (u_opacity > 0.0) {
+#ifdef LOOK_DIFFUSE_MAP
         vec4 baseMap = texture2D(u_diffuseMap, surfaceCoord);
         if (u_opacity * baseMap.a < u_alphaCutoff)
             discard;
         base = vertexColour * u_diffuseColor * linearOfSrgb(baseMap.rgb);
+#else
+        if (u_opacity < u_alphaCutoff)
+            discard;
+        base = vertexColour * u_diffuseColor;
+#endif
+#ifdef LOOK_METALLIC_ROUGHNESS_MAP
         vec4 metalRough = texture2D(u_metallicRoughnessMap, surfaceCoord);
         metallic = clamp(u_metallic * metalRough.b, 0.0, 1.0);
         roughness = clamp(u_roughness * metalRough.g, 0.0, 1.0);
+#else
+        metallic = clamp(u_metallic, 0.0, 1.0);
+        roughness = clamp(u_roughness, 0.0, 1.0);
+#endif
         reflectance = u_reflectance;
+#ifdef LOOK_OCCLUSION_MAP
         occlusion = texture2D(u_occlusionMap, surfaceCoord).r;
+#endif
+#ifdef LOOK_EMISSIVE_MAP
         emitted = u_emissiveColor * linearOfSrgb(texture2D(u_emissiveMap, surfaceCoord).rgb);
+#else
+        emitted = u_emissiveColor;
+#endif
+#ifdef LOOK_NORMAL_MAP
         n = mappedNormal(n);
+#endif
     }
+#endif
     float nDotV = clamp(dot(n, v), 1e-4, 1.0);
     vec3 f0 = mix(reflectance, base, metallic);
     vec3 diffuseColour = base * (1.0 - metallic);
@@ -146,3 +195,41 @@ void main()
     gl_FragColor = vec4(srgbOfLinear(pbrNeutral(max(colour, vec3(0.0)))), 1.0);
 }
 )";
+
+void lookVariantOf(const MaterialsGpu& materials, LookVariant& out)
+{
+    out = LookVariant();
+    out.materials = materials.active;
+    for (size_t i = 0; i < materials.mapOf.size(); ++i)
+        if (materials.mapOf[i] >= 0)
+            out.maps[i % materialMapKinds] = true;
+}
+
+bool sameLookVariant(const LookVariant& a, const LookVariant& b)
+{
+    if (a.materials != b.materials)
+        return false;
+    for (int kind = 0; kind < materialMapKinds; ++kind)
+        if (a.maps[kind] != b.maps[kind])
+            return false;
+    return true;
+}
+
+void lookFragmentText(const LookVariant& variant, std::string& out)
+{
+    // in MaterialMapKind's order
+    static const char* const mapDefines[materialMapKinds] = {"LOOK_DIFFUSE_MAP", "LOOK_NORMAL_MAP",
+                                                             "LOOK_METALLIC_ROUGHNESS_MAP", "LOOK_OCCLUSION_MAP",
+                                                             "LOOK_EMISSIVE_MAP"};
+    const char* text = lookFragmentShader;
+    const char* afterVersion = std::strchr(text, '\n') + 1;
+    out.assign(text, afterVersion);
+    out += "#define LOOK_VARIANT\n";
+    if (variant.materials) {
+        out += "#define LOOK_MATERIALS\n";
+        for (int kind = 0; kind < materialMapKinds; ++kind)
+            if (variant.maps[kind])
+                out += std::string("#define ") + mapDefines[kind] + "\n";
+    }
+    out += afterVersion;
+}
