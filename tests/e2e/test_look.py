@@ -8,6 +8,7 @@ import os
 import struct
 import subprocess
 import tempfile
+import time
 import unittest
 
 import harness
@@ -186,6 +187,33 @@ class LookTest(harness.ViewerCase):
                 _, expected = self.snapshot(factors, options)
                 self.assertTrue(test(image, expected), (name, worst(image, expected), image.differs(expected)))
                 self.assertGreater(image.count_not_clear(0, 0, 512, 512, 4), 1000, name)
+
+    def test_a_reloaded_model_draws_in_its_own_materials(self):
+        # the program is built again, without a word, for a model that reloads with materials,
+        # and again when they are gone
+        glowing = obj_with(b"newmtl m\nKd 0 0 0\nKe 0 0.4 0\n", GLOW_QUAD)
+        viewer = self.start_with_window(omit=harness.DATA_FILES,
+                                        files={"model.obj": GLOW_QUAD, "m.mtl": glowing["m.mtl"], "dark": BLACK},
+                                        args=["--no-spin", "--cubemap", "dark", "model.obj"])
+        viewer.wait_for_frame()
+        corner = harness.QUAD_CORNER_PIXELS[0]
+        grey = viewer.screenshot().pixel(*corner)  # in the key light alone
+        green = (0, srgb(0.4), 0)
+        self.assertGreater(max(abs(a - b) for a, b in zip(grey, green)), 60, grey)
+        for reloads, (model, expected) in enumerate(((glowing["model.obj"], green), (GLOW_QUAD, grey)), 1):
+            viewer.write("model.obj", model)
+            deadline = time.time() + 120
+            while True:
+                pixel = viewer.screenshot().pixel(*corner)
+                if all(abs(a - b) <= 3 for a, b in zip(pixel, expected)):
+                    break
+                self.assertTrue(viewer.running(), viewer.output() + viewer.errors())
+                self.assertLess(time.time(), deadline, (reloads, pixel, expected, viewer.output()))
+                time.sleep(0.1)
+        deadline = time.time() + 120
+        while viewer.output().count("Reloaded") < 2 and time.time() < deadline:
+            time.sleep(0.05)
+        self.assertEqual(viewer.output(), VALIDATED + "Reloaded [model.obj]\n" * 2)
 
     def test_bright_white_stays_below_clipping(self):
         # a white sphere in the studio under the key light, four times as bright: the brightest
