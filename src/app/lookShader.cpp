@@ -195,7 +195,8 @@ void main()
     // the environment
     vec3 r = reflect(-v, n);
     vec3 prefiltered = textureCubeLod(u_prefilteredMap, r, roughness * (prefilteredLevels - 1.0)).rgb;
-    vec2 scaleBias = texture2D(u_brdfTable, vec2(nDotV, roughness)).rg;
+    // the table has one level, filtered alike both ways: no derivatives needed to choose one
+    vec2 scaleBias = texture2DLod(u_brdfTable, vec2(nDotV, roughness), 0.0).rg;
     vec3 specularAlbedo = f0 * scaleBias.x + scaleBias.y;
     vec3 ambient = occlusion * ((1.0 - specularAlbedo) * diffuseColour * diffuseLight(n) + specularAlbedo * prefiltered);
 
