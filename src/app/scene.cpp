@@ -1,6 +1,7 @@
 #include "app/scene.h"
 
 #include "app/environmentFile.h"
+#include "app/lookShader.h"
 #include "app/shaderSources.h"
 #include "app/modelMaterials.h"
 #include "app/multisampling.h"
@@ -54,6 +55,38 @@ bool stagesReadAtStart(const ViewerOptions& options, const LoadedStages& loaded)
     return true;
 }
 
+// Builds the frame's programs again from the options' sources, in place of those drawing, which
+// stay when the new ones do not link. The main program's validation is not told again: it is the
+// same look, reading other inputs.
+void rebuildLookPrograms(Viewer& viewer)
+{
+    ShaderState fresh;
+    PassPrograms freshPasses;
+    LoadedStages loaded;
+    loadPassPrograms(viewer.options, fresh, freshPasses, loaded, false);
+    bool validated = viewer.shaderState.programValidated;
+    if (replacePassPrograms(viewer.shaderState, viewer.passes, fresh, freshPasses))
+        viewer.shaderState.programValidated = validated;
+}
+
+// In the look, makes its fragment shader the variant of the materials drawn (lookVariantOf),
+// and builds the programs again when they were built for another one.
+void fitLookToMaterials(Viewer& viewer)
+{
+    if (!viewer.options.look)
+        return;
+    LookVariant variant;
+    lookVariantOf(viewer.materials, variant);
+    bool built = viewer.shaderState.program != 0;
+    if (built && sameLookVariant(variant, viewer.lookVariant))
+        return;
+    viewer.lookVariant = variant;
+    lookFragmentText(variant, viewer.lookSource);
+    viewer.options.fragmentSource = viewer.lookSource.c_str();
+    if (built)
+        rebuildLookPrograms(viewer);
+}
+
 } // namespace
 
 FileStatus readModel(const char* path, Mesh& mesh, ProblemList& problems, const std::atomic<bool>* cancel)
@@ -80,6 +113,7 @@ void takeMaterials(Viewer& viewer, Mesh& mesh)
 {
     showMaterials(viewer, mesh, viewer.modelFiles);
     watchModelFiles(viewer);
+    fitLookToMaterials(viewer);
 }
 
 void showModel(Viewer& viewer, Mesh& mesh, const ProblemList& problems)

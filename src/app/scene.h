@@ -18,7 +18,8 @@ FileStatus readModel(const char* path, Mesh& mesh, ProblemList& problems, const 
 int prepareModel(Viewer& viewer, Mesh& mesh, const ProblemList& problems);
 
 // Makes the model's materials those drawn (reading their maps) and watches the files it was read
-// from; with its mesh, as the mesh's ranges name them.
+// from; with its mesh, as the mesh's ranges name them. In the look, the programs are built again
+// when the materials need another variant of its fragment shader (lookVariantOf).
 void takeMaterials(Viewer& viewer, Mesh& mesh);
 
 // Prepares the model read and makes it the one drawn, with its materials: uploads it into new

@@ -2,6 +2,7 @@
 // The viewer's one state record, owned by the entry point and passed to what needs it.
 
 #include "app/commandLine.h"
+#include "app/lookShader.h"
 #include "core/files/fileWatch.h"
 #include "core/math/matrix.h"
 #include "core/mesh/mesh.h"
@@ -134,6 +135,10 @@ struct Viewer {
     int positionScale;      // the power of two the drawn positions were multiplied by for the fit
     size_t mostIndicesShown;  // the most indices of a model shown so far
     ShaderState shaderState;  // the main pass's program
+    // the look's fragment shader for the model's materials, which options.fragmentSource points
+    // at in the look, and the variant it was written for
+    std::string lookSource;
+    LookVariant lookVariant;
     PassPrograms passes;      // the frame's passes, and the programs of those but the main one
     PassTargets targets;      // the textures the passes draw into
     QuadGpu quad;             // the full-window quad of the passes that draw one

@@ -8,6 +8,7 @@ import os
 import struct
 import subprocess
 import tempfile
+import time
 import unittest
 
 import harness
@@ -144,6 +145,75 @@ class LookTest(harness.ViewerCase):
                 self.assertEqual(output, VALIDATED)
                 for pixel, test in tests.items():
                     self.assertTrue(test(image.pixel(*pixel)), (name, pixel, image.pixel(*pixel)))
+
+    def test_maps_and_their_absence_draw_as_the_factors_do(self):
+        # the program reads only the maps some material has, and no material input for a model
+        # without materials: each pair draws the same picture, one through a map of one colour
+        # (its 8 bits the factor's sRGB encoding) or the defaults, the other through the factors;
+        # a normal map of 8 bits is flat but for a tilt of 1/255 (a highlight moves a little), and
+        # a tilted one turns the light away
+        def plain(colour):
+            return png(4, 4, [[tuple(srgb(c) for c in colour)] * 4] * 4)
+
+        def worst(a, b):
+            return max(abs(x - y) for x, y in zip(a.pixels, b.pixels))
+
+        red = b"Kd 0.8 0.02 0.02\nKs 0.5 0.5 0.5\nNs 30\n"
+        sphere = ["--fit", "--no-cut", "model.obj"]
+        glow = ["--cubemap", "dark", "model.obj"]
+        cases = [
+            # (name, files drawn through the maps or defaults, files of the factors, options, test)
+            ("base colour map", dict(obj_with(b"newmtl m\nKd 1 1 1\nmap_Kd red.png\nKs 0.5 0.5 0.5\nNs 30\n"),
+                                     **{"red.png": plain((0.8, 0.02, 0.02))}),
+             obj_with(b"newmtl m\n" + red), sphere, lambda a, b: worst(a, b) <= 3),
+            ("flat normal map", dict(obj_with(b"newmtl m\nnorm up.png\n" + red),
+                                     **{"up.png": png(4, 4, [[(128, 128, 255)] * 4] * 4)}),
+             obj_with(b"newmtl m\n" + red), sphere, lambda a, b: worst(a, b) <= 10 and a.differs(b) < 50),
+            ("tilted normal map", dict(obj_with(b"newmtl m\nnorm side.png\n" + red),
+                                       **{"side.png": png(4, 4, [[(218, 128, 218)] * 4] * 4)}),
+             obj_with(b"newmtl m\n" + red), sphere, lambda a, b: a.differs(b) > 5000),
+            ("emission map", dict(obj_with(b"newmtl m\nKd 0 0 0\nKe 1 1 1\nmap_Ke green.png\n", GLOW_QUAD),
+                                  dark=BLACK, **{"green.png": plain((0.0, 0.4, 0.0))}),
+             dict(obj_with(b"newmtl m\nKd 0 0 0\nKe 0 0.4 0\n", GLOW_QUAD), dark=BLACK), glow,
+             lambda a, b: worst(a, b) <= 3),
+            # light grey, roughness 0.5 (Ns 6), reflectance 0.04 (Ks 0.5)
+            ("no materials", {"model.obj": SPHERE}, obj_with(b"newmtl m\nKd 0.8 0.8 0.8\nKs 0.5 0.5 0.5\nNs 6\n"),
+             sphere, lambda a, b: worst(a, b) <= 3),
+        ]
+        for name, mapped, factors, options, test in cases:
+            with self.subTest(name):
+                output, image = self.snapshot(mapped, options)
+                self.assertEqual(output, VALIDATED)
+                _, expected = self.snapshot(factors, options)
+                self.assertTrue(test(image, expected), (name, worst(image, expected), image.differs(expected)))
+                self.assertGreater(image.count_not_clear(0, 0, 512, 512, 4), 1000, name)
+
+    def test_a_reloaded_model_draws_in_its_own_materials(self):
+        # the program is built again, without a word, for a model that reloads with materials,
+        # and again when they are gone
+        glowing = obj_with(b"newmtl m\nKd 0 0 0\nKe 0 0.4 0\n", GLOW_QUAD)
+        viewer = self.start_with_window(omit=harness.DATA_FILES,
+                                        files={"model.obj": GLOW_QUAD, "m.mtl": glowing["m.mtl"], "dark": BLACK},
+                                        args=["--no-spin", "--cubemap", "dark", "model.obj"])
+        viewer.wait_for_frame()
+        corner = harness.QUAD_CORNER_PIXELS[0]
+        grey = viewer.screenshot().pixel(*corner)  # in the key light alone
+        green = (0, srgb(0.4), 0)
+        self.assertGreater(max(abs(a - b) for a, b in zip(grey, green)), 60, grey)
+        for reloads, (model, expected) in enumerate(((glowing["model.obj"], green), (GLOW_QUAD, grey)), 1):
+            viewer.write("model.obj", model)
+            deadline = time.time() + 120
+            while True:
+                pixel = viewer.screenshot().pixel(*corner)
+                if all(abs(a - b) <= 3 for a, b in zip(pixel, expected)):
+                    break
+                self.assertTrue(viewer.running(), viewer.output() + viewer.errors())
+                self.assertLess(time.time(), deadline, (reloads, pixel, expected, viewer.output()))
+                time.sleep(0.1)
+        deadline = time.time() + 120
+        while viewer.output().count("Reloaded") < 2 and time.time() < deadline:
+            time.sleep(0.05)
+        self.assertEqual(viewer.output(), VALIDATED + "Reloaded [model.obj]\n" * 2)
 
     def test_bright_white_stays_below_clipping(self):
         # a white sphere in the studio under the key light, four times as bright: the brightest
