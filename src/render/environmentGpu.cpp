@@ -5,16 +5,18 @@
 #include "render/glCheck.h"
 #include "render/program.h"
 #include "render/quadGpu.h"
+#include "render/textures.h"
 
 #include <cmath>
 #include <cstring>
 #include <initializer_list>
 #include <vector>
 
-void replaceEnvironment(EnvironmentGpu& environment, const CubeFaces& faces,
-                        const float (&sh)[shCoefficientCount][3])
+namespace {
+
+// A new cube map, bound: filtered linearly between and within levels, clamped at its edges.
+GLuint newCubeMap()
 {
-    bool floats = GLEW_VERSION_3_0 || GLEW_ARB_texture_float;
     GLuint cubeMap = 0;
     glGenTextures(1, &cubeMap);
     glBindTexture(GL_TEXTURE_CUBE_MAP, cubeMap);
@@ -22,6 +24,16 @@ void replaceEnvironment(EnvironmentGpu& environment, const CubeFaces& faces,
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    return cubeMap;
+}
+
+} // namespace
+
+void replaceEnvironment(EnvironmentGpu& environment, const CubeFaces& faces,
+                        const float (&sh)[shCoefficientCount][3])
+{
+    bool floats = haveFloatTextures();
+    GLuint cubeMap = newCubeMap();
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_GENERATE_MIPMAP, GL_TRUE);
     checkGlError();
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);  // rows of floats are whole words
@@ -103,14 +115,8 @@ void main()
 // textures, filtered linearly between levels; unbound.
 GLuint makePrefilteredMap()
 {
-    bool floats = GLEW_VERSION_3_0 || GLEW_ARB_texture_float;
-    GLuint map = 0;
-    glGenTextures(1, &map);
-    glBindTexture(GL_TEXTURE_CUBE_MAP, map);
-    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    bool floats = haveFloatTextures();
+    GLuint map = newCubeMap();
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_BASE_LEVEL, 0);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAX_LEVEL, prefilteredLevels - 1);
     checkGlError();
@@ -130,7 +136,7 @@ GLuint makeBrdfTable()
     const int size = 32;
     std::vector<float> table;
     makeSplitSumTable(size, table);
-    bool floats = GLEW_VERSION_3_0 || GLEW_ARB_texture_float;
+    bool floats = haveFloatTextures();
     GLuint texture = 0;
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);

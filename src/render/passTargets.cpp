@@ -4,12 +4,9 @@
 #include "render/frameTarget.h"
 #include "render/glCheck.h"
 
-namespace {
+#include "render/textures.h"
 
-bool haveFloatTextures()
-{
-    return GLEW_VERSION_3_0 || GLEW_ARB_texture_float;
-}
+namespace {
 
 // A texture of width x height in `internalFormat`, filtered linearly, clamped at its edges.
 GLuint createTexture(GLint internalFormat, GLenum format, GLenum type, int width, int height, GLint filter)

@@ -94,3 +94,8 @@ void unbindSamplers(const ProgramInputs& inputs)
     glActiveTexture(GL_TEXTURE0);
     checkGlError();
 }
+
+bool haveFloatTextures()
+{
+    return GLEW_VERSION_3_0 || GLEW_ARB_texture_float;
+}

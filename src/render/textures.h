@@ -37,3 +37,6 @@ void bindSamplers(const ProgramInputs& inputs, const std::vector<TextureGpu>& te
 
 // Unbinds what bindSamplers bound, leaving unit 0 active.
 void unbindSamplers(const ProgramInputs& inputs);
+
+// Whether the driver has float textures (OpenGL 3.0, or ARB_texture_float).
+bool haveFloatTextures();
