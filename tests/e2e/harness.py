@@ -37,6 +37,27 @@ def program_env(env):
     return env
 
 
+def readable_sanitizer_options(folder):
+    """The sanitizers' options of this process, their suppression files copied into `folder`
+    (readable by all), for a viewer run as another user: the checkout may be a folder only its
+    owner can enter, and a sanitizer that cannot read its suppressions ends the program."""
+    options = {}
+    for name in ("ASAN_OPTIONS", "LSAN_OPTIONS", "TSAN_OPTIONS", "UBSAN_OPTIONS"):
+        value = os.environ.get(name)
+        if not value or "suppressions=" not in value:
+            continue
+        parts = []
+        for part in value.split(":"):
+            if part.startswith("suppressions="):
+                copy = os.path.join(folder, name.lower() + ".supp")
+                shutil.copy(part[len("suppressions="):], copy)
+                os.chmod(copy, 0o644)
+                part = "suppressions=" + copy
+            parts.append(part)
+        options[name] = ":".join(parts)
+    return options
+
+
 def project_version():
     """The version the CMake project declares, which the program reports."""
     with open(os.path.join(REPO, "CMakeLists.txt")) as f:
@@ -342,6 +363,8 @@ class Viewer:
         if frame_times:
             env = dict(env or {}, SPINVIEW_FRAME_TIMES=self.frame_times)
         extra = {"user": user, "group": user, "extra_groups": []} if user is not None else {}
+        if user is not None:
+            env = dict(env or {}, **readable_sanitizer_options(self.dir))
         if preexec:
             extra["preexec_fn"] = preexec
         self.proc = subprocess.Popen(list(prefix) + [binary or find_binary()] + list(args), cwd=self.dir,
