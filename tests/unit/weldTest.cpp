@@ -5,6 +5,7 @@
 #include "core/mesh/smoothing.h"
 #include "core/mesh/weld.h"
 #include "core/mesh/weldGrid.h"
+#include "core/mesh/weldTwoParts.h"
 #include "support/linearWeld.h"
 #include "support/stressMesh.h"
 #include "support/sameReading.h"
@@ -446,5 +447,36 @@ TEST(Weld, DistinctCornersWeldAsEveryCornerAndAsTheLinearScan)
         expectSameBits(welder.mesh.vertices, each.vertices);
         LinearWeld reference = linearWeld(referenceCorners(m));
         ASSERT_EQ(welder.mesh.indices, reference.indices) << context;
+    }
+}
+
+TEST(Weld, TwoPartsWeldAsOneThreadAtEverySplit)
+{
+    // stress meshes (corners on and around the tolerance apart, repeated records, some corners
+    // given no normal), welded in two parts split at every corner, the second part alone or
+    // alongside on another thread, after some corners welded before: the one-thread welding's
+    // vertices and indices, bit for bit
+    std::mt19937 rng(53);
+    for (int round = 0; round < 120; ++round) {
+        StressMesh m = makeStressMesh(rng, 4 + int(rng() % 30), 1 + int(rng() % 40), rng() % 2, true);
+        std::string text = toObj(m), context = "round " + std::to_string(round);
+        ObjRecords records;
+        readObjRecords(text.data(), text.size(), records);
+        fillMissingNormals(records);
+        WeldedMesh each;
+        weldAllCorners(records, each);
+        size_t count = records.corners.size(), before = rng() % (count / 2 + 1);
+        for (size_t split = 0; split <= count - before; ++split) {
+            Welder welder;
+            startWelding(welder, 0);
+            weldCorners(welder, records, records.corners.data(), before);
+            std::vector<uint32_t>& indices = welder.mesh.indices;
+            indices.resize(count);
+            TwoPartWeld how = {split, split % 4 == 1};
+            ASSERT_TRUE(weldCornersInTwoParts(welder, records, records.corners.data() + before, count - before,
+                                              indices.data() + before, how, nullptr));
+            ASSERT_EQ(indices, each.indices) << context << ", split at " << split;
+            expectSameBits(welder.mesh.vertices, each.vertices);
+        }
     }
 }

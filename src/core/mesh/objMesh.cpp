@@ -3,6 +3,7 @@
 #include "core/mesh/objParse.h"
 #include "core/mesh/smoothing.h"
 #include "core/mesh/weld.h"
+#include "core/mesh/weldTwoParts.h"
 #include "core/platform/platform.h"
 
 #include <atomic>
@@ -150,15 +151,22 @@ bool smoothKeptFaces(void* context, ObjRecords& records)
     return addToSmoothing(reading.smoothing, records, &reading.looks);
 }
 
-// The faces kept for smoothing, welded after those welded as they came. The records are all read
-// by now, so the welding is sized for them: a vertex on at least two corners, mostly one per
-// position record.
+// The faces kept for smoothing, welded after those welded as they came, in two parts on two
+// threads when there are many. The records are all read by now, so the welding is sized for them:
+// a vertex on at least two corners, mostly one per position record.
 bool weldKeptFaces(ObjRecords& records, Reading& reading)
 {
     size_t corners = records.corners.size();
     size_t expected = corners / 2 < records.positions.size() ? corners / 2 : records.positions.size();
     reserveWelding(reading.welder, expected, corners);
-    return weldInParts(reading, records, records.corners.data(), corners);
+    const ObjReadControl& control = *reading.control;
+    TwoPartWeld how = twoPartWeldFor(corners, control.sliceBytes ? control.twoPartWeldCorners : 0);
+    how.alongside = !control.schedule;
+    std::vector<uint32_t>& indices = reading.welder.mesh.indices;
+    size_t before = indices.size();
+    indices.resize(before + corners);
+    return weldCornersInTwoParts(reading.welder, records, records.corners.data(), corners, indices.data() + before,
+                                 how, &reading.looks);
 }
 
 // Reads the material libraries the model names and gives each material it uses the library's

@@ -12,6 +12,7 @@
 #include "core/mesh/mesh.h"
 #include "core/mesh/objRecords.h"
 #include "core/mesh/objSlices.h"
+#include "core/mesh/weldTwoParts.h"
 #include "core/mesh/problems.h"
 
 #include <atomic>
@@ -42,6 +43,10 @@ struct ObjReadControl {
     // When given, those slices are read on the calling thread alone, in the order it picks (for
     // the tests and the fuzz target: every interleaving of the two threads, deterministically).
     const SliceSchedule* schedule = nullptr;
+    // The faces kept for smoothing are welded in two parts, on two threads, when they have at
+    // least this many corners (0: never) and the text is read in slices; with a `schedule`, the
+    // parts are welded on the calling thread one after the other. The result is the same.
+    size_t twoPartWeldCorners = ::twoPartWeldCorners;
 };
 
 // Reads `size` bytes of OBJ text (no terminator needed) into `out`, replacing what it held; the

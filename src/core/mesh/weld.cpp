@@ -64,8 +64,12 @@ void weldCorners(Welder& welder, const ObjRecords& records, const ObjCorner* cor
     weldCornersTo(welder, records, corners, count, indices.data() + before);
 }
 
-void weldCornersTo(Welder& welder, const ObjRecords& records, const ObjCorner* corners, size_t count,
-                   uint32_t* vertices)
+namespace {
+
+// weldCornersTo, and with `kinds` given, how each corner welded; then only the corners that made
+// a vertex are cached, so that a cached corner always has the data of its vertex.
+void weldCornersNoting(Welder& welder, const ObjRecords& records, const ObjCorner* corners, size_t count,
+                       uint32_t* vertices, CornerWeld* kinds)
 {
     WeldedMesh& out = welder.mesh;
     if (welder.positionSeen.size() < records.positions.size())
@@ -90,6 +94,7 @@ void weldCornersTo(Welder& welder, const ObjRecords& records, const ObjCorner* c
 
         const ObjCorner& corner = corners[i];
         uint32_t vertex = findCachedCorner(welder.cache, corner.position, corner.texCoord, corner.normal);
+        CornerWeld kind = CornerWeld::cached;
         if (vertex == cacheMiss) {
             PreparedCorner& slot = ahead[i % lookahead];
             if (slot.corner != i)
@@ -99,17 +104,36 @@ void weldCornersTo(Welder& welder, const ObjRecords& records, const ObjCorner* c
             if (colored)
                 color = WeldColor{out.colors.data(), records.colors[corner.position]};
             vertex = findWeldMatch(welder.grid, out.vertices, slot.vertex, slot.search, color);
+            kind = CornerWeld::matched;
             if (vertex == noVertex) {
                 vertex = uint32_t(out.vertices.size());
                 out.vertices.push_back(slot.vertex);
                 if (colored)
                     out.colors.push_back(color.color);
                 addToWeldGrid(welder.grid, out.vertices, vertex, slot.search.own);
+                kind = CornerWeld::made;
             }
-            cacheCorner(welder.cache, corner.position, corner.texCoord, corner.normal, vertex);
+            if (!kinds || kind == CornerWeld::made)
+                cacheCorner(welder.cache, corner.position, corner.texCoord, corner.normal, vertex);
         }
         vertices[i] = vertex;
+        if (kinds)
+            kinds[i] = kind;
     }
+}
+
+} // namespace
+
+void weldCornersTo(Welder& welder, const ObjRecords& records, const ObjCorner* corners, size_t count,
+                   uint32_t* vertices)
+{
+    weldCornersNoting(welder, records, corners, count, vertices, nullptr);
+}
+
+void weldCornersNoted(Welder& welder, const ObjRecords& records, const ObjCorner* corners, size_t count,
+                      uint32_t* vertices, CornerWeld* kinds)
+{
+    weldCornersNoting(welder, records, corners, count, vertices, kinds);
 }
 
 namespace {

@@ -43,6 +43,16 @@ void weldCorners(Welder& welder, const ObjRecords& records, const ObjCorner* cor
 void weldCornersTo(Welder& welder, const ObjRecords& records, const ObjCorner* corners, size_t count,
                    uint32_t* vertices);
 
+// How a corner welded: it made a new vertex, repeated the records of a corner that made one
+// (and so has its vertex's data), or matched a vertex by a search.
+enum class CornerWeld : uint8_t { made, cached, matched };
+
+// weldCornersTo, noting in kinds[i] how corner i welded. Only the corners that make a vertex are
+// remembered by their records, so a corner noted `cached` has exactly its vertex's data; a corner
+// repeating one that matched is searched again (to the same vertex).
+void weldCornersNoted(Welder& welder, const ObjRecords& records, const ObjCorner* corners, size_t count,
+                      uint32_t* vertices, CornerWeld* kinds);
+
 // Gives the vertices welded so far without a colour white, when the positions have colours: they
 // were welded before the first colour was read.
 void colorUncoloredVertices(Welder& welder, const ObjRecords& records);

@@ -364,3 +364,61 @@ void addToWeldGrid(WeldGrid& grid, const std::vector<Vertex>& vertices, uint32_t
         ++cell.size;
     }
 }
+
+namespace {
+
+// Position marks' cells, 64 tolerances wide: more than twice the reach, so a position's reach
+// spans at most two on each axis, and mostly one.
+const double markCellsPerUnit = 1.0 / (64.0 * double(tolerance));
+
+size_t markBit(const PositionMarks& marks, const int64_t (&cell)[3])
+{
+    uint64_t sum = 0;
+    for (int i = 0; i < 3; ++i)
+        sum += uint64_t(cell[i]) * axisFactors[i];
+    return size_t(mixed(sum) >> 20) & (marks.bits.size() * 64 - 1);
+}
+
+} // namespace
+
+void markPositions(PositionMarks& marks, const std::vector<Vertex>& vertices)
+{
+    size_t bits = size_t(1) << 13;
+    while (bits < vertices.size() * 16)
+        bits *= 2;
+    marks.bits.assign(bits / 64, 0);
+    for (const Vertex& v : vertices) {
+        const float c[3] = {v.position.x, v.position.y, v.position.z};
+        int64_t cell[3];
+        for (int i = 0; i < 3; ++i)
+            cell[i] = cellOf(c[i], markCellsPerUnit);
+        size_t bit = markBit(marks, cell);
+        marks.bits[bit / 64] |= uint64_t(1) << (bit % 64);
+    }
+}
+
+// Every position within reach of `position` has its cell between the cells of position -+ reach
+// on each axis, through the monotonic cellOf, as in prepareWeldSearch.
+bool mayBeNearMarked(const PositionMarks& marks, const Vector3& position)
+{
+    if (marks.bits.empty())
+        return false;
+    const float c[3] = {position.x, position.y, position.z};
+    int64_t low[3];
+    unsigned straddling = 0;
+    for (int i = 0; i < 3; ++i) {
+        low[i] = cellOf(double(c[i]) - searchReach, markCellsPerUnit);
+        if (cellOf(double(c[i]) + searchReach, markCellsPerUnit) != low[i])
+            straddling |= 1u << i;
+    }
+    for (unsigned steps = straddling;; steps = (steps - 1) & straddling) {
+        int64_t cell[3];
+        for (int i = 0; i < 3; ++i)
+            cell[i] = low[i] + ((steps >> i) & 1);
+        size_t bit = markBit(marks, cell);
+        if ((marks.bits[bit / 64] >> (bit % 64)) & 1)
+            return true;
+        if (steps == 0)
+            return false;
+    }
+}

@@ -89,3 +89,16 @@ void reserveWeldGrid(WeldGrid& grid, const std::vector<Vertex>& vertices, size_t
 // Adds vertices[index], whose cell is `key`, to the grid: to the cell's chain, or to the fine grid
 // when the cell is crowded, which it becomes as its chain grows past maxChainedVertices.
 void addToWeldGrid(WeldGrid& grid, const std::vector<Vertex>& vertices, uint32_t index, const WeldCellKey& key);
+
+// Marks of where a set of vertices lie, by position alone: one bit per hash of a coarse cell, so
+// that most positions far from all of them are told so at once.
+struct PositionMarks {
+    std::vector<uint64_t> bits;
+};
+
+// Marks the positions of `vertices` (replacing what `marks` held), about sixteen bits per vertex.
+void markPositions(PositionMarks& marks, const std::vector<Vertex>& vertices);
+
+// False only when no marked vertex can match a vertex at `position` (verticesMatch compares
+// positions first, each within the tolerance); true when one may.
+bool mayBeNearMarked(const PositionMarks& marks, const Vector3& position);

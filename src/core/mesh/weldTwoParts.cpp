@@ -1,0 +1,161 @@
+#include "core/mesh/weldTwoParts.h"
+
+#include "core/files/readingThreads.h"
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+namespace {
+
+// The second part, welded on its own.
+struct SecondPart {
+    const ObjRecords* records;
+    const ObjCorner* corners;
+    size_t count;
+    WorkLooks* looks;              // on the calling thread; nullptr on another, which looks at `stop`
+    const std::atomic<bool>* stop;
+    Welder welder;
+    std::vector<uint32_t> vertices;  // per corner, its vertex in the part's own welder
+    std::vector<CornerWeld> kinds;
+    bool stopped = false;
+};
+
+void weldSecondPart(void* context)
+{
+    SecondPart& part = *static_cast<SecondPart*>(context);
+    // about a vertex per six corners on a closed surface, a guess: the arrays grow past it
+    startWelding(part.welder, part.count / 6);
+    part.vertices.resize(part.count);
+    part.kinds.resize(part.count);
+    for (size_t done = 0; done < part.count;) {
+        size_t step = part.count - done < stepsBetweenLooks ? part.count - done : stepsBetweenLooks;
+        weldCornersNoted(part.welder, *part.records, part.corners + done, step, part.vertices.data() + done,
+                         part.kinds.data() + done);
+        done += step;
+        bool goOn = part.looks ? countSteps(part.looks, step) : !part.stop->load(std::memory_order_relaxed);
+        if (!goOn) {
+            part.stopped = true;
+            return;
+        }
+    }
+}
+
+bool weldInSteps(Welder& welder, const ObjRecords& records, const ObjCorner* corners, size_t count,
+                 uint32_t* vertices, WorkLooks* looks)
+{
+    for (size_t done = 0; done < count;) {
+        size_t step = count - done < stepsBetweenLooks ? count - done : stepsBetweenLooks;
+        weldCornersTo(welder, records, corners + done, step, vertices + done);
+        done += step;
+        if (!countSteps(looks, step))
+            return false;
+    }
+    return true;
+}
+
+// The first vertex of the first part (and before) that matches v, or noVertex: searched only when
+// v's position lies near one of theirs.
+uint32_t firstPartMatch(const Welder& welder, const PositionMarks& marks, const Vertex& v)
+{
+    if (!mayBeNearMarked(marks, v.position))
+        return noVertex;
+    WeldSearch search;
+    prepareWeldSearch(v, search);
+    return findWeldMatch(welder.grid, welder.mesh.vertices, v, search);
+}
+
+// Welds corners[from, count) as weldCornersTo does, after the second part's vertices made so far
+// (welder.mesh.vertices from `firstCount` on) are added to the grid the welding searches.
+bool weldRestInOrder(Welder& welder, const ObjRecords& records, const ObjCorner* corners, size_t count,
+                     uint32_t* vertices, size_t firstCount, WorkLooks* looks)
+{
+    const std::vector<Vertex>& made = welder.mesh.vertices;
+    for (size_t i = firstCount; i < made.size(); ++i)
+        addToWeldGrid(welder.grid, made, uint32_t(i), weldCellKey(made[i]));
+    return weldInSteps(welder, records, corners, count, vertices, looks);
+}
+
+// Puts the second part after the vertices welded so far, writing each corner's vertex.
+bool joinSecondPart(Welder& welder, const ObjRecords& records, const SecondPart& part, uint32_t* vertices,
+                    WorkLooks* looks)
+{
+    std::vector<Vertex>& mesh = welder.mesh.vertices;
+    const std::vector<Vertex>& own = part.welder.mesh.vertices;
+    size_t firstCount = mesh.size();
+    PositionMarks marks;
+    markPositions(marks, mesh);
+    mesh.reserve(firstCount + own.size());
+    std::vector<uint32_t> placed(own.size(), noVertex);  // per vertex of the part, the vertex it is
+    for (size_t i = 0; i < part.count; ++i) {
+        uint32_t vertex = part.vertices[i];
+        switch (part.kinds[i]) {
+        case CornerWeld::made: {
+            uint32_t first = firstPartMatch(welder, marks, own[vertex]);
+            if (first == noVertex) {
+                first = uint32_t(mesh.size());
+                mesh.push_back(own[vertex]);
+            }
+            placed[vertex] = first;
+            break;
+        }
+        case CornerWeld::cached:
+            break;
+        case CornerWeld::matched: {
+            uint32_t first = firstPartMatch(welder, marks, cornerVertex(records, part.corners[i]));
+            if (first != noVertex) {
+                vertices[i] = first;
+                continue;
+            }
+            // its match there may no longer be the first: weld the rest in order
+            if (placed[vertex] < firstCount)
+                return weldRestInOrder(welder, records, part.corners + i, part.count - i, vertices + i, firstCount,
+                                       looks);
+            break;
+        }
+        }
+        vertices[i] = placed[vertex];
+    }
+    return true;
+}
+
+} // namespace
+
+TwoPartWeld twoPartWeldFor(size_t count, size_t least)
+{
+    if (least == 0 || count < least)
+        return TwoPartWeld{count, false};
+    return TwoPartWeld{count - count * 9 / 20, true};
+}
+
+bool weldCornersInTwoParts(Welder& welder, const ObjRecords& records, const ObjCorner* corners, size_t count,
+                           uint32_t* vertices, const TwoPartWeld& how, WorkLooks* looks)
+{
+    bool whole;
+    if (how.secondFrom >= count || !records.colors.empty()) {
+        whole = weldInSteps(welder, records, corners, count, vertices, looks);
+    } else {
+        std::atomic<bool> stop{false};
+        SecondPart part;
+        part.records = &records;
+        part.corners = corners + how.secondFrom;
+        part.count = count - how.secondFrom;
+        part.looks = nullptr;
+        part.stop = &stop;
+        std::thread thread;
+        bool alongside = how.alongside && startReadingThread(thread, weldSecondPart, &part);
+        whole = weldInSteps(welder, records, corners, how.secondFrom, vertices, looks);
+        if (alongside) {
+            stop.store(!whole, std::memory_order_relaxed);
+            thread.join();
+        } else if (whole) {
+            part.looks = looks;
+            weldSecondPart(&part);
+        }
+        whole = whole && !part.stopped &&
+                joinSecondPart(welder, records, part, vertices + how.secondFrom, looks);
+    }
+    welder.grid = WeldGrid();
+    welder.cache = CornerCache();
+    return whole;
+}
