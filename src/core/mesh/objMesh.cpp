@@ -158,10 +158,13 @@ bool weldKeptFaces(ObjRecords& records, Reading& reading)
 {
     size_t corners = records.corners.size();
     size_t expected = corners / 2 < records.positions.size() ? corners / 2 : records.positions.size();
-    reserveWelding(reading.welder, expected, corners);
     const ObjReadControl& control = *reading.control;
     TwoPartWeld how = twoPartWeldFor(corners, control.sliceBytes ? control.twoPartWeldCorners : 0);
     how.alongside = !control.schedule;
+    // the grid holds the first part's vertices alone
+    size_t first = corners ? size_t(double(expected) * double(how.secondFrom) / double(corners)) : 0;
+    reserveWelding(reading.welder, first, corners);
+    reading.welder.mesh.vertices.reserve(reading.welder.mesh.vertices.size() + expected);
     std::vector<uint32_t>& indices = reading.welder.mesh.indices;
     size_t before = indices.size();
     indices.resize(before + corners);

@@ -3,10 +3,20 @@
 #include "core/files/readingThreads.h"
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 #include <vector>
 
 namespace {
+
+// Where the vertices welded before the second part lie, once the first part is welded.
+struct FirstPartMarks {
+    PositionMarks marks;
+    bool ready = false;
+    std::mutex mutex;
+    std::condition_variable markedOrStopped;
+};
 
 // The second part, welded on its own.
 struct SecondPart {
@@ -18,14 +28,43 @@ struct SecondPart {
     Welder welder;
     std::vector<uint32_t> vertices;  // per corner, its vertex in the part's own welder
     std::vector<CornerWeld> kinds;
+    FirstPartMarks* first;
+    std::vector<bool> nearFirst;  // per vertex of the part: a vertex before it may match it
     bool stopped = false;
 };
+
+// Tells the second part the first part's marks are ready, or that it is not to be joined.
+void markFirstPart(FirstPartMarks& first)
+{
+    {
+        std::lock_guard<std::mutex> lock(first.mutex);
+        first.ready = true;
+    }
+    first.markedOrStopped.notify_one();
+}
+
+// On the second part's thread, once it is welded: which of its vertices lie near those welded
+// before it, so that the thread putting the parts together looks up those alone.
+void findNearFirstPart(SecondPart& part)
+{
+    {
+        std::unique_lock<std::mutex> lock(part.first->mutex);
+        part.first->markedOrStopped.wait(lock, [&] { return part.first->ready; });
+    }
+    if (part.stop && part.stop->load(std::memory_order_relaxed))
+        return;
+    const std::vector<Vertex>& own = part.welder.mesh.vertices;
+    part.nearFirst.resize(own.size());
+    for (size_t i = 0; i < own.size(); ++i)
+        part.nearFirst[i] = mayBeNearMarked(part.first->marks, own[i].position);
+}
 
 void weldSecondPart(void* context)
 {
     SecondPart& part = *static_cast<SecondPart*>(context);
     // about a vertex per six corners on a closed surface, a guess: the arrays grow past it
     startWelding(part.welder, part.count / 6);
+    part.welder.mesh.vertices.reserve(part.count / 4);
     part.vertices.resize(part.count);
     part.kinds.resize(part.count);
     for (size_t done = 0; done < part.count;) {
@@ -39,6 +78,7 @@ void weldSecondPart(void* context)
             return;
         }
     }
+    findNearFirstPart(part);
 }
 
 bool weldInSteps(Welder& welder, const ObjRecords& records, const ObjCorner* corners, size_t count,
@@ -54,12 +94,9 @@ bool weldInSteps(Welder& welder, const ObjRecords& records, const ObjCorner* cor
     return true;
 }
 
-// The first vertex of the first part (and before) that matches v, or noVertex: searched only when
-// v's position lies near one of theirs.
-uint32_t firstPartMatch(const Welder& welder, const PositionMarks& marks, const Vertex& v)
+// The first vertex welded before the second part that matches v, or noVertex.
+uint32_t firstPartMatch(const Welder& welder, const Vertex& v)
 {
-    if (!mayBeNearMarked(marks, v.position))
-        return noVertex;
     WeldSearch search;
     prepareWeldSearch(v, search);
     return findWeldMatch(welder.grid, welder.mesh.vertices, v, search);
@@ -82,16 +119,15 @@ bool joinSecondPart(Welder& welder, const ObjRecords& records, const SecondPart&
 {
     std::vector<Vertex>& mesh = welder.mesh.vertices;
     const std::vector<Vertex>& own = part.welder.mesh.vertices;
+    const PositionMarks& marks = part.first->marks;
     size_t firstCount = mesh.size();
-    PositionMarks marks;
-    markPositions(marks, mesh);
     mesh.reserve(firstCount + own.size());
     std::vector<uint32_t> placed(own.size(), noVertex);  // per vertex of the part, the vertex it is
     for (size_t i = 0; i < part.count; ++i) {
         uint32_t vertex = part.vertices[i];
         switch (part.kinds[i]) {
         case CornerWeld::made: {
-            uint32_t first = firstPartMatch(welder, marks, own[vertex]);
+            uint32_t first = part.nearFirst[vertex] ? firstPartMatch(welder, own[vertex]) : noVertex;
             if (first == noVertex) {
                 first = uint32_t(mesh.size());
                 mesh.push_back(own[vertex]);
@@ -102,7 +138,8 @@ bool joinSecondPart(Welder& welder, const ObjRecords& records, const SecondPart&
         case CornerWeld::cached:
             break;
         case CornerWeld::matched: {
-            uint32_t first = firstPartMatch(welder, marks, cornerVertex(records, part.corners[i]));
+            Vertex v = cornerVertex(records, part.corners[i]);
+            uint32_t first = mayBeNearMarked(marks, v.position) ? firstPartMatch(welder, v) : noVertex;
             if (first != noVertex) {
                 vertices[i] = first;
                 continue;
@@ -125,7 +162,7 @@ TwoPartWeld twoPartWeldFor(size_t count, size_t least)
 {
     if (least == 0 || count < least)
         return TwoPartWeld{count, false};
-    return TwoPartWeld{count - count * 9 / 20, true};
+    return TwoPartWeld{count - count / 2, true};
 }
 
 bool weldCornersInTwoParts(Welder& welder, const ObjRecords& records, const ObjCorner* corners, size_t count,
@@ -136,7 +173,9 @@ bool weldCornersInTwoParts(Welder& welder, const ObjRecords& records, const ObjC
         whole = weldInSteps(welder, records, corners, count, vertices, looks);
     } else {
         std::atomic<bool> stop{false};
+        FirstPartMarks first;
         SecondPart part;
+        part.first = &first;
         part.records = &records;
         part.corners = corners + how.secondFrom;
         part.count = count - how.secondFrom;
@@ -145,11 +184,15 @@ bool weldCornersInTwoParts(Welder& welder, const ObjRecords& records, const ObjC
         std::thread thread;
         bool alongside = how.alongside && startReadingThread(thread, weldSecondPart, &part);
         whole = weldInSteps(welder, records, corners, how.secondFrom, vertices, looks);
+        if (whole)
+            markPositions(first.marks, welder.mesh.vertices);
         if (alongside) {
             stop.store(!whole, std::memory_order_relaxed);
+            markFirstPart(first);  // ready, or never to be looked at
             thread.join();
         } else if (whole) {
             part.looks = looks;
+            first.ready = true;
             weldSecondPart(&part);
         }
         whole = whole && !part.stopped &&

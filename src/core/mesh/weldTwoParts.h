@@ -2,8 +2,9 @@
 // Welding a long run of corners on two threads, with exactly weldCornersTo's result.
 //
 // The calling thread welds the first part of the corners as weldCornersTo does while another
-// thread welds the rest as if nothing came before it (weldCornersNoted). The calling thread then
-// puts that second part after the first, corner by corner in order: a corner that made a vertex
+// thread welds the rest as if nothing came before it (weldCornersNoted), then finds which of its
+// vertices lie near those welded before it (by position marks). The calling thread then puts that
+// second part after the first, corner by corner in order: a corner that made a vertex
 // there stays a new vertex unless a vertex of the first part can match it (looked up in the first
 // part's grid, when its position lies near one of theirs); a corner that repeats such a corner's
 // records takes its vertex; a corner that matched by a search keeps its match, or the first part's
@@ -28,8 +29,7 @@ struct TwoPartWeld {
 // Runs of at least this many corners are welded in two parts by default.
 constexpr size_t twoPartWeldCorners = size_t(1) << 18;
 
-// The parts of a run of `count` corners: the last 45% of it on another thread (the first part's
-// thread also puts the parts together), when it has at least `least` corners (and `least` is not
+// The parts of a run of `count` corners: its second half on another thread, when it has at least `least` corners (and `least` is not
 // 0), else no second part.
 TwoPartWeld twoPartWeldFor(size_t count, size_t least = twoPartWeldCorners);
 
