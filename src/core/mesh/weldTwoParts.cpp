@@ -1,6 +1,7 @@
 #include "core/mesh/weldTwoParts.h"
 
 #include "core/files/readingThreads.h"
+#include "core/platform/platform.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -31,6 +32,7 @@ struct SecondPart {
     FirstPartMarks* first;
     std::vector<bool> nearFirst;  // per vertex of the part: a vertex before it may match it
     bool stopped = false;
+    std::atomic<bool> done{false};
 };
 
 // Tells the second part the first part's marks are ready, or that it is not to be joined.
@@ -79,6 +81,19 @@ void weldSecondPart(void* context)
         }
     }
     findNearFirstPart(part);
+    part.done.store(true, std::memory_order_release);
+}
+
+// While the second part is still being welded: faults in the memory the vertices it makes will
+// be copied to, where the first part's vertices were reserved room to grow (as the join would
+// fault it in, a page at a time, otherwise).
+void warmVerticesWhileWaiting(const std::vector<Vertex>& vertices, const SecondPart& part)
+{
+    const char* from = reinterpret_cast<const char*>(vertices.data() + vertices.size());
+    const char* end = reinterpret_cast<const char*>(vertices.data() + vertices.capacity());
+    const size_t step = size_t(256) << 10;
+    for (; from < end && !part.done.load(std::memory_order_acquire); from += step)
+        prefaultForWriting(from, size_t(end - from) < step ? size_t(end - from) : step);
 }
 
 bool weldInSteps(Welder& welder, const ObjRecords& records, const ObjCorner* corners, size_t count,
@@ -162,7 +177,7 @@ TwoPartWeld twoPartWeldFor(size_t count, size_t least)
 {
     if (least == 0 || count < least)
         return TwoPartWeld{count, false};
-    return TwoPartWeld{count - count / 2, true};
+    return TwoPartWeld{count - count * 9 / 20, true};
 }
 
 bool weldCornersInTwoParts(Welder& welder, const ObjRecords& records, const ObjCorner* corners, size_t count,
@@ -189,6 +204,8 @@ bool weldCornersInTwoParts(Welder& welder, const ObjRecords& records, const ObjC
         if (alongside) {
             stop.store(!whole, std::memory_order_relaxed);
             markFirstPart(first);  // ready, or never to be looked at
+            if (whole)
+                warmVerticesWhileWaiting(welder.mesh.vertices, part);
             thread.join();
         } else if (whole) {
             part.looks = looks;

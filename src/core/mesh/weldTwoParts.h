@@ -29,7 +29,8 @@ struct TwoPartWeld {
 // Runs of at least this many corners are welded in two parts by default.
 constexpr size_t twoPartWeldCorners = size_t(1) << 18;
 
-// The parts of a run of `count` corners: its second half on another thread, when it has at least `least` corners (and `least` is not
+// The parts of a run of `count` corners: its last 45% on another thread (which also finds which
+// of its vertices lie near the first part's; the first part's thread puts the parts together), when it has at least `least` corners (and `least` is not
 // 0), else no second part.
 TwoPartWeld twoPartWeldFor(size_t count, size_t least = twoPartWeldCorners);
 
