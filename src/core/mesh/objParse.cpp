@@ -14,7 +14,7 @@ namespace {
 constexpr size_t maxPieceLength = 1023;  // what fgets reads into a 1024-byte buffer
 constexpr size_t handedOnTogether = 3 * 4096;  // corners handed on in one go
 constexpr size_t fannedTogether = 4096;        // triangles of a polygon fanned between two looks
-constexpr size_t passedEvery = size_t(1) << 20;  // bytes of text between two calls of passed
+constexpr size_t passedEvery = size_t(1) << 19;  // bytes of text between two calls of passed
 
 struct LineReader {
     ObjRecords* records;

@@ -74,6 +74,9 @@ void weldCornersNoting(Welder& welder, const ObjRecords& records, const ObjCorne
     WeldedMesh& out = welder.mesh;
     if (welder.positionSeen.size() < records.positions.size())
         welder.positionSeen.resize(records.positions.size());
+    // a chain per position record read so far: sized to them, not doubled past them as it grows
+    if (welder.cache.head.size() < records.positions.size())
+        welder.cache.head.resize(records.positions.size(), cacheMiss);
     colorUncoloredVertices(welder, records);
 
     // The first corner of a position record is never cached and nearly always a new vertex: its

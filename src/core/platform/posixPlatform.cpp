@@ -126,6 +126,10 @@ const char* mapOpenFile(FILE* file, uint64_t size)
     if (data == MAP_FAILED)
         return nullptr;
     madvise(data, size_t(size), MADV_SEQUENTIAL);  // read ahead, front to back
+#if defined(MADV_NOHUGEPAGE)
+    // mapped a page at a time, not 2 MB: the pages passed are given back as the reading goes
+    madvise(data, size_t(size), MADV_NOHUGEPAGE);
+#endif
     catchBusErrors();
     mappedFile.cutShort = 0;
     mappedFile.size = size_t(size);
