@@ -184,6 +184,42 @@ TEST(ObjSlices, BordersFollowOnlyLinesThatContinueNone)
         EXPECT_EQ(objSliceBorder(text.data(), text.size(), from), expected[from]) << from;
 }
 
+namespace {
+
+void noteLookedAhead(void* context, size_t from, size_t to)
+{
+    static_cast<std::vector<std::pair<size_t, size_t>>*>(context)->emplace_back(from, to);
+}
+
+} // namespace
+
+TEST(ObjSlices, TextLookedAheadIsToldInOrderOnceCut)
+{
+    // the text looked at for the slices' borders is told a slice at a time, in order, each slice
+    // once, from the start to the end; not at all when read on one thread
+    std::string text = largeGrid();
+    for (size_t sliceBytes : {size_t(0), size_t(1000), size_t(4096), objSliceBytes}) {
+        std::vector<std::pair<size_t, size_t>> told;
+        ObjReadControl control;
+        control.sliceBytes = sliceBytes;
+        control.lookedAhead = noteLookedAhead;
+        control.context = &told;
+        ObjMesh mesh;
+        ASSERT_TRUE(readObjText(text.data(), text.size(), mesh, control));
+        if (sliceBytes == 0) {
+            EXPECT_TRUE(told.empty());
+            continue;
+        }
+        ASSERT_GE(told.size(), text.size() / sliceBytes) << sliceBytes;
+        EXPECT_EQ(told.front().first, 0u);
+        EXPECT_EQ(told.back().second, text.size());
+        for (size_t i = 0; i < told.size(); ++i) {
+            EXPECT_LT(told[i].first, told[i].second) << i;
+            EXPECT_TRUE(i == 0 || told[i].first == told[i - 1].second) << i;
+        }
+    }
+}
+
 TEST(ObjReader, StopsWhenToldNotToGoOn)
 {
     // also a text of 3.2 MB with no newline to cut slices at (a classic Mac file: carriage returns

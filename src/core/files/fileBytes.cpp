@@ -101,6 +101,13 @@ void passFileView(FileView& view, size_t offset)
         }
 }
 
+void forgetFileViewRange(FileView& view, size_t from, size_t to)
+{
+    from = from > view.passed ? from : view.passed;
+    if (view.mapped && to > from)
+        releaseMappedPages(view.data, from, to);
+}
+
 bool closeFileView(FileView& view)
 {
     bool whole = true;

@@ -50,6 +50,11 @@ FileStatus viewFile(const char* path, FileView& out);
 // Tells the view that the bytes before `offset` will not be read again.
 void passFileView(FileView& view, size_t offset);
 
+// Gives back the mapped pages wholly inside [from, to) of the view, past the part passed, which
+// are read again from the file when next looked at: for a view looked over ahead of its reading.
+// Nothing for a view read into memory.
+void forgetFileViewRange(FileView& view, size_t from, size_t to);
+
 // False when the mapped file was cut short by another program while it was viewed: its missing
 // bytes read as zeros.
 bool closeFileView(FileView& view);

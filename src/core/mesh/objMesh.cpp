@@ -47,6 +47,13 @@ void tellWritten(WarmedArray& array, const std::vector<T>& values)
     array.reserved.store(uintptr_t(values.data() + values.capacity()), std::memory_order_relaxed);
 }
 
+void tellLookedAhead(void* context, size_t from, size_t to)
+{
+    const ObjReadControl& control = *static_cast<Reading*>(context)->control;
+    if (control.lookedAhead)
+        control.lookedAhead(control.context, from, to);
+}
+
 // Tells the other thread how far the welding's output is written.
 void tellWelded(Reading& reading)
 {
@@ -238,6 +245,16 @@ bool passFileViewAt(void* context, size_t offset)
     return !control.passed || control.passed(control.context, offset);
 }
 
+// The pages of the file looked at for its slices' borders, given back until they are read.
+void forgetFileViewAhead(void* context, size_t from, size_t to)
+{
+    FileReading& reading = *static_cast<FileReading*>(context);
+    forgetFileViewRange(*reading.view, from, to);
+    const ObjReadControl& control = *reading.control;
+    if (control.lookedAhead)
+        control.lookedAhead(control.context, from, to);
+}
+
 bool lookAtCancel(void* context, size_t)
 {
     const std::atomic<bool>* cancel = static_cast<const std::atomic<bool>*>(context);
@@ -281,7 +298,8 @@ SlicedReading readObjTextOnce(const char* text, size_t size, ObjMesh& out, const
         reading.looks.context = &reading;
     }
     tellWelded(reading);
-    ObjReadSink sink = {weldHandedOnFaces, tellPassed, &reading, smoothKeptFaces, warmWeldOutput, weldDistinctFaces};
+    ObjReadSink sink = {weldHandedOnFaces, tellPassed, &reading, smoothKeptFaces, warmWeldOutput, weldDistinctFaces,
+                        tellLookedAhead};
     ObjRecords records;
     SlicedReading read = readObjRecordsInSlices(text, size, control.sliceBytes, records, &sink, control.schedule);
     if (read != SlicedReading::read)
@@ -333,6 +351,7 @@ FileStatus readObjFileWith(const char* path, Mesh& out, ProblemList& problems, c
     FileReading reading = {&view, &control};
     ObjReadControl viewed = control;
     viewed.passed = passFileViewAt;
+    viewed.lookedAhead = forgetFileViewAhead;
     viewed.context = &reading;
     ObjMesh read;
     size_t size = view.size;

@@ -47,6 +47,9 @@ struct ObjReadControl {
     // least this many corners (0: never) and the text is read in slices; with a `schedule`, the
     // parts are welded on the calling thread one after the other. The result is the same.
     size_t twoPartWeldCorners = ::twoPartWeldCorners;
+    // Told, as the text is cut into slices, that [from, to) was looked at ahead of its reading
+    // (ObjReadSink::lookedAhead); nullptr: not told.
+    void (*lookedAhead)(void* context, size_t from, size_t to) = nullptr;
 };
 
 // Reads `size` bytes of OBJ text (no terminator needed) into `out`, replacing what it held; the

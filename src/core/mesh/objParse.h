@@ -35,6 +35,10 @@ struct ObjReadSink {
     // instead of through takeFaces: the same faces, in the same order, with every record they use
     // in `records`; the reading stops when it returns false.
     bool (*takeDistinctFaces)(void* context, ObjRecords& records, const DistinctCorners& faces);
+    // Told by readObjRecordsInSlices as it cuts the text into slices, before reading any, after
+    // it looked at the text in [from, to) for where a slice ends: that text may be forgotten until
+    // it is read (it is read again from its source).
+    void (*lookedAhead)(void* context, size_t from, size_t to) = nullptr;
 };
 
 // Reads `size` bytes of OBJ text into `out`, replacing what it held. The text is taken in pieces

@@ -18,7 +18,7 @@ namespace {
 // Slices read but not yet put back, at most: bounds the text and faces held ahead.
 constexpr size_t slicesAhead = 4;
 
-constexpr size_t passedEvery = size_t(1) << 20;  // bytes of text between two calls of passed
+constexpr size_t passedEvery = size_t(1) << 19;  // bytes of text between two calls of passed
 
 struct Slice {
     size_t begin, end;  // in the text
@@ -440,9 +440,11 @@ PutOutcome readScheduled(SliceReading& reading, size_t size, ObjRecords& out, co
 }
 
 // Cuts the text into slices of about `sliceBytes`, each starting at a border, looking at each
-// byte once. False, as soon as one is found, when a slice would run on past `longest` bytes for
-// want of a line end to start the next at.
-bool cutIntoSlices(const char* text, size_t size, size_t sliceBytes, size_t longest, std::vector<Slice>& slices)
+// byte once, and telling sink->lookedAhead of the text looked at, a slice at a time. False, as
+// soon as one is found, when a slice would run on past `longest` bytes for want of a line end to
+// start the next at.
+bool cutIntoSlices(const char* text, size_t size, size_t sliceBytes, size_t longest, const ObjReadSink* sink,
+                   std::vector<Slice>& slices)
 {
     slices.clear();
     slices.reserve(size / sliceBytes + 1);
@@ -456,6 +458,8 @@ bool cutIntoSlices(const char* text, size_t size, size_t sliceBytes, size_t long
         slices.push_back(Slice());
         slices.back().begin = begin;
         slices.back().end = end;
+        if (sink && sink->lookedAhead)
+            sink->lookedAhead(sink->context, begin, end);
     }
     return true;
 }
@@ -470,7 +474,7 @@ SlicedReading readObjRecordsInSlices(const char* text, size_t size, size_t slice
     SliceReading reading;
     // a slice is read whole, without telling sink->passed: a long one would hold its pages and
     // could not be stopped
-    if (!cutIntoSlices(text, size, sliceBytes, std::max(4 * sliceBytes, 2 * passedEvery), reading.slices))
+    if (!cutIntoSlices(text, size, sliceBytes, std::max(4 * sliceBytes, 2 * passedEvery), sink, reading.slices))
         return readObjRecords(text, size, out, sink) ? SlicedReading::read : SlicedReading::stopped;
     out = ObjRecords();
     // some 64 bytes of text a record at least, as in files of bare positions: only reserved, this
