@@ -67,6 +67,7 @@ void weldSecondPart(void* context)
     // about a vertex per six corners on a closed surface, a guess: the arrays grow past it
     startWelding(part.welder, part.count / 6);
     part.welder.mesh.vertices.reserve(part.count / 4);
+    part.welder.cache.entries.reserve(part.count / 4);
     part.vertices.resize(part.count);
     part.kinds.resize(part.count);
     for (size_t done = 0; done < part.count;) {
