@@ -1,14 +1,14 @@
-// The general importer's stand-in, for a build without libassimp (the Windows one): the files it
-// would read are named, and told unread.
+// The extensions the general importer takes, in every build: a list of its own, so that asking
+// about a file never loads the importer (importerModule.h). The module's own list is compared with
+// it by a test.
 #include "core/mesh/importer.h"
-
-#include "core/platform/platform.h"
+#include "core/mesh/importerModule.h"
 
 #include <cstring>
 
 namespace {
 
-// The extensions the general importer reads elsewhere (Assimp 5.2's, less those read here).
+// Assimp 5.2's, less those read here and ".mesh.xml", which the last dot makes ".xml".
 const char* const importedExtensions =
     ".3d .3ds .3mf .ac .ac3d .acc .amf .ase .ask .assbin .b3d .blend .bsp .bvh .cob .csm .dae .dxf .enff .fbx .hmp "
     ".ifc .ifczip .iqm .irr .irrmesh .lwo .lws .lxo .md2 .md3 .md5anim .md5camera .md5mesh .mdc .mdl .mesh .mot "
@@ -17,26 +17,15 @@ const char* const importedExtensions =
 
 } // namespace
 
+const char* importerExtensionList()
+{
+    return importedExtensions;
+}
+
 bool importerTakesExtension(const char* extension)
 {
+    if (extension[0] != '.' || strchr(extension, ' '))
+        return false;
     std::string word = std::string(extension) + " ";
     return strstr(importedExtensions, word.c_str()) != nullptr;
-}
-
-FileStatus readImportedFile(const char* path, Mesh& out, ProblemList& problems, const std::atomic<bool>*)
-{
-    out = Mesh();
-    uint64_t size;
-    FILE* file = openRegularFile(path, size);
-    if (!file)
-        return FileStatus::cannotOpen;
-    fclose(file);
-    const char* dot = strrchr(path, '.');
-    noticeProblem(problems, ProblemKind::importerAbsent, dot ? dot : "such", std::string(), 0);
-    return FileStatus::ok;
-}
-
-std::string importerName()
-{
-    return std::string();
 }
