@@ -125,6 +125,7 @@ TEST(Importer, ModulesThatCannotServeAreRefusedWithTheReasonAndTheFileToldUnread
         {"/nonexistent/spinview-importer.so", "No such file"},
         {text, text.c_str()},
         {SPINVIEW_TEST_WITHOUT_ENTRY, "undefined symbol: importerModuleEntry"},
+        {SPINVIEW_TEST_MISSING_FUNCTION, "undefined symbol: functionNoLibraryHas"},
         {SPINVIEW_TEST_OTHER_BUILD, "is of another build: version 2,"},
     };
     for (const Case& c : cases) {
