@@ -232,6 +232,7 @@ FileStatus readFile(const char* path, Mesh& out, ProblemList& problems, const st
     return FileStatus::ok;
 }
 
+// "Assimp 5.2.4", made once.
 const char* libraryName()
 {
     static const std::string name = "Assimp " + std::to_string(aiGetVersionMajor()) + "." +
@@ -239,27 +240,34 @@ const char* libraryName()
     return name.c_str();
 }
 
-// "*.3d;*.3ds;..." as ".3d .3ds ... ", less the formats read here, once.
+// The library's list ("*.3d;*.3ds;...") as words (".3d .3ds ... "), lower case, less the formats
+// read here.
+std::string extensionWords(const std::string& given)
+{
+    std::string words;
+    for (size_t from = 0; from < given.size();) {
+        size_t end = given.find(';', from);
+        if (end == std::string::npos)
+            end = given.size();
+        std::string word = given.substr(from, end - from);
+        if (word.compare(0, 1, "*") == 0)
+            word.erase(0, 1);
+        for (char& c : word)
+            c = char(tolower(static_cast<unsigned char>(c)));
+        if (!word.empty() && !readHere(word.c_str()))
+            words += word + " ";
+        from = end + 1;
+    }
+    return words;
+}
+
+// The extensions the library reads, as extensionWords gives them, asked once.
 const char* libraryExtensions()
 {
     static const std::string list = [] {
-        std::string given, words;
+        std::string given;
         Assimp::Importer().GetExtensionList(given);
-        size_t from = 0;
-        while (from < given.size()) {
-            size_t end = given.find(';', from);
-            if (end == std::string::npos)
-                end = given.size();
-            std::string word = given.substr(from, end - from);
-            if (word.compare(0, 1, "*") == 0)
-                word.erase(0, 1);
-            for (char& c : word)
-                c = char(tolower(static_cast<unsigned char>(c)));
-            if (!word.empty() && !readHere(word.c_str()))
-                words += word + " ";
-            from = end + 1;
-        }
-        return words;
+        return extensionWords(given);
     }();
     return list.c_str();
 }
