@@ -1,11 +1,17 @@
 # What `cmake --install` puts where, and the Debian package CPack makes of it:
 #   bin/spinview
+#   lib/spinview/spinview-importer.so   the general importer, where the program looks for it from
+#                                       bin/ (../lib/spinview), when the build has libassimp
 #   share/man/man1/spinview.1
 #   share/spinview/   the example model and shaders (torus.obj, VertexProgram.glsl, FragmentProgram.glsl)
 # Nothing else is installed: the tests, benchmarks and tools stay in the build.
 include(GNUInstallDirs)
 
 install(TARGETS spinview RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# lib/spinview, not the multiarch library folder: the program's own module, found from bin/
+if(TARGET spinview_importer)
+  install(TARGETS spinview_importer LIBRARY DESTINATION lib/spinview)
+endif()
 
 # the manual page carries the project's version
 configure_file(docs/spinview.1 ${PROJECT_BINARY_DIR}/spinview.1 @ONLY)
@@ -25,7 +31,7 @@ set(CPACK_STRIP_FILES ON)
 # spinview_VERSION_ARCH.deb, the architecture from dpkg
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
-# the packages of the libraries the program links (freeglut, GLEW, libpng, the GL dispatch
-# libraries and the C++ runtime), found by dpkg-shlibdeps from the binary itself
+# the packages of the libraries the program and its importer module link (freeglut, GLEW, libpng,
+# the GL dispatch libraries, the C++ runtime, libassimp), found by dpkg-shlibdeps from the binaries
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 include(CPack)

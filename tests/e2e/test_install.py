@@ -18,6 +18,10 @@ INSTALLED = {"bin/spinview", "share/man/man1/spinview.1", "share/spinview/torus.
              "share/spinview/VertexProgram.glsl", "share/spinview/FragmentProgram.glsl"}
 NAMED_SHADERS = ["--vertex", "VertexProgram.glsl", "--fragment", "FragmentProgram.glsl"]
 BUILD = os.environ.get("SPINVIEW_BUILD", os.path.join(harness.REPO, "build"))
+# the general importer's module, where the build has libassimp: looked for from bin/ in ../lib/spinview
+IMPORTER = os.path.join(BUILD, "spinview-importer.so")
+if os.path.exists(IMPORTER):
+    INSTALLED.add("lib/spinview/spinview-importer.so")
 
 
 def solid(red, green, blue):
@@ -113,6 +117,14 @@ class InstallTest(SnapshotCase):
         for heading in ("NAME", "SYNOPSIS", "OPTIONS", "KEYS AND MOUSE", "FILES", "EXIT STATUS", "EXAMPLES"):
             self.assertRegex(text, "(?m)^%s$" % heading)
         self.assertIn("spinview %s" % harness.project_version(), text)
+        if os.path.exists(IMPORTER):
+            # the installed program loads the installed module, the first it looks for that is there
+            loaded = subprocess.run([os.path.join(prefix, "bin", "spinview"), "--version"], stdout=subprocess.PIPE,
+                                    stderr=subprocess.PIPE, env=dict(os.environ, LD_DEBUG="files"), timeout=60)
+            modules = re.findall(r"file=(\S*spinview-importer\.so) ", loaded.stderr.decode())
+            self.assertEqual({os.path.realpath(module) for module in modules},
+                             {os.path.join(os.path.realpath(prefix), "lib", "spinview", "spinview-importer.so")})
+            self.assertIn(" reads\n", loaded.stdout.decode())
         usage = subprocess.run([harness.find_binary(), "--help"], stdout=subprocess.PIPE, check=True).stdout.decode()
         for option in set(re.findall(r"--[a-z]+", usage)):
             self.assertRegex(text, r"(?m)^ +%s\b" % option)
@@ -155,6 +167,11 @@ class PackageTest(unittest.TestCase):
         owners = linked_packages(harness.find_binary())
         for library in ("libglut", "libglew", "libpng"):
             self.assertTrue(any(package.startswith(library) for package in owners), owners)
+        if os.path.exists(IMPORTER):
+            # libassimp is the module's, loaded when a file needs it, never the program's
+            self.assertFalse(any(package.startswith("libassimp") for package in owners), owners)
+            owners |= linked_packages(IMPORTER)
+            self.assertTrue(any(package.startswith("libassimp") for package in owners), owners)
         depends = subprocess.run(["dpkg-deb", "--field", deb, "Depends"], stdout=subprocess.PIPE,
                                  check=True).stdout.decode()
         self.assertEqual({re.sub(r"\(.*\)", "", package).strip() for package in depends.split(",")}, owners)

@@ -1,15 +1,16 @@
-// The general importer through libassimp.
-#include "core/mesh/importer.h"
+// The general importer through libassimp: the module spinview-importer.so (importerModule.h), of
+// this file and the few core files it calls, loaded by the core when a file needs it.
+#include "core/mesh/importerModule.h"
 
 #include "core/files/paths.h"
 #include "core/math/matrix3.h"
-#include "core/platform/platform.h"
 
 #include <assimp/Importer.hpp>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 #include <assimp/version.h>
 
+#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <exception>
@@ -202,24 +203,10 @@ void appendScene(const aiScene& scene, WeldedMesh& welded, std::vector<MaterialR
     }
 }
 
-} // namespace
-
-bool importerTakesExtension(const char* extension)
-{
-    if (readHere(extension) || extension[0] != '.')
-        return false;
-    Assimp::Importer importer;
-    return importer.IsExtensionSupported(extension);
-}
-
-FileStatus readImportedFile(const char* path, Mesh& out, ProblemList& problems, const std::atomic<bool>* cancel)
+// readImportedFile's work (importer.h), for a path that names a regular file.
+FileStatus readFile(const char* path, Mesh& out, ProblemList& problems, const std::atomic<bool>* cancel)
 {
     out = Mesh();
-    uint64_t size;
-    FILE* file = openRegularFile(path, size);  // refuses a FIFO, which the importer would wait on
-    if (!file)
-        return FileStatus::cannotOpen;
-    fclose(file);
     Assimp::Importer importer;
     const aiScene* scene = nullptr;
     std::string error;
@@ -245,8 +232,51 @@ FileStatus readImportedFile(const char* path, Mesh& out, ProblemList& problems, 
     return FileStatus::ok;
 }
 
-std::string importerName()
+// "Assimp 5.2.4", made once.
+const char* libraryName()
 {
-    return "Assimp " + std::to_string(aiGetVersionMajor()) + "." + std::to_string(aiGetVersionMinor()) + "." +
-           std::to_string(aiGetVersionPatch());
+    static const std::string name = "Assimp " + std::to_string(aiGetVersionMajor()) + "." +
+                                    std::to_string(aiGetVersionMinor()) + "." + std::to_string(aiGetVersionPatch());
+    return name.c_str();
+}
+
+// The library's list ("*.3d;*.3ds;...") as words (".3d .3ds ... "), lower case, less the formats
+// read here.
+std::string extensionWords(const std::string& given)
+{
+    std::string words;
+    for (size_t from = 0; from < given.size();) {
+        size_t end = given.find(';', from);
+        if (end == std::string::npos)
+            end = given.size();
+        std::string word = given.substr(from, end - from);
+        if (word.compare(0, 1, "*") == 0)
+            word.erase(0, 1);
+        for (char& c : word)
+            c = char(tolower(static_cast<unsigned char>(c)));
+        if (!word.empty() && !readHere(word.c_str()))
+            words += word + " ";
+        from = end + 1;
+    }
+    return words;
+}
+
+// The extensions the library reads, as extensionWords gives them, asked once.
+const char* libraryExtensions()
+{
+    static const std::string list = [] {
+        std::string given;
+        Assimp::Importer().GetExtensionList(given);
+        return extensionWords(given);
+    }();
+    return list.c_str();
+}
+
+} // namespace
+
+extern "C" __attribute__((visibility("default"))) void importerModuleEntry(ImporterModule* module, uint32_t size)
+{
+    ImporterModule filled = {importerModuleVersion, sizeof(ImporterModule), sizeof(Mesh), sizeof(ProblemList),
+                             readFile, libraryName, libraryExtensions};
+    memcpy(module, &filled, size < sizeof(filled) ? size : sizeof(filled));
 }

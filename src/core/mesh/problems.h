@@ -49,6 +49,7 @@ enum class ProblemShape : uint8_t { counted, countedSubject, once, onceSubject, 
       nullptr)                                                                                                      \
     X(importerUnreadable, onceSubject, "Cannot read [%s] through the general importer: %s", nullptr)              \
     X(importerAbsent, onceSubject, "Cannot read [%s]: this build has no general importer for %s files", nullptr)   \
+    X(importerUnloadable, onceSubject, "Cannot read [%s]: the general importer cannot be loaded: %s", nullptr)    \
     X(invalidFaces, counted, "Skipped %u face%s with invalid indices in [%s], first at line %llu", nullptr)         \
     X(missingTexCoords, counted,                                                                                    \
       "Gave %u corner%s with an out-of-range texture index the texture coordinate (0, 0) in [%s], first at line "   \

@@ -113,3 +113,13 @@ void setBinaryMode(FILE* stream);
 
 // True when the stream goes to a terminal.
 bool isTerminal(FILE* stream);
+
+// Loads the shared library at `path`, its symbols bound at once and kept to itself, and gives the
+// address of its symbol `name`; nullptr when either cannot be, with the system's reason in `error`
+// (at most errorSize bytes with the terminator) and the library unloaded again. A library loaded
+// stays loaded. POSIX only: the Windows build loads no library of its own.
+void* loadLibrarySymbol(const char* path, const char* name, char* error, size_t errorSize);
+
+// The folder of the running program's file, its links followed, without a final '/', into `folder`
+// (at most folderSize bytes with the terminator); false where the system cannot tell it. POSIX only.
+bool programFolder(char* folder, size_t folderSize);

@@ -1,5 +1,6 @@
 #include "core/platform/platform.h"
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <stdlib.h>
 #include <string.h>
@@ -274,4 +275,43 @@ void setBinaryMode(FILE*)
 bool isTerminal(FILE* stream)
 {
     return isatty(fileno(stream)) != 0;
+}
+
+namespace {
+
+void copyError(const char* reason, char* error, size_t errorSize)
+{
+    snprintf(error, errorSize, "%s", reason ? reason : "unknown");
+}
+
+} // namespace
+
+void* loadLibrarySymbol(const char* path, const char* name, char* error, size_t errorSize)
+{
+    dlerror();
+    // RTLD_NOW: a symbol the library lacks is told here, not as a crash when first called
+    void* library = dlopen(path, RTLD_NOW | RTLD_LOCAL);
+    if (!library) {
+        copyError(dlerror(), error, errorSize);
+        return nullptr;
+    }
+    void* symbol = dlsym(library, name);
+    if (!symbol) {
+        copyError(dlerror(), error, errorSize);
+        dlclose(library);
+    }
+    return symbol;
+}
+
+bool programFolder(char* folder, size_t folderSize)
+{
+    ssize_t length = readlink("/proc/self/exe", folder, folderSize);
+    if (length <= 0 || size_t(length) >= folderSize)
+        return false;
+    folder[length] = '\0';
+    char* slash = strrchr(folder, '/');
+    if (!slash)
+        return false;
+    *slash = '\0';
+    return true;
 }
