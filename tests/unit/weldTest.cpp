@@ -480,3 +480,43 @@ TEST(Weld, TwoPartsWeldAsOneThreadAtEverySplit)
         }
     }
 }
+
+TEST(Weld, SearchesKeepTheirCellsAtEveryScale)
+{
+    // components from the tolerance to far past where cells are counted without branches (some
+    // 3.4e11 here), each vertex with neighbours a few floats away: every search's own cell is the
+    // cell a vertex is added under, its lower cells one below at most, and the earliest match found
+    std::mt19937 rng(61);
+    std::uniform_real_distribution<float> unit(-1.0f, 1.0f);
+    for (float scale : {1e-5f, 1.0f, 3e3f, 3.3e11f, 3.4e11f, 3.5e11f, 1e13f, 1e20f}) {
+        std::vector<Vertex> vertices;
+        WeldGrid grid;
+        for (int i = 0; i < 300; ++i) {
+            Vertex v;
+            v.position = {scale * unit(rng), scale * unit(rng), scale * unit(rng)};
+            v.normal = {unit(rng), unit(rng), unit(rng)};
+            v.texCoord = {scale * unit(rng), unit(rng)};
+            if (i % 3 == 1)  // a near copy of the one before
+                v.position.x = std::nextafter(vertices.back().position.x, 1e30f), v.normal = vertices.back().normal,
+                v.position.y = vertices.back().position.y, v.position.z = vertices.back().position.z,
+                v.texCoord = vertices.back().texCoord;
+            WeldSearch s;
+            prepareWeldSearch(v, s);
+            WeldCellKey key = weldCellKey(v);
+            ASSERT_EQ(memcmp(s.own.cell, key.cell, sizeof(key.cell)), 0) << scale << ", vertex " << i;
+            ASSERT_EQ(s.own.hash, key.hash) << scale;
+            for (int a = 0; a < 8; ++a)
+                ASSERT_TRUE(s.low[a] == s.own.cell[a] || (s.low[a] == s.own.cell[a] - 1 && ((s.straddling >> a) & 1)))
+                    << scale << ", axis " << a;
+            uint32_t expected = noVertex;
+            for (size_t k = 0; k < vertices.size() && expected == noVertex; ++k)
+                if (verticesMatch(vertices[k], v))
+                    expected = uint32_t(k);
+            ASSERT_EQ(findWeldMatch(grid, vertices, v, s), expected) << scale << ", vertex " << i;
+            if (expected == noVertex) {
+                vertices.push_back(v);
+                addToWeldGrid(grid, vertices, uint32_t(vertices.size() - 1), s.own);
+            }
+        }
+    }
+}
