@@ -30,6 +30,15 @@ void expectSameBits(const std::vector<Vertex>& a, const std::vector<Vertex>& b)
         ASSERT_EQ(memcmp(&a[i], &b[i], sizeof(Vertex)), 0) << "vertex " << i;
 }
 
+// The records of the mesh's text, their missing normals smoothed, and its corners welded one by one.
+void readAndWeldCornerByCorner(const StressMesh& m, ObjRecords& records, WeldedMesh& each)
+{
+    std::string text = toObj(m);
+    readObjRecords(text.data(), text.size(), records);
+    fillMissingNormals(records);
+    weldAllCorners(records, each);
+}
+
 // Reads the text and compares it with the linear scan over the reference's corners.
 void expectReferenceResult(const StressMesh& m, const std::string& context)
 {
@@ -411,12 +420,10 @@ TEST(Weld, DistinctCornersWeldAsEveryCornerAndAsTheLinearScan)
     std::mt19937 rng(41);
     for (int round = 0; round < 200; ++round) {
         StressMesh m = makeStressMesh(rng, 4 + int(rng() % 40), 1 + int(rng() % 60), rng() % 2, true);
-        std::string text = toObj(m), context = "round " + std::to_string(round);
+        std::string context = "round " + std::to_string(round);
         ObjRecords records;
-        readObjRecords(text.data(), text.size(), records);
-        fillMissingNormals(records);
         WeldedMesh each;
-        weldAllCorners(records, each);
+        readAndWeldCornerByCorner(m, records, each);
 
         Welder welder;
         startWelding(welder, 0);
@@ -459,12 +466,10 @@ TEST(Weld, TwoPartsWeldAsOneThreadAtEverySplit)
     std::mt19937 rng(53);
     for (int round = 0; round < 120; ++round) {
         StressMesh m = makeStressMesh(rng, 4 + int(rng() % 30), 1 + int(rng() % 40), rng() % 2, true);
-        std::string text = toObj(m), context = "round " + std::to_string(round);
+        std::string context = "round " + std::to_string(round);
         ObjRecords records;
-        readObjRecords(text.data(), text.size(), records);
-        fillMissingNormals(records);
         WeldedMesh each;
-        weldAllCorners(records, each);
+        readAndWeldCornerByCorner(m, records, each);
         size_t count = records.corners.size(), before = rng() % (count / 2 + 1);
         for (size_t split = 0; split <= count - before; ++split) {
             Welder welder;
