@@ -17,14 +17,7 @@ namespace {
 // A new cube map, bound: filtered linearly between and within levels, clamped at its edges.
 GLuint newCubeMap()
 {
-    GLuint cubeMap = 0;
-    glGenTextures(1, &cubeMap);
-    glBindTexture(GL_TEXTURE_CUBE_MAP, cubeMap);
-    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    return cubeMap;
+    return newClampedTexture(GL_TEXTURE_CUBE_MAP, GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR);
 }
 
 } // namespace
@@ -137,13 +130,7 @@ GLuint makeBrdfTable()
     std::vector<float> table;
     makeSplitSumTable(size, table);
     bool floats = haveFloatTextures();
-    GLuint texture = 0;
-    glGenTextures(1, &texture);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    GLuint texture = newClampedTexture(GL_TEXTURE_2D, GL_LINEAR, GL_LINEAR);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glTexImage2D(GL_TEXTURE_2D, 0, floats ? GL_RGB16F_ARB : GL_RGB8, size, size, 0, GL_RGB, GL_FLOAT, table.data());
     glBindTexture(GL_TEXTURE_2D, 0);

@@ -11,22 +11,22 @@ bool haveFrameTargets()
 
 namespace {
 
+// One renderbuffer's storage, multisampled when `samples` is above 0.
+void storeRenderbuffer(GLuint renderbuffer, int samples, GLenum format, int width, int height)
+{
+    glBindRenderbuffer(GL_RENDERBUFFER, renderbuffer);
+    if (samples > 0)
+        glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, format, width, height);
+    else
+        glRenderbufferStorage(GL_RENDERBUFFER, format, width, height);
+}
+
 // Makes the target with a depth buffer of `depthFormat`; false, with nothing left, when the
 // framebuffer is not complete.
 bool createFrameTargetWithDepth(FrameTarget& target, int width, int height, GLenum depthFormat)
 {
     target = FrameTarget{0, 0, 0, width, height, depthFormat};
-    glGenFramebuffers(1, &target.framebuffer);
-    glGenRenderbuffers(1, &target.color);
-    glGenRenderbuffers(1, &target.depth);
-    glBindRenderbuffer(GL_RENDERBUFFER, target.color);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
-    glBindRenderbuffer(GL_RENDERBUFFER, target.depth);
-    glRenderbufferStorage(GL_RENDERBUFFER, depthFormat, width, height);
-    glBindRenderbuffer(GL_RENDERBUFFER, 0);
-    glBindFramebuffer(GL_FRAMEBUFFER, target.framebuffer);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, target.color);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, target.depth);
+    makeRenderbufferFramebuffer(target.framebuffer, target.color, target.depth, width, height, 0, depthFormat);
     checkGlError();
     if (glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE)
         return true;
@@ -73,10 +73,32 @@ void deleteFrameTarget(FrameTarget& target)
 {
     if (!target.framebuffer)
         return;
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glDeleteFramebuffers(1, &target.framebuffer);
-    glDeleteRenderbuffers(1, &target.color);
-    glDeleteRenderbuffers(1, &target.depth);
-    checkGlError();
+    deleteRenderbufferFramebuffer(target.framebuffer, target.color, target.depth);
     target = FrameTarget{0, 0, 0, 0, 0, 0};
+}
+
+void makeRenderbufferFramebuffer(GLuint& framebuffer, GLuint& color, GLuint& depth, int width, int height,
+                                 int samples, GLenum depthFormat)
+{
+    glGenFramebuffers(1, &framebuffer);
+    glGenRenderbuffers(1, &color);
+    glGenRenderbuffers(1, &depth);
+    storeRenderbuffer(color, samples, GL_RGBA8, width, height);
+    storeRenderbuffer(depth, samples, depthFormat, width, height);
+    glBindRenderbuffer(GL_RENDERBUFFER, 0);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, color);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth);
+}
+
+void deleteRenderbufferFramebuffer(GLuint& framebuffer, GLuint& color, GLuint& depth)
+{
+    if (!framebuffer)
+        return;
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glDeleteFramebuffers(1, &framebuffer);
+    glDeleteRenderbuffers(1, &color);
+    glDeleteRenderbuffers(1, &depth);
+    checkGlError();
+    framebuffer = color = depth = 0;
 }

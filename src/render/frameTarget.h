@@ -29,3 +29,13 @@ void readFrameTarget(const FrameTarget& target, std::vector<uint8_t>& rgba, std:
 
 // Unbinds and deletes the target; nothing for the default framebuffer.
 void deleteFrameTarget(FrameTarget& target);
+
+// Makes a framebuffer object of an RGBA8 colour and a `depthFormat` depth renderbuffer of
+// width x height, `samples` a pixel (0: single-sampled), and leaves it bound for drawing; whether
+// it is complete is the caller's to check.
+void makeRenderbufferFramebuffer(GLuint& framebuffer, GLuint& color, GLuint& depth, int width, int height,
+                                 int samples, GLenum depthFormat);
+
+// Unbinds and deletes a framebuffer made so and its renderbuffers, zeroing their names; nothing
+// when `framebuffer` is 0.
+void deleteRenderbufferFramebuffer(GLuint& framebuffer, GLuint& color, GLuint& depth);

@@ -24,17 +24,7 @@ bool createWithDepth(MultisampleTarget& target, int width, int height, int sampl
     target.height = height;
     target.samples = samples;
     target.depthFormat = depthFormat;
-    glGenFramebuffers(1, &target.framebuffer);
-    glGenRenderbuffers(1, &target.color);
-    glGenRenderbuffers(1, &target.depth);
-    glBindRenderbuffer(GL_RENDERBUFFER, target.color);
-    glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, GL_RGBA8, width, height);
-    glBindRenderbuffer(GL_RENDERBUFFER, target.depth);
-    glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, depthFormat, width, height);
-    glBindRenderbuffer(GL_RENDERBUFFER, 0);
-    glBindFramebuffer(GL_FRAMEBUFFER, target.framebuffer);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, target.color);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, target.depth);
+    makeRenderbufferFramebuffer(target.framebuffer, target.color, target.depth, width, height, samples, depthFormat);
     bool failed = glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE;
     while (glGetError() != GL_NO_ERROR)
         failed = true;
@@ -71,10 +61,6 @@ void deleteMultisampleTarget(MultisampleTarget& target)
 {
     if (!target.framebuffer)
         return;
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glDeleteFramebuffers(1, &target.framebuffer);
-    glDeleteRenderbuffers(1, &target.color);
-    glDeleteRenderbuffers(1, &target.depth);
-    checkGlError();
+    deleteRenderbufferFramebuffer(target.framebuffer, target.color, target.depth);
     target = MultisampleTarget();
 }

@@ -11,13 +11,7 @@ namespace {
 // A texture of width x height in `internalFormat`, filtered linearly, clamped at its edges.
 GLuint createTexture(GLint internalFormat, GLenum format, GLenum type, int width, int height, GLint filter)
 {
-    GLuint texture = 0;
-    glGenTextures(1, &texture);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    GLuint texture = newClampedTexture(GL_TEXTURE_2D, filter, filter);
     glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, width, height, 0, format, type, nullptr);
     glBindTexture(GL_TEXTURE_2D, 0);
     return texture;

@@ -99,3 +99,15 @@ bool haveFloatTextures()
 {
     return GLEW_VERSION_3_0 || GLEW_ARB_texture_float;
 }
+
+GLuint newClampedTexture(GLenum target, GLint minFilter, GLint magFilter)
+{
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(target, texture);
+    glTexParameteri(target, GL_TEXTURE_MIN_FILTER, minFilter);
+    glTexParameteri(target, GL_TEXTURE_MAG_FILTER, magFilter);
+    glTexParameteri(target, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(target, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    return texture;
+}

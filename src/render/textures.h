@@ -40,3 +40,7 @@ void unbindSamplers(const ProgramInputs& inputs);
 
 // Whether the driver has float textures (OpenGL 3.0, or ARB_texture_float).
 bool haveFloatTextures();
+
+// A new texture object of `target` (GL_TEXTURE_2D, GL_TEXTURE_CUBE_MAP), left bound: filtered by
+// `minFilter` and `magFilter`, clamped at its edges; its images are the caller's.
+GLuint newClampedTexture(GLenum target, GLint minFilter, GLint magFilter);
